@@ -1,0 +1,50 @@
+#pragma once
+// Gutter marks and the mark list. Marks follow inserted and deleted lines.
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TEditControl;
+
+class TEditMark {
+ public:
+  explicit TEditMark(TEditControl* editor = nullptr) : FEditor(editor) {}
+  virtual ~TEditMark() = default;
+
+  int Line = 1;              // 1-based
+  int Column = 1;            // 1-based
+  int ImageIndex = -1;       // index into the bookmark image list; -1: no image
+  int BookmarkNumber = -1;   // 0..9 for bookmarks, -1 otherwise
+  bool Visible = true;
+  bool InternalImage = false;  // true: draw a built-in glyph instead of the image list
+
+  bool IsBookmark() const { return BookmarkNumber >= 0; }
+  TEditControl* Editor() const { return FEditor; }
+
+ private:
+  TEditControl* FEditor;
+};
+
+// All marks in insertion order; owns them.
+class TEditMarkList {
+ public:
+  int Count() const { return static_cast<int>(FItems.size()); }
+  TEditMark* operator[](int index) const { return FItems[static_cast<size_t>(index)].get(); }
+  TEditMark* Items(int index) const { return (*this)[index]; }
+  void Add(TEditMark* mark);       // takes ownership; notifies (the editor repaints the gutter)
+  void Add(std::unique_ptr<TEditMark> mark);
+  void Delete(int index);          // destroys the mark
+  int IndexOf(const TEditMark* mark) const;
+  void Clear();
+
+  // Called after every Add/Delete (the editor hooks its gutter repaint here).
+  std::function<void()> OnChange;
+
+  // Keeps marks on their text when lines are inserted (Count > 0) or deleted (Count < 0)
+  // at 1-based line FirstLine. Marks on deleted lines move to FirstLine.
+  void LinesInserted(int firstLine, int count);
+  void LinesDeleted(int firstLine, int count);
+
+ private:
+  std::vector<std::unique_ptr<TEditMark>> FItems;
+};

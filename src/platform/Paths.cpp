@@ -1,0 +1,78 @@
+#include "platform/Paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace Paths {
+
+QString Separator() { return QString(QDir::separator()); }
+
+static bool IsSeparator(QChar c) { return c == u'/' || c == u'\\'; }
+
+QString FromStored(const QString& name) {
+  QString s = name;
+  const QChar sep = QDir::separator();
+  for (QChar& c : s)
+    if (IsSeparator(c)) c = sep;
+  return s;
+}
+
+QString ExpandFileName(const QString& name) {
+  if (name.isEmpty()) return CurrentDir();
+  QString s = QDir::cleanPath(QDir(QDir::currentPath()).absoluteFilePath(FromStored(name)));
+  return QDir::toNativeSeparators(s);
+}
+
+static qsizetype LastSeparator(const QString& name) {
+  for (qsizetype i = name.size() - 1; i >= 0; --i)
+    if (IsSeparator(name[i]) || name[i] == u':') return i;
+  return -1;
+}
+
+QString ExtractFilePath(const QString& name) { return name.left(LastSeparator(name) + 1); }
+
+QString ExtractFileName(const QString& name) { return name.mid(LastSeparator(name) + 1); }
+
+QString ExtractFileExt(const QString& name) {
+  const qsizetype dot = name.lastIndexOf(u'.');
+  if (dot < 0 || dot < LastSeparator(name)) return QString();
+  return name.mid(dot);
+}
+
+QString ChangeFileExt(const QString& name, const QString& ext) {
+  const qsizetype dot = name.lastIndexOf(u'.');
+  if (dot < 0 || dot < LastSeparator(name)) return name + ext;
+  return name.left(dot) + ext;
+}
+
+QString IncludeTrailingSeparator(const QString& dir) {
+  if (dir.isEmpty() || IsSeparator(dir.back())) return dir;
+  return dir + Separator();
+}
+
+QString ExcludeTrailingSeparator(const QString& dir) {
+  QString s = dir;
+  while (s.size() > 1 && IsSeparator(s.back()) && !(s.size() == 3 && s[1] == u':')) s.chop(1);
+  return s;
+}
+
+QString ExecutableDirectory() {
+  QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+  return IncludeTrailingSeparator(QDir::toNativeSeparators(dir));
+}
+
+bool FileExists(const QString& name) {
+  QFileInfo fi(name);
+  return fi.exists() && fi.isFile();
+}
+
+bool DirectoryExists(const QString& name) { return QFileInfo(name).isDir(); }
+
+bool SetCurrentDir(const QString& dir) {
+  return !dir.isEmpty() && QDir::setCurrent(FromStored(dir));
+}
+
+QString CurrentDir() { return IncludeTrailingSeparator(QDir::toNativeSeparators(QDir::currentPath())); }
+
+}  // namespace Paths
