@@ -1,0 +1,56 @@
+#pragma once
+// The three sections of Kodrill.ini as objects.
+#include <QString>
+
+#include <memory>
+
+#include "settings/StringIniList.h"
+
+class TVoMAssemSyn;
+
+class TPrefs {
+ public:
+  virtual ~TPrefs() = default;
+  // Clears the section list, writes the fields in the fixed key order and returns the list.
+  virtual const TStringIniList& SaveToList() = 0;
+  // Copies List into the section list, then reads every field with its default.
+  virtual void LoadFromList(const TStringIniList* list) = 0;
+
+ protected:
+  TStringIniList FList;
+};
+
+class TAssemblerPrefs : public TPrefs {
+ public:
+  TAssemblerPrefs();
+  QString AsDirectory;
+  QString AsExecutable;
+  QString DefaultProcessor;
+  QString DefaultNumberFormat;
+  const TStringIniList& SaveToList() override;
+  void LoadFromList(const TStringIniList* list) override;
+};
+
+class THighLighterPrefs : public TPrefs {
+ public:
+  THighLighterPrefs();
+  ~THighLighterPrefs() override;
+  TVoMAssemSyn* HighLighter() const { return FHighLighter.get(); }  // the master attributes
+  QString FontName;
+  int FontSize = 0;
+  const TStringIniList& SaveToList() override;
+  void LoadFromList(const TStringIniList* list) override;
+
+ private:
+  std::unique_ptr<TVoMAssemSyn> FHighLighter;
+};
+
+class TGeneralPrefs : public TPrefs {
+ public:
+  int WindowLeft = 0;
+  int WindowTop = 0;
+  QString ProjectDirectory;
+  QString KodrillDirectory;
+  const TStringIniList& SaveToList() override;
+  void LoadFromList(const TStringIniList* list) override;
+};

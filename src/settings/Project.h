@@ -1,0 +1,72 @@
+#pragma once
+// The current project and its source files, and the .AsmPrj format.
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <functional>
+
+#include "settings/StringIniList.h"
+
+class TProject;
+
+enum class TWindowState { Normal = 0, Minimized = 1, Maximized = 2 };
+
+class TProjectFile {
+ public:
+  TProjectFile();
+  virtual ~TProjectFile();
+
+  TStringIniList IniList;
+  TProject* Project = nullptr;
+  QString File;
+  QString Directory;  // empty, or a full path ending in the separator
+  int WindowLeft = -1, WindowTop = -1, WindowWidth = -1, WindowHeight = -1;
+  TWindowState WindowState = TWindowState::Normal;
+  int TopLine = -1;
+  std::array<int, 10> BookmarkX;
+  std::array<int, 10> BookmarkY;
+
+  virtual TStringIniList SaveToList();
+  virtual void LoadFromList(const TStringIniList& list);
+  virtual void CreateView() = 0;
+  virtual void DestroyView() = 0;
+  virtual void LoadView() = 0;
+  virtual void ApplyHighlighterPrefs() = 0;
+
+  // Hooks for the file's view; nothing without one.
+  virtual void StoreViewState() {}  // view -> TopLine and bookmarks, before saving
+  virtual void ClearErrorMarks() {}
+  virtual void MarkError(int kind, int line) { (void)kind; (void)line; }
+  virtual void ShowError(int line) { (void)line; }
+};
+
+class TProject {
+ public:
+  TProject();
+  ~TProject();
+
+  QList<TProjectFile*> Files;  // not owned
+  TStringIniList IniList;
+  QString FileName;   // without directory; empty when no project is open
+  QString Directory;  // full path ending in the separator; empty when no project is open
+  QString Processor;
+  QString NumberFormat;
+
+  // Opens one [FileN] section as a file of the project (set by the main window).
+  std::function<void(const TStringIniList&)> OnOpenFile;
+
+  void AddFile(TProjectFile* file);
+  void RemoveFile(TProjectFile* file);
+  int FileCount() const { return Files.size(); }
+  TProjectFile* GetFile(int index) const { return Files.at(index); }
+  TProjectFile* FindFile(const QString& name) const;
+
+  // Load throws EProjectDirectoryError when Directory cannot be made current (nothing changed).
+  void Load();
+  void Save();  // throws EFileCreateError
+  void ApplyHighlighterPrefs();
+  void ClearErrorMarks();
+  void MarkError(const QString& name, int kind, int line);
+  void ShowError(const QString& name, int line);
+};
