@@ -1,0 +1,73 @@
+#include "platform/ui/UserDialogs.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace {
+TUserDialogHooks* Hooks = nullptr;
+const QString Title = QStringLiteral("Assembler-Editor");
+}  // namespace
+
+void SetUserDialogHooks(TUserDialogHooks* hooks) { Hooks = hooks; }
+
+TAnswer AskYesNoCancel(QWidget* parent, const QString& text) {
+  if (Hooks && Hooks->Question) return Hooks->Question(text);
+  QMessageBox box(QMessageBox::Warning, Title, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                  parent);
+  box.setDefaultButton(QMessageBox::Yes);
+  switch (box.exec()) {
+    case QMessageBox::Yes: return TAnswer::Yes;
+    case QMessageBox::No: return TAnswer::No;
+    default: return TAnswer::Cancel;
+  }
+}
+
+bool AskYesNo(QWidget* parent, const QString& text) {
+  if (Hooks && Hooks->Question) return Hooks->Question(text) == TAnswer::Yes;
+  return QMessageBox::question(parent, Title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+         QMessageBox::Yes;
+}
+
+void ShowErrorBox(QWidget* parent, const QString& text) {
+  if (Hooks && Hooks->Error) {
+    Hooks->Error(text);
+    return;
+  }
+  QMessageBox::critical(parent, Title, text);
+}
+
+QString AskOpenFileName(QWidget* parent, const QString& caption, const QString& preset, const QString& filter) {
+  if (Hooks && Hooks->OpenFileName) return Hooks->OpenFileName(caption, preset);
+  return QFileDialog::getOpenFileName(parent, caption, preset, filter);
+}
+
+QString AskSaveFileName(QWidget* parent, const QString& caption, const QString& preset, const QString& filter,
+                        const QString& defaultSuffix) {
+  if (Hooks && Hooks->SaveFileName) return Hooks->SaveFileName(caption, preset);
+  QFileDialog dialog(parent, caption, preset, filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  if (!defaultSuffix.isEmpty()) dialog.setDefaultSuffix(defaultSuffix);
+  if (!preset.isEmpty()) dialog.selectFile(preset);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+  return dialog.selectedFiles().constFirst();
+}
+
+QString AskDirectory(QWidget* parent, const QString& caption, const QString& preset) {
+  if (Hooks && Hooks->Directory) return Hooks->Directory(caption, preset);
+  return QFileDialog::getExistingDirectory(parent, caption, preset);
+}
+
+bool AskFont(QWidget* parent, QFont& font, bool fixedPitchOnly) {
+  if (Hooks && Hooks->Font) return Hooks->Font(font);
+  bool ok = false;
+  const QFont chosen = QFontDialog::getFont(
+      &ok, font, parent, QString(), fixedPitchOnly ? QFontDialog::MonospacedFonts : QFontDialog::FontDialogOptions());
+  if (ok) font = chosen;
+  return ok;
+}
+
+void ShellOpen(const QString& url) { QDesktopServices::openUrl(QUrl(url)); }
