@@ -1,0 +1,2 @@
+#pragma once
+class TAssembleOutput { public: TAssembleOutput() = default; };
