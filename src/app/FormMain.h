@@ -1,0 +1,124 @@
+#pragma once
+// TFormMain: the main window with its menus, tool bar, status bar and one tab per open file.
+#include <QKeyCombination>
+#include <QMainWindow>
+#include <QPixmap>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+#include "settings/StringIniList.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QTabWidget;
+class QToolBar;
+class TDragDrop;
+class TEditorView;
+class TVoSearchReplaceDialog;
+class TVoTimerMessage;
+
+class TFormMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TFormMain(QWidget* parent = nullptr);
+  ~TFormMain() override;
+
+  // Start-up after every form exists: settings, project directory, command-line files.
+  void StartUp(const QStringList& args);
+
+  // Opens a source file or a project, chosen by extension; other extensions are ignored.
+  void OpenFile(const QString& name);
+  // Creates a file entry of the current project from name=value lines ("File=...").
+  void OpenAsmFile(const TStringIniList& properties);
+  void OpenProject(const QString& name);
+  void SaveProject(const QString& name);
+  bool CloseProject();
+  // The close question: every modified file (last tab first), then a named project.
+  bool FormCloseQuery();
+
+  void UpdateControls();
+  void ShowStatus(const QString& text);
+
+  QTabWidget* PageControl() const { return FPageControl; }
+  TEditorView* ActiveView() const;
+  TEditorView* View(int index) const;
+  int ViewCount() const;
+  QLabel* StatusPanel(int index) const { return FStatusPanels[index]; }
+  QMenu* PopupMenuChilds() const { return FPopupMenuChilds; }
+  const std::vector<QPixmap>& ImageList() const { return FImageList; }
+  TDragDrop* DragDrop() const { return FDragDrop; }
+  TVoTimerMessage* TimerMessage() const { return FTimerMessage; }
+  TVoSearchReplaceDialog* SearchReplaceDialog() const { return FSearchReplaceDialog; }
+
+  // True when a menu item of this window owns the key (enabled or not).
+  bool IsMenuShortcut(QKeyCombination key) const;
+
+ signals:
+  // The close question allowed closing; the program ends its message loop.
+  void Closed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateImageList();
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolBar();
+  void CreatePopupMenu();
+  void CreateStatusBar();
+  QAction* NewAction(const char* name, const QString& caption, const QKeySequence& shortcut,
+                     void (TFormMain::*handler)());
+  QAction* NewButton(const char* name, const QString& hint, const QString& glyph, QAction* menuItem);
+  // Runs a command; an error that escapes it is shown in the error box.
+  void RunCommand(const std::function<void()>& command);
+  void SetCaptionDefault();
+
+  void MenNewClick();
+  void MenOpenClick();
+  void MenCloseClick();
+  void MenCloseAllClick();
+  void MenSaveClick();
+  void MenSaveAsClick();
+  void MenProjectSaveAsClick();
+  void MenSaveAllClick();
+  void MenPrintClick();
+  void MenExitClick();
+  void MenUndoClick();
+  void MenRedoClick();
+  void MenCutClick();
+  void MenCopyClick();
+  void MenPasteClick();
+  void MenSelAllClick();
+  void MenSearchClick();
+  void MenReplaceClick();
+  void MenSearchAgainClick();
+  void MenAsProjClick();
+  void MenShowOutputClick();
+  void MenEditorClick();
+  void MenAssemblerClick();
+  void MenSavePrefsClick();
+  void MenInfoClick();
+  void MenToggleBookmarkClick(int n);
+  void MenGotoBookmark(int n);
+  void DragDropFilesDropped(int numItems);
+  void TimerMessageTextChanged(const QString& newText);
+
+  QTabWidget* FPageControl = nullptr;
+  QToolBar* FToolbarStandard = nullptr;
+  QMenu* FPopupMenuChilds = nullptr;
+  QLabel* FStatusPanels[4] = {};
+  std::vector<QPixmap> FImageList;
+  TDragDrop* FDragDrop = nullptr;
+  TVoTimerMessage* FTimerMessage = nullptr;
+  TVoSearchReplaceDialog* FSearchReplaceDialog = nullptr;
+  QAction* FToggleItems[10] = {};
+  QAction* FGotoItems[10] = {};
+};
+
+// The one main window (set by the program when it creates the form).
+extern TFormMain* FormMain;
