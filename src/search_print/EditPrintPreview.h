@@ -1,0 +1,5 @@
+#pragma once
+#include <QAbstractScrollArea>
+class TEditPrintPreview : public QAbstractScrollArea {
+  Q_OBJECT
+};
