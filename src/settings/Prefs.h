@@ -1,12 +1,20 @@
 #pragma once
 // The three sections of Kodrill.ini as objects.
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
 #include "settings/StringIniList.h"
 
 class TVoMAssemSyn;
+
+// Assembler executables a chosen installation directory is checked for, relative to it and in
+// order of preference ("bin\as.exe", "bin\asw.exe"; where the Unix build exists also "bin/asl").
+QStringList KnownAssemblerExecutables();
+// Defaults where the settings file names no assembler installation.
+QString DefaultAsDirectory();
+QString DefaultAsExecutable();
 
 class TPrefs {
  public:

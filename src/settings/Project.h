@@ -5,10 +5,17 @@
 
 #include <array>
 #include <functional>
+#include <stdexcept>
 
 #include "settings/StringIniList.h"
 
 class TProject;
+
+// The project directory could not be made the current directory; what() is the user's message.
+class EProjectDirectoryError : public std::runtime_error {
+ public:
+  explicit EProjectDirectoryError(const QString& directory);
+};
 
 enum class TWindowState { Normal = 0, Minimized = 1, Maximized = 2 };
 

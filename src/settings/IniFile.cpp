@@ -1,0 +1,63 @@
+#include "settings/IniFile.h"
+
+#include <QHash>
+#include <QSaveFile>
+
+#include <algorithm>
+
+#include "platform/ProfileReader.h"
+
+void ReadSectionValues(const TProfileFile& profile, const QString& section, TStringIniList& list) {
+  // Same effect as list.SetValues(key, value) per key, without its linear search per key, so a
+  // section of many keys stays fast. The profile's keys are distinct, so one index suffices.
+  QHash<QString, qsizetype> index;
+  for (qsizetype i = list.size() - 1; i >= 0; --i) {
+    const qsizetype eq = list[i].indexOf(u'=');
+    if (eq >= 0) index.insert(list[i].left(eq).toCaseFolded(), i);
+  }
+  QList<qsizetype> removed;
+  for (const QString& key : profile.KeyNames(section)) {
+    const QString value = profile.Value(section, key);
+    const auto it = index.constFind(key.toCaseFolded());
+    if (value.isEmpty()) {
+      if (it != index.constEnd()) removed.append(*it);
+    } else if (it != index.constEnd()) {
+      list[*it] = key + u'=' + value;
+    } else {
+      index.insert(key.toCaseFolded(), list.size());
+      list.append(key + u'=' + value);
+    }
+  }
+  std::sort(removed.begin(), removed.end(), std::greater<>());
+  for (qsizetype i : removed) list.removeAt(i);
+}
+
+void ReadSectionValues(const QString& file, const QString& section, TStringIniList& list) {
+  ReadSectionValues(TProfileFile(file), section, list);
+}
+
+int ReadIniInteger(const TProfileFile& profile, const QString& section, const QString& key, int defaultValue) {
+  QString text = profile.Value(section, key);
+  if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X'))
+    text = u'$' + text.mid(2);
+  int value;
+  return ParseIniInteger(text, value) ? value : defaultValue;
+}
+
+int ReadIniInteger(const QString& file, const QString& section, const QString& key, int defaultValue) {
+  return ReadIniInteger(TProfileFile(file), section, key, defaultValue);
+}
+
+EFileCreateError::EFileCreateError(const QString& path)
+    : std::runtime_error(QStringLiteral("Kann Datei %1 nicht erstellen").arg(path).toStdString()) {}
+
+void WriteIniFile(const QString& path, const QStringList& lines) {
+  QByteArray data;
+  for (const QString& line : lines) {
+    data += line.toUtf8();
+    data += "\r\n";
+  }
+  QSaveFile f(path);
+  if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit())
+    throw EFileCreateError(path);
+}

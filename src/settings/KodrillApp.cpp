@@ -1,0 +1,54 @@
+#include "settings/KodrillApp.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "platform/Paths.h"
+#include "platform/ProfileReader.h"
+#include "settings/IniFile.h"
+
+TKodrillApp* KodrillApp = nullptr;
+
+TKodrillApp::TKodrillApp()
+    : FProject(std::make_unique<TProject>()),
+      FAssemblerPrefs(std::make_unique<TAssemblerPrefs>()),
+      FHighLighterPrefs(std::make_unique<THighLighterPrefs>()),
+      FGeneralPrefs(std::make_unique<TGeneralPrefs>()) {}
+
+TKodrillApp::~TKodrillApp() = default;
+
+QString TKodrillApp::SettingsFilePath() const {
+  if (!FSettingsFilePath.isEmpty()) return FSettingsFilePath;
+  const QString exeDir = Paths::ExecutableDirectory();
+  if (QFileInfo(exeDir).isWritable()) return exeDir + QStringLiteral("Kodrill.ini");
+  // An installed program's directory is read-only: keep the settings per user instead.
+  const QString configDir = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+  return QDir::toNativeSeparators(configDir + QStringLiteral("/Kodrill/Kodrill.ini"));
+}
+
+void TKodrillApp::SetSettingsFilePath(const QString& path) { FSettingsFilePath = path; }
+
+void TKodrillApp::LoadPrefs() {
+  // Saving later must write where this read from.
+  FSettingsFilePath = SettingsFilePath();
+  const TProfileFile profile(FSettingsFilePath);
+  // One working list, not cleared between sections: each object sees the earlier sections too.
+  TStringIniList list;
+  ReadSectionValues(profile, QStringLiteral("HighLighter"), list);
+  FHighLighterPrefs->LoadFromList(&list);
+  ReadSectionValues(profile, QStringLiteral("Assembler"), list);
+  FAssemblerPrefs->LoadFromList(&list);
+  ReadSectionValues(profile, QStringLiteral("General"), list);
+  FGeneralPrefs->LoadFromList(&list);
+}
+
+void TKodrillApp::SavePrefs() {
+  const QString path = SettingsFilePath();
+  QStringList lines;
+  lines << QStringLiteral("[HighLighter]") << FHighLighterPrefs->SaveToList();
+  lines << QStringLiteral("[Assembler]") << FAssemblerPrefs->SaveToList();
+  lines << QStringLiteral("[General]") << FGeneralPrefs->SaveToList();
+  QDir().mkpath(QFileInfo(path).absolutePath());
+  WriteIniFile(path, lines);
+}
