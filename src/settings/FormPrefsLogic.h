@@ -1,0 +1,27 @@
+#pragma once
+// Widget-free rules of the two preference dialogs.
+#include <QString>
+#include <QStringList>
+
+// The assembler path field's text as stored: a separator appended unless it ends in one ("\"
+// counts too). An empty text stays empty.
+QString AssemblerDirectoryFromField(const QString& text);
+
+// The first known assembler executable (stored form, relative) under AsDirectory that exists,
+// or "" when there is none.
+QString FindAssemblerExecutable(const QString& asDirectory);
+
+// Result of checking a chosen directory (given without trailing separator) for an assembler.
+struct TAssemblerCheck {
+  QString Text;  // "\"<path>\" found." or "\"<path>\" not found!"
+  bool Found = false;
+};
+TAssemblerCheck CheckAssemblerDirectory(const QString& directory);
+
+// Radio index of a stored number format word (0 for anything but the four words), and back
+// ("" for no selection).
+int NumberFormatIndex(const QString& word);
+QString NumberFormatWordAt(int index);
+QStringList NumberFormatCaptions();
+
+QStringList ProcessorNameList();

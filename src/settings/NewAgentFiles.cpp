@@ -1,0 +1,46 @@
+#include "settings/NewAgentFiles.h"
+
+#include "platform/Paths.h"
+
+QString WithProjectExtension(const QString& name) {
+  if (name.isEmpty()) return name;
+  return Paths::ChangeFileExt(name, QStringLiteral(".AsmPrj"));
+}
+
+QString NewProjectBase(const QString& projectName) {
+  return Paths::ChangeFileExt(Paths::ExpandFileName(projectName), QString());
+}
+
+QString NewProjectName(const QString& base) { return Paths::ExtractFileName(base); }
+
+QStringList NewSourceFileLines() { return {QString()}; }
+
+QStringList NewProjectFileLines(const QString& name, bool withSource) {
+  QStringList lines{QString()};
+  if (withSource)
+    lines << QStringLiteral("[global]") << QStringLiteral("FileCount=1") << QStringLiteral("[File1]")
+          << QStringLiteral("File=") + name + QStringLiteral(".Asm");
+  return lines;
+}
+
+QStringList NewMakeBatLines(const QString& name, const QString& asDirectory, const QString& asExecutable) {
+  return {QStringLiteral("@set USEXMS=y"), QStringLiteral("@set ASCMD=@") + name + QStringLiteral(".par"),
+          QStringLiteral("@") + asDirectory + asExecutable + QStringLiteral(" ") + name + QStringLiteral(".asm"),
+          QStringLiteral("@rem p2hex ") + name + QStringLiteral(" ") + name + QStringLiteral(".s19 -r $-$"),
+          QString()};
+}
+
+QString NewProjectFilePath(const QString& base) { return base + QStringLiteral(".AsmPrj"); }
+
+QList<TNewFile> NewProjectFiles(const QString& base, const std::array<bool, 4>& checked,
+                                const QString& asDirectory, const QString& asExecutable) {
+  const QString name = NewProjectName(base);
+  QList<TNewFile> files;
+  if (checked[0]) files.append({NewProjectFilePath(base), NewProjectFileLines(name, checked[2])});
+  if (checked[1]) files.append({base + QStringLiteral(".Par"), NewSourceFileLines()});
+  if (checked[2]) files.append({base + QStringLiteral(".Asm"), NewSourceFileLines()});
+  if (checked[3])
+    files.append({Paths::ExtractFilePath(base) + QStringLiteral("make.bat"),
+                  NewMakeBatLines(name, asDirectory, asExecutable)});
+  return files;
+}
