@@ -20,6 +20,8 @@
 #include "editor/EditTypes.h"
 #include "highlight/ColorValue.h"
 
+class TEditorModel;
+
 class TCustomHighlighter;
 class THighlighterAttributes;
 class TEditControlPrivate;
@@ -45,13 +47,6 @@ struct TBookMarkOpt {
   bool GlyphsVisible = true;
   int LeftMargin = 2;
   int Xoffset = 12;
-};
-
-// One key binding: command, key with modifiers (a QKeyCombination as int), optional second key.
-struct TEditKeyStroke {
-  int Command = ecNone;
-  int Key = 0;       // Qt::Key | Qt::KeyboardModifiers, as QKeyCombination::toCombined()
-  int Key2 = 0;      // 0 = none
 };
 
 class TEditControl : public QAbstractScrollArea {
@@ -148,6 +143,10 @@ class TEditControl : public QAbstractScrollArea {
 
   // Search and replace; returns the number of occurrences handled.
   int SearchReplace(const QString& search, const QString& replace, TSearchOptions options);
+
+  // The editor core behind the widget (tests and benchmarks drive it directly).
+  TEditorModel& Model();
+  const TEditorModel& Model() const;
 
   // Events
   std::function<void(TEditControl*)> OnChange;

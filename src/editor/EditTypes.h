@@ -87,6 +87,16 @@ using TSearchOptions = unsigned;
 
 enum class TReplaceAction { raCancel = 0, raSkip = 1, raReplace = 2, raReplaceAll = 3 };
 
+// One key binding: command, key with modifiers (a QKeyCombination as int), optional second key.
+struct TEditKeyStroke {
+  int Command = ecNone;
+  int Key = 0;       // Qt::Key | Qt::KeyboardModifiers, as QKeyCombination::toCombined()
+  int Key2 = 0;      // 0 = none
+};
+
+// The key table of a new editor (80 bindings).
+std::vector<TEditKeyStroke> DefaultKeystrokes();
+
 // A file could not be read or written; the message says which file and why (German, for the user).
 class EEditFileError : public std::runtime_error {
  public:

@@ -41,6 +41,9 @@ void THighlighterAttributes::Assign(const THighlighterAttributes& source) {
 TCustomHighlighter::TCustomHighlighter() = default;
 
 TCustomHighlighter::~TCustomHighlighter() {
+  // Listeners still registered would otherwise keep a dangling pointer.
+  const std::vector<IHighlighterListener*> listeners = FListeners;
+  for (IHighlighterListener* l : listeners) l->HighlighterDestroyed(this);
   while (!FAttributes.empty()) FAttributes.pop_back();  // last to first
 }
 

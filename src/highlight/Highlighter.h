@@ -50,6 +50,8 @@ class IHighlighterListener {
  public:
   virtual ~IHighlighterListener() = default;
   virtual void HighlighterChanged(TCustomHighlighter* sender) = 0;
+  // The highlighter is being destroyed: drop every reference to it.
+  virtual void HighlighterDestroyed(TCustomHighlighter*) {}
 };
 
 // Set of the 256 character codes, indexed by unsigned char.

@@ -1,0 +1,750 @@
+#include "editor/EditControl.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDrag>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "editor/ColorConvert.h"
+#include "editor/EditorModel.h"
+#include "platform/ui/UserDialogs.h"
+
+namespace {
+constexpr TColorValue kRightEdgeColor = 0xC0C0C0;
+
+// One character cell run of a painted line.
+struct TCellItem {
+  int Byte;   // 0-based byte offset
+  int Cell;   // 0-based display cell
+  int Width;  // cells
+  QString Glyph;  // empty for spaces and tabs
+  bool Ascii;
+};
+
+const char16_t kCp1252High[32] = {
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+
+// Control characters show as their visible pictures.
+char32_t Visible(char32_t cp) {
+  if (cp < 0x20) return 0x2400 + cp;
+  if (cp == 0x7F) return 0x2421;
+  if (cp >= 0x80 && cp < 0xA0) return 0xFFFD;
+  return cp;
+}
+
+// Decodes the character at I; returns its byte length.
+int DecodeAt(std::string_view s, std::size_t i, bool utf8, char32_t& cp) {
+  const auto c = static_cast<unsigned char>(s[i]);
+  if (!utf8 || c < 0x80) {
+    cp = (!utf8 && c >= 0x80 && c < 0xA0) ? kCp1252High[c - 0x80] : c;
+    return 1;
+  }
+  const int n = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+  if (n == 0 || i + static_cast<std::size_t>(n) >= s.size()) {
+    cp = 0xFFFD;
+    return 1;
+  }
+  char32_t v = c & (0x3F >> n);
+  for (int k = 1; k <= n; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+    if ((b & 0xC0) != 0x80) {
+      cp = 0xFFFD;
+      return 1;
+    }
+    v = (v << 6) | (b & 0x3F);
+  }
+  cp = v;
+  return n + 1;
+}
+
+QFont DefaultEditorFont() {
+  QFont f(QStringLiteral("Courier New"), 10);
+  f.setStyleHint(QFont::TypeWriter);
+  const QFontInfo info(f);
+  if (info.fixedPitch() && info.family() == f.family()) return f;
+  QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  fixed.setPointSize(10);
+  return fixed;
+}
+}  // namespace
+
+class TEditControlPrivate {
+ public:
+  explicit TEditControlPrivate(TEditControl* owner) : q(owner), Model(owner) {}
+
+  TEditControl* q;
+  TEditorModel Model;
+  TGutter Gutter;
+  TBookMarkOpt BookmarkOpt;
+  TColorValue Color = clWindow;
+  int RightEdge = 80;
+  int LineHeight = 16, CharWidth = 8, Ascent = 12;
+  QFont Fonts[16];
+  QTimer CaretTimer;
+  bool CaretOn = true;
+  bool Selecting = false;
+  bool DragPending = false;
+  QPoint PressPixel;
+  bool DropShown = false;
+  QPoint DropPos;
+
+  int GutterWidth() const { return Gutter.Visible ? Gutter.Width : 0; }
+  void UpdateMetrics();
+  void UpdateViewSize();
+  void UpdateScrollBars();
+  QColor Background() const;
+  QColor Foreground() const;
+  void PaintGutter(QPainter& p, int line, int y);
+  void PaintLine(QPainter& p, int line, int y);
+  QPoint PositionAt(QPoint pixel) const;
+  template <class F>
+  void Guard(F&& f);
+};
+
+template <class F>
+void TEditControlPrivate::Guard(F&& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    ShowErrorBox(q, QString::fromUtf8(e.what()));
+  }
+}
+
+void TEditControlPrivate::UpdateMetrics() {
+  const QFont base = q->font();
+  for (int s = 0; s < 16; ++s) {
+    QFont f = base;
+    f.setBold(s & fsBold);
+    f.setItalic(s & fsItalic);
+    f.setUnderline(s & fsUnderline);
+    f.setStrikeOut(s & fsStrikeOut);
+    Fonts[s] = f;
+  }
+  const QFontMetrics fm(base);
+  LineHeight = std::max(1, fm.height());
+  CharWidth = std::max(1, fm.horizontalAdvance(QLatin1Char('M')));
+  Ascent = fm.ascent();
+  UpdateViewSize();
+}
+
+void TEditControlPrivate::UpdateViewSize() {
+  const QSize s = q->viewport()->size();
+  Model.SetViewSize(s.height() / LineHeight, std::max(1, (s.width() - GutterWidth()) / CharWidth));
+  UpdateScrollBars();
+}
+
+void TEditControlPrivate::UpdateScrollBars() {
+  QScrollBar* v = q->verticalScrollBar();
+  QScrollBar* h = q->horizontalScrollBar();
+  const QSignalBlocker bv(v), bh(h);
+  const int maxTop = (Model.Options() & eoScrollPastEof) ? Model.LineCount()
+                                                           : std::max(1, Model.LineCount() - Model.LinesInWindow() + 1);
+  v->setRange(1, maxTop);
+  v->setPageStep(Model.LinesInWindow());
+  v->setValue(Model.TopLine());
+  h->setRange(1, std::max(1, Model.MaxScrollWidth() - Model.CharsInWindow() + 1));
+  h->setPageStep(Model.CharsInWindow());
+  h->setValue(Model.LeftChar());
+}
+
+QColor TEditControlPrivate::Background() const {
+  const QPalette& pal = q->palette();
+  if (TCustomHighlighter* hl = Model.Highlighter())
+    if (THighlighterAttributes* ws = hl->DefaultAttribute(4); ws && ws->Background() != clNone)
+      return ColorValueToQColor(ws->Background(), pal, pal.color(QPalette::Base));
+  return ColorValueToQColor(Color, pal, pal.color(QPalette::Base));
+}
+
+QColor TEditControlPrivate::Foreground() const { return q->palette().color(QPalette::Text); }
+
+QPoint TEditControlPrivate::PositionAt(QPoint pixel) const {
+  const int line = Model.TopLine() + std::max(0, pixel.y()) / LineHeight - (pixel.y() < 0 ? 1 : 0);
+  const int y = std::clamp(line, 1, Model.LineCount());
+  const int x = pixel.x() - GutterWidth();
+  const int cell = std::max(0, (x + CharWidth / 2) / CharWidth + Model.LeftChar() - 1);
+  return QPoint(Model.ColumnOfCell(y, cell), y);
+}
+
+void TEditControlPrivate::PaintGutter(QPainter& p, int line, int y) {
+  const TEditMarkList& marks = Model.Marks();
+  int x = BookmarkOpt.LeftMargin;
+  const int top = y + (LineHeight - 16) / 2;
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int i = 0; i < marks.Count(); ++i) {
+      const TEditMark* m = marks[i];
+      if (m->Line != line || !m->Visible) continue;
+      // Bookmarks first (or last), the other marks in the other pass.
+      if (m->IsBookmark() != (BookmarkOpt.DrawBookmarksFirst == (pass == 0))) continue;
+      if (m->IsBookmark() && !BookmarkOpt.GlyphsVisible) continue;
+      const auto* images = BookmarkOpt.BookmarkImages;
+      if (!m->InternalImage && images && m->ImageIndex >= 0 && m->ImageIndex < static_cast<int>(images->size())) {
+        p.drawPixmap(x, top, (*images)[static_cast<std::size_t>(m->ImageIndex)]);
+      } else if (m->IsBookmark()) {
+        const QRect r(x, top + 1, 12, 14);
+        p.fillRect(r, QColor(0xFF, 0xE0, 0x40));
+        p.setPen(Qt::black);
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+        QFont f = Fonts[0];
+        f.setPixelSize(10);
+        p.setFont(f);
+        p.drawText(r, Qt::AlignCenter, QString::number(m->BookmarkNumber));
+      } else {
+        p.setBrush(QColor(0xC0, 0x30, 0x30));
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(QRect(x + 2, top + 3, 10, 10));
+        p.setBrush(Qt::NoBrush);
+      }
+      x += BookmarkOpt.Xoffset;
+    }
+  }
+}
+
+void TEditControlPrivate::PaintLine(QPainter& p, int line, int y) {
+  const std::string_view s = Model.LineBytes(line);
+  const bool utf8 = Model.Lines().Encoding() == TTextEncoding::Utf8;
+  const int tab = Model.TabWidth();
+  const int firstCell = Model.LeftChar() - 1;
+  const int lastCell = firstCell + Model.CharsInWindow() + 1;
+  const int x0 = GutterWidth() - firstCell * CharWidth;
+  const QColor bg = Background(), fg = Foreground();
+  const QPalette& pal = q->palette();
+  const QColor selBg = ColorValueToQColor(clHighlight, pal, pal.color(QPalette::Highlight));
+  const QColor selFg = ColorValueToQColor(clHighlightText, pal, pal.color(QPalette::HighlightedText));
+
+  // Lay out only the visible characters; the walk to them counts cells.
+  std::vector<TCellItem> items;
+  int cell = 0;
+  std::size_t i = 0;
+  while (i < s.size() && cell < lastCell) {
+    char32_t cp;
+    const int len = DecodeAt(s, i, utf8, cp);
+    const int w = cp == '\t' ? tab - cell % tab : 1;
+    if (cell + w > firstCell) {
+      TCellItem it{static_cast<int>(i), cell, w, QString(), cp < 0x80 && cp >= 0x20 && cp != 0x7F};
+      if (cp != '\t' && cp != ' ') {
+        const char32_t v = Visible(cp);
+        it.Glyph = QString::fromUcs4(&v, 1);
+      }
+      items.push_back(std::move(it));
+    }
+    cell += w;
+    i += static_cast<std::size_t>(len);
+  }
+  const int endCell = cell;
+
+  int selStart = 0, selEnd = 0;
+  bool toEnd = false;
+  const bool hasSel = Model.LineSelection(line, selStart, selEnd, toEnd);
+  auto selected = [&](int byte) { return hasSel && byte + 1 >= selStart && byte + 1 < selEnd; };
+
+  // Attributes of the items from the highlighter's tokens.
+  std::vector<const THighlighterAttributes*> attrs(items.size(), nullptr);
+  if (TCustomHighlighter* hl = Model.Highlighter(); hl && !items.empty()) {
+    Model.StartLine(line);
+    std::size_t k = 0;
+    const int lastByte = items.back().Byte;
+    while (!hl->AtEndOfLine() && k < items.size()) {
+      const int ts = hl->TokenStart();
+      if (ts > lastByte) break;
+      const int te = ts + static_cast<int>(hl->TokenText().size());
+      if (te > items[k].Byte) {
+        const THighlighterAttributes* a = hl->TokenAttribute();
+        while (k < items.size() && items[k].Byte < te) {
+          if (items[k].Byte >= ts) attrs[k] = a;
+          ++k;
+        }
+      }
+      hl->Next();
+    }
+  }
+
+  // Backgrounds, then text in runs of equal colour and style.
+  for (std::size_t k = 0; k < items.size(); ++k) {
+    const TCellItem& it = items[k];
+    QColor b = bg;
+    if (selected(it.Byte)) b = selBg;
+    else if (attrs[k] && attrs[k]->Background() != clNone) b = ColorValueToQColor(attrs[k]->Background(), pal, bg);
+    if (b != bg) p.fillRect(x0 + it.Cell * CharWidth, y, it.Width * CharWidth, LineHeight, b);
+  }
+  // Selection past the line's end (line breaks, column blocks, virtual space).
+  if (hasSel) {
+    const int len = static_cast<int>(s.size());
+    int from = std::max(selStart, len + 1), to = selEnd;
+    if (toEnd) to = std::max(to, from + 1);
+    if (to > from) {
+      const int c1 = endCell + (from - len - 1), c2 = endCell + (to - len - 1);
+      if (c2 > firstCell && c1 < lastCell)
+        p.fillRect(x0 + c1 * CharWidth, y, (c2 - c1) * CharWidth, LineHeight, selBg);
+    }
+  }
+  QString run;
+  int runCell = 0;
+  QColor runColor;
+  int runStyle = -1;
+  auto flush = [&] {
+    if (run.isEmpty()) return;
+    p.setFont(Fonts[runStyle]);
+    p.setPen(runColor);
+    p.drawText(x0 + runCell * CharWidth, y + Ascent, run);
+    run.clear();
+  };
+  for (std::size_t k = 0; k < items.size(); ++k) {
+    const TCellItem& it = items[k];
+    if (it.Glyph.isEmpty()) {
+      flush();
+      continue;
+    }
+    QColor c = fg;
+    int style = 0;
+    if (const THighlighterAttributes* a = attrs[k]) {
+      c = ColorValueToQColor(a->Foreground(), pal, fg);
+      style = a->Style() & 15;
+    }
+    if (selected(it.Byte)) c = selFg;
+    if (!it.Ascii) {
+      // Glyphs from other fonts may be wider: each gets its own cell.
+      flush();
+      p.setFont(Fonts[style]);
+      p.setPen(c);
+      p.drawText(x0 + it.Cell * CharWidth, y + Ascent, it.Glyph);
+      continue;
+    }
+    if (!run.isEmpty() && (c != runColor || style != runStyle || it.Cell != runCell + run.size())) flush();
+    if (run.isEmpty()) {
+      runCell = it.Cell;
+      runColor = c;
+      runStyle = style;
+    }
+    run += it.Glyph;
+  }
+  flush();
+}
+
+// ---- TEditControl ----
+
+TEditControl::TEditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std::make_unique<TEditControlPrivate>(this)) {
+  setFont(DefaultEditorFont());
+  setFrameShape(QFrame::StyledPanel);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_InputMethodEnabled);
+  viewport()->setCursor(Qt::IBeamCursor);
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  setAcceptDrops(true);
+  d->UpdateMetrics();
+
+  TEditorModel& m = d->Model;
+  m.OnStatus = [this](TStatusChanges r) {
+    if (r & (scAll | scTopLine | scLeftChar | scModified)) d->UpdateScrollBars();
+    if (r & (scCaretX | scCaretY)) {
+      d->CaretOn = true;
+      if (hasFocus()) d->CaretTimer.start();
+    }
+    if (OnStatusChange) OnStatusChange(this, r);
+  };
+  m.OnTextChanged = [this] {
+    d->UpdateScrollBars();
+    if (OnChange) OnChange(this);
+  };
+  m.OnInvalidateAll = [this] { viewport()->update(); };
+  m.OnInvalidateLines = [this](int first, int last) {
+    const int top = d->Model.TopLine();
+    const int lh = d->LineHeight;
+    const int h = viewport()->height();
+    const int y1 = std::max(0, (first - top) * lh);
+    const int y2 = last < 0 ? h : std::min(h, (last - top + 1) * lh);
+    if (y2 > y1) viewport()->update(0, y1, viewport()->width(), y2 - y1);
+  };
+  m.GetClipboard = [] { return QGuiApplication::clipboard()->text(); };
+  m.SetClipboard = [](const QString& t) { QGuiApplication::clipboard()->setText(t); };
+  m.OnCommandProcessed = [this](int command, QChar ch) {
+    if (OnCommandProcessed) OnCommandProcessed(this, command, ch);
+  };
+  m.OnReplaceText = [this](const QString& s, const QString& r, int line, int column, TReplaceAction& action) {
+    if (OnReplaceText) OnReplaceText(this, s, r, line, column, action);
+  };
+
+  d->CaretTimer.setInterval(QApplication::cursorFlashTime() > 0 ? QApplication::cursorFlashTime() / 2 : 500);
+  QObject::connect(&d->CaretTimer, &QTimer::timeout, this, [this] {
+    d->CaretOn = !d->CaretOn;
+    const int y = (d->Model.CaretY() - d->Model.TopLine()) * d->LineHeight;
+    viewport()->update(0, y, viewport()->width(), d->LineHeight);
+  });
+}
+
+TEditControl::~TEditControl() {
+  d->Model.OnStatus = nullptr;
+  d->Model.OnTextChanged = nullptr;
+  d->Model.OnInvalidateAll = nullptr;
+  d->Model.OnInvalidateLines = nullptr;
+}
+
+TEditorModel& TEditControl::Model() { return d->Model; }
+const TEditorModel& TEditControl::Model() const { return d->Model; }
+
+TEditLines& TEditControl::Lines() { return d->Model.Lines(); }
+const TEditLines& TEditControl::Lines() const { return d->Model.Lines(); }
+
+int TEditControl::CaretColumn() const { return d->Model.CaretX(); }
+int TEditControl::CaretLine() const { return d->Model.CaretY(); }
+void TEditControl::SetCaretColumn(int column) { d->Model.SetCaretXY(column, d->Model.CaretY()); }
+void TEditControl::SetCaretLine(int line) { d->Model.SetCaretXY(d->Model.CaretX(), line); }
+void TEditControl::SetCaretXY(int column, int line) { d->Model.SetCaretXY(column, line); }
+int TEditControl::TopLine() const { return d->Model.TopLine(); }
+void TEditControl::SetTopLine(int line) { d->Model.SetTopLine(line); }
+int TEditControl::LinesInWindow() const { return d->Model.LinesInWindow(); }
+
+QPoint TEditControl::SelectionStart() const { return d->Model.BlockBegin(); }
+QPoint TEditControl::SelectionEnd() const { return d->Model.BlockEnd(); }
+void TEditControl::SetSelectionStart(QPoint p) { d->Model.SetSelBegin(QPoint(std::max(1, p.x()), p.y())); }
+void TEditControl::SetSelectionEnd(QPoint p) { d->Model.SetSelEnd(QPoint(std::max(1, p.x()), p.y())); }
+bool TEditControl::HasSelection() const { return d->Model.HasSelection(); }
+QString TEditControl::SelectedText() const { return d->Model.SelectedText(); }
+TSelectionMode TEditControl::SelectionMode() const { return d->Model.SelectionMode(); }
+void TEditControl::SetSelectionMode(TSelectionMode mode) { d->Model.SetSelectionMode(mode); }
+
+bool TEditControl::InsertMode() const { return d->Model.InsertMode(); }
+void TEditControl::SetInsertMode(bool value) { d->Model.SetInsertMode(value); }
+TCaretType TEditControl::InsertCaret() const { return TCaretType::ctVerticalLine; }
+TCaretType TEditControl::OverwriteCaret() const { return TCaretType::ctBlock; }
+
+bool TEditControl::Modified() const { return d->Model.Modified(); }
+void TEditControl::SetModified(bool value) { d->Model.SetModified(value); }
+
+bool TEditControl::CanUndo() const { return d->Model.CanUndo(); }
+bool TEditControl::CanRedo() const { return d->Model.CanRedo(); }
+bool TEditControl::CanPaste() const { return !QGuiApplication::clipboard()->text().isEmpty(); }
+void TEditControl::Undo() { d->Model.Undo(); }
+void TEditControl::Redo() { d->Model.Redo(); }
+void TEditControl::CutToClipboard() { d->Model.ExecuteCommand(ecCut); }
+void TEditControl::CopyToClipboard() { d->Model.ExecuteCommand(ecCopy); }
+void TEditControl::PasteFromClipboard() { d->Model.ExecuteCommand(ecPaste); }
+void TEditControl::SelectAll() { d->Model.ExecuteCommand(ecSelectAll); }
+void TEditControl::ExecuteCommand(int command, QChar ch) { d->Model.ExecuteCommand(command, ch); }
+void TEditControl::InsertText(const QString& text) { d->Model.InsertText(text); }
+
+void TEditControl::SetBookmark(int n, int column, int line) { d->Model.SetBookmark(n, column, line); }
+void TEditControl::ClearBookmark(int n) { d->Model.ClearBookmark(n); }
+void TEditControl::GotoBookmark(int n) { d->Model.GotoBookmark(n); }
+bool TEditControl::GetBookmark(int n, int& column, int& line) const { return d->Model.GetBookmark(n, column, line); }
+bool TEditControl::HasBookmark(int n) const {
+  int c, l;
+  return d->Model.GetBookmark(n, c, l);
+}
+TEditMarkList& TEditControl::Marks() { return d->Model.Marks(); }
+const TEditMarkList& TEditControl::Marks() const { return d->Model.Marks(); }
+TBookMarkOpt& TEditControl::BookMarkOptions() { return d->BookmarkOpt; }
+
+void TEditControl::SetBookmarkImages(const std::vector<QPixmap>* images) {
+  d->BookmarkOpt.BookmarkImages = images;
+  d->Model.BookmarkImagesSet = images != nullptr;
+  viewport()->update();
+}
+
+TGutter& TEditControl::Gutter() { return d->Gutter; }
+void TEditControl::SetGutterWidth(int width) {
+  d->Gutter.Width = std::max(0, width);
+  d->UpdateViewSize();
+  viewport()->update();
+}
+TCustomHighlighter* TEditControl::Highlighter() const { return d->Model.Highlighter(); }
+void TEditControl::SetHighlighter(TCustomHighlighter* highlighter) { d->Model.SetHighlighter(highlighter); }
+TColorValue TEditControl::Color() const { return d->Color; }
+void TEditControl::SetColor(TColorValue color) {
+  d->Color = color;
+  viewport()->update();
+}
+TEditOptions TEditControl::Options() const { return d->Model.Options(); }
+void TEditControl::SetOptions(TEditOptions options) {
+  d->Model.SetOptions(options);
+  d->UpdateScrollBars();
+}
+int TEditControl::TabWidth() const { return d->Model.TabWidth(); }
+void TEditControl::SetTabWidth(int width) { d->Model.SetTabWidth(width); }
+int TEditControl::RightEdge() const { return d->RightEdge; }
+void TEditControl::SetRightEdge(int column) {
+  d->RightEdge = column;
+  viewport()->update();
+}
+int TEditControl::MaxUndo() const { return d->Model.MaxUndo(); }
+void TEditControl::SetMaxUndo(int value) { d->Model.SetMaxUndo(value); }
+int TEditControl::MaxLeftChar() const { return d->Model.MaxLeftChar(); }
+std::vector<TEditKeyStroke>& TEditControl::Keystrokes() { return d->Model.Keystrokes(); }
+
+bool TEditControl::AttributeAt(QPoint columnLine, QString& token, THighlighterAttributes*& attribute) const {
+  return d->Model.AttributeAt(columnLine, token, attribute);
+}
+
+QPoint TEditControl::PositionToPixels(QPoint columnLine) const {
+  const int line = std::clamp(columnLine.y(), 1, d->Model.LineCount());
+  const int cell = d->Model.CellOfColumn(line, std::max(1, columnLine.x()));
+  return QPoint(d->GutterWidth() + (cell - d->Model.LeftChar() + 1) * d->CharWidth,
+                (columnLine.y() - d->Model.TopLine()) * d->LineHeight);
+}
+
+QPoint TEditControl::PixelsToPosition(QPoint pixel) const { return d->PositionAt(pixel); }
+int TEditControl::LineHeight() const { return d->LineHeight; }
+int TEditControl::CharWidth() const { return d->CharWidth; }
+
+int TEditControl::SearchReplace(const QString& search, const QString& replace, TSearchOptions options) {
+  return d->Model.SearchReplace(search, replace, options);
+}
+
+// ---- painting ----
+
+void TEditControl::paintEvent(QPaintEvent* event) {
+  QPainter p(viewport());
+  const QRect r = event->rect();
+  const int lh = d->LineHeight;
+  const int gw = d->GutterWidth();
+  const QPalette& pal = palette();
+  const TEditorModel& m = d->Model;
+  const int first = m.TopLine() + std::max(0, r.top()) / lh;
+  const int last = std::min(m.TopLine() + r.bottom() / lh, m.Lines().Count());
+  p.fillRect(QRect(gw, r.top(), viewport()->width() - gw, r.height()), d->Background());
+  if (gw > 0) p.fillRect(QRect(0, r.top(), gw, r.height()), ColorValueToQColor(d->Gutter.Color, pal, pal.color(QPalette::Button)));
+  for (int line = first; line <= last; ++line) {
+    const int y = (line - m.TopLine()) * lh;
+    p.setClipRect(QRect(gw, y, viewport()->width() - gw, lh));
+    d->PaintLine(p, line, y);
+    p.setClipping(false);
+    if (gw > 0) d->PaintGutter(p, line, y);
+  }
+  // The right edge.
+  if (d->RightEdge > 0) {
+    const int x = gw + (d->RightEdge - m.LeftChar() + 1) * d->CharWidth;
+    if (x > gw) {
+      p.setPen(ColorValueToQColor(kRightEdgeColor, pal, Qt::lightGray));
+      p.drawLine(x, r.top(), x, r.bottom());
+    }
+  }
+  // The caret: a bar in insert mode, a block in overwrite mode.
+  const bool caretVisible = hasFocus() && d->CaretOn && !(m.Options() & eoNoCaret);
+  auto drawCaret = [&](QPoint pos) {
+    const QPoint px = PositionToPixels(pos);
+    if (px.x() < gw) return;
+    if (m.InsertMode()) {
+      p.fillRect(px.x(), px.y(), 2, lh, d->Foreground());
+    } else {
+      p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+      p.fillRect(px.x(), px.y(), d->CharWidth, lh, Qt::white);
+      p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+  };
+  if (caretVisible) drawCaret(m.Caret());
+  if (d->DropShown) p.fillRect(QRect(PositionToPixels(d->DropPos), QSize(2, lh)), d->Foreground());
+}
+
+void TEditControl::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  d->UpdateViewSize();
+}
+
+void TEditControl::scrollContentsBy(int, int) {
+  d->Model.SetTopLine(verticalScrollBar()->value());
+  d->Model.SetLeftChar(horizontalScrollBar()->value());
+  viewport()->update();
+}
+
+void TEditControl::changeEvent(QEvent* event) {
+  QAbstractScrollArea::changeEvent(event);
+  if (event->type() == QEvent::FontChange) {
+    d->UpdateMetrics();
+    viewport()->update();
+  }
+}
+
+// ---- keyboard ----
+
+bool TEditControl::event(QEvent* event) {
+  // Tab and Shift+Tab edit the text instead of moving the focus.
+  if (event->type() == QEvent::KeyPress) {
+    auto* ke = static_cast<QKeyEvent*>(event);
+    if (ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) {
+      keyPressEvent(ke);
+      return true;
+    }
+  }
+  return QAbstractScrollArea::event(event);
+}
+
+void TEditControl::keyPressEvent(QKeyEvent* event) {
+  const Qt::KeyboardModifiers mods =
+      event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+  int key = event->key();
+  if (key == Qt::Key_Enter) key = Qt::Key_Return;
+  int command = d->Model.FindCommand(key | static_cast<int>(mods));
+  if (command == ecNone && (mods & Qt::ControlModifier) && (mods & Qt::ShiftModifier)) {
+    // Shift turns the digit keys into symbols on most layouts; find the digit by its key position.
+    const quint32 sc = event->nativeScanCode();
+    int digit = -1;
+    if (QGuiApplication::platformName() == QLatin1String("xcb") && sc >= 10 && sc <= 19) digit = (sc - 9) % 10;
+    else if (QGuiApplication::platformName() == QLatin1String("windows") && sc >= 2 && sc <= 11) digit = (sc - 1) % 10;
+    if (digit >= 0) command = d->Model.FindCommand((Qt::Key_0 + digit) | static_cast<int>(mods));
+  }
+  d->Guard([&] {
+    if (command != ecNone) {
+      d->Model.ExecuteCommand(command);
+      event->accept();
+      return;
+    }
+    const QString text = event->text();
+    const bool ctrlOnly = (mods & Qt::ControlModifier) && !(mods & Qt::AltModifier);
+    if (!text.isEmpty() && !ctrlOnly && text[0].unicode() >= 0x20 && text[0].unicode() != 0x7F) {
+      for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size()) {
+          d->Model.InsertText(text.mid(i, 2));
+          if (OnCommandProcessed) OnCommandProcessed(this, ecChar, text[i]);
+          ++i;
+        } else {
+          d->Model.ExecuteCommand(ecChar, text[i]);
+        }
+      }
+      event->accept();
+      return;
+    }
+    event->ignore();
+  });
+}
+
+void TEditControl::inputMethodEvent(QInputMethodEvent* event) {
+  d->Guard([&] {
+    if (!event->commitString().isEmpty()) d->Model.InsertText(event->commitString());
+  });
+  event->accept();
+}
+
+// ---- mouse ----
+
+void TEditControl::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    QAbstractScrollArea::mousePressEvent(event);
+    return;
+  }
+  const QPoint pos = d->PositionAt(event->position().toPoint());
+  TEditorModel& m = d->Model;
+  int s, e;
+  bool toEnd;
+  const bool onSelection = m.LineSelection(pos.y(), s, e, toEnd) && pos.x() >= s && pos.x() < e;
+  m.BreakUndoChain();
+  if (onSelection && (m.Options() & eoDragDropEditing) && !(event->modifiers() & Qt::ShiftModifier)) {
+    d->DragPending = true;
+    d->PressPixel = event->position().toPoint();
+    return;
+  }
+  if (event->modifiers() & Qt::ShiftModifier) {
+    m.MoveCaretKeepSelection(pos);
+  } else {
+    if ((event->modifiers() & Qt::AltModifier) && (m.Options() & eoAltSetsColumnMode))
+      m.SetSelectionMode(TSelectionMode::smColumn);
+    m.SetCaretXY(pos.x(), pos.y());
+  }
+  d->Selecting = true;
+}
+
+void TEditControl::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint pixel = event->position().toPoint();
+  if (d->DragPending && (pixel - d->PressPixel).manhattanLength() >= QApplication::startDragDistance()) {
+    d->DragPending = false;
+    auto* mime = new QMimeData;
+    mime->setText(d->Model.SelectedText());
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    return;
+  }
+  if (!d->Selecting) return;
+  TEditorModel& m = d->Model;
+  // Dragging beyond the window scrolls towards the mouse.
+  if (pixel.y() < 0) m.SetTopLine(m.TopLine() - 1);
+  else if (pixel.y() >= viewport()->height()) m.SetTopLine(m.TopLine() + 1);
+  m.MoveCaretKeepSelection(d->PositionAt(pixel));
+}
+
+void TEditControl::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  if (d->DragPending) {
+    d->DragPending = false;
+    const QPoint pos = d->PositionAt(event->position().toPoint());
+    d->Model.SetCaretXY(pos.x(), pos.y());
+  }
+  d->Selecting = false;
+  if (OnClick) OnClick(this);
+}
+
+void TEditControl::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
+  d->Model.SelectWordAt(d->PositionAt(event->position().toPoint()));
+  d->Selecting = false;
+}
+
+void TEditControl::wheelEvent(QWheelEvent* event) {
+  const int steps = event->angleDelta().y() / 40;  // three lines per notch
+  if (steps != 0) d->Model.SetTopLine(d->Model.TopLine() - steps);
+  const int hsteps = event->angleDelta().x() / 40;
+  if (hsteps != 0) d->Model.SetLeftChar(d->Model.LeftChar() - hsteps);
+  event->accept();
+}
+
+void TEditControl::focusInEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusInEvent(event);
+  d->CaretOn = true;
+  d->CaretTimer.start();
+  viewport()->update();
+}
+
+void TEditControl::focusOutEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusOutEvent(event);
+  d->CaretTimer.stop();
+  viewport()->update();
+}
+
+// ---- drag and drop ----
+
+void TEditControl::dragEnterEvent(QDragEnterEvent* event) {
+  // Dropped files belong to the main window unless the editor takes them.
+  if (event->mimeData()->hasUrls() && !(d->Model.Options() & eoDropFiles)) {
+    event->ignore();
+    return;
+  }
+  if (event->mimeData()->hasText() && (d->Model.Options() & eoDragDropEditing)) event->acceptProposedAction();
+  else event->ignore();
+}
+
+void TEditControl::dragMoveEvent(QDragMoveEvent* event) {
+  d->DropPos = d->PositionAt(event->position().toPoint());
+  d->DropShown = true;
+  viewport()->update();
+  event->acceptProposedAction();
+}
+
+void TEditControl::dropEvent(QDropEvent* event) {
+  d->DropShown = false;
+  const QPoint pos = d->PositionAt(event->position().toPoint());
+  d->Guard([&] {
+    if (event->source() == this && d->Model.HasSelection()) {
+      const bool copy = event->dropAction() == Qt::CopyAction || (event->modifiers() & Qt::ControlModifier);
+      d->Model.MoveSelectionTo(pos, copy);
+      event->setDropAction(copy ? Qt::CopyAction : Qt::IgnoreAction);  // the source deletes nothing itself
+      event->accept();
+    } else {
+      d->Model.SetCaretXY(pos.x(), pos.y());
+      d->Model.InsertText(event->mimeData()->text());
+      event->acceptProposedAction();
+    }
+  });
+  viewport()->update();
+}

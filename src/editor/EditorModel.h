@@ -1,0 +1,228 @@
+#pragma once
+// The editor without a window: text, caret, selection, commands, undo, bookmarks, search and
+// the highlighter's line states. The widget paints it and feeds it keys, mouse and clipboard.
+#include <QPoint>
+#include <QString>
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "editor/EditLines.h"
+#include "editor/EditLinesImpl.h"
+#include "editor/EditMarks.h"
+#include "editor/EditTypes.h"
+#include "highlight/Highlighter.h"
+
+class TEditControl;
+
+// Lines saved for undo: their bytes back to back and where each ends.
+struct TLineSnapshot {
+  std::string Bytes;
+  std::vector<std::size_t> Ends;
+  std::vector<bool> CrLf;
+  int Count() const { return static_cast<int>(Ends.size()); }
+};
+
+struct TUndoOp {
+  int First = 0;  // 0-based
+  int Count = 0;  // lines to remove when applied
+  TLineSnapshot Lines;  // lines to put in their place
+};
+
+struct TUndoGroup {
+  std::vector<TUndoOp> Ops;
+  QPoint CaretBefore, CaretAfter;
+  QPoint SelBeginBefore, SelEndBefore;
+  bool ModifiedBefore = false;
+  int Command = ecNone;
+};
+
+class TEditorModel : public IHighlighterListener {
+ public:
+  explicit TEditorModel(TEditControl* owner = nullptr);
+  ~TEditorModel() override;
+  TEditorModel(const TEditorModel&) = delete;
+  TEditorModel& operator=(const TEditorModel&) = delete;
+
+  TEditLines& Lines() { return FLines; }
+  const TEditLines& Lines() const { return FLines; }
+  int LineCount() const { return std::max(1, FLines.Count()); }
+  std::string_view LineBytes(int line) const { return FLines[line - 1]; }  // 1-based
+  int LineLength(int line) const { return static_cast<int>(LineBytes(line).size()); }
+
+  // Window geometry in lines and character cells (set by the widget).
+  void SetViewSize(int linesInWindow, int charsInWindow);
+  int LinesInWindow() const { return FLinesInWindow; }
+  int CharsInWindow() const { return FCharsInWindow; }
+
+  // Caret and scrolling, 1-based; LeftChar is a display cell.
+  int CaretX() const { return FCaret.x(); }
+  int CaretY() const { return FCaret.y(); }
+  QPoint Caret() const { return FCaret; }
+  void SetCaretXY(int x, int y);  // drops the selection and scrolls the caret into view
+  void MoveCaretKeepSelection(QPoint pos);  // extends the selection to Pos
+  int TopLine() const { return FTopLine; }
+  void SetTopLine(int line);
+  int LeftChar() const { return FLeftChar; }
+  void SetLeftChar(int cell);
+  void EnsureCaretVisible();
+  int MaxScrollWidth() const;  // cells the horizontal scrolling covers
+  int MaxCaretColumn(int line) const;
+
+  // Selection; BlockBegin/End are ordered (column mode: columns ordered too).
+  QPoint SelBegin() const { return FSelBegin; }
+  QPoint SelEnd() const { return FSelEnd; }
+  void SetSelBegin(QPoint p);
+  void SetSelEnd(QPoint p);
+  void SetSelection(QPoint begin, QPoint end);
+  QPoint BlockBegin() const;
+  QPoint BlockEnd() const;
+  bool HasSelection() const;
+  TSelectionMode SelectionMode() const { return FSelMode; }
+  void SetSelectionMode(TSelectionMode mode);
+  // Selected byte range of a line as [start, end) columns; end may pass the line's end
+  // (column selection). False when nothing of the line is selected.
+  bool LineSelection(int line, int& startCol, int& endCol, bool& toLineEnd) const;
+  std::string SelectedBytes() const;  // lines joined by LF
+  QString SelectedText() const;
+  void SelectWordAt(QPoint pos);
+
+  bool InsertMode() const { return FInsertMode; }
+  void SetInsertMode(bool value);
+  bool Modified() const { return FModified; }
+  void SetModified(bool value);
+  TEditOptions Options() const { return FOptions; }
+  void SetOptions(TEditOptions options) { FOptions = options; }
+  int TabWidth() const { return FTabWidth; }
+  void SetTabWidth(int width);
+  int MaxUndo() const { return FMaxUndo; }
+  void SetMaxUndo(int value);
+  int MaxLeftChar() const { return FMaxLeftChar; }
+  std::vector<TEditKeyStroke>& Keystrokes() { return FKeystrokes; }
+  int FindCommand(int key) const;  // ecNone when unbound
+
+  // Commands and editing
+  void ExecuteCommand(int command, QChar ch = QChar());
+  void InsertText(const QString& text);   // typed or pasted text at the caret
+  void InsertBytes(const std::string& bytes);  // may hold LF separators
+  bool CanUndo() const { return !FUndo.empty(); }
+  bool CanRedo() const { return !FRedo.empty(); }
+  void Undo();
+  void Redo();
+  void ClearUndo();
+  // Moves the selected text to Pos (drag-and-drop editing), one undo step.
+  void MoveSelectionTo(QPoint pos, bool copy);
+
+  // Bookmarks and marks
+  void SetBookmark(int n, int column, int line);
+  void ClearBookmark(int n);
+  void GotoBookmark(int n);
+  bool GetBookmark(int n, int& column, int& line) const;
+  TEditMarkList& Marks() { return FMarks; }
+  const TEditMarkList& Marks() const { return FMarks; }
+  bool BookmarkKeysEnabled = true;
+  bool BookmarkImagesSet = false;
+
+  // Highlighter
+  TCustomHighlighter* Highlighter() const { return FHighlighter; }
+  void SetHighlighter(TCustomHighlighter* highlighter);
+  void HighlighterChanged(TCustomHighlighter* sender) override;
+  void HighlighterDestroyed(TCustomHighlighter* sender) override;
+  // Starts the highlighter on a line (1-based) with its stored start state.
+  void StartLine(int line);
+  bool AttributeAt(QPoint pos, QString& token, THighlighterAttributes*& attribute);
+  const TCharSet& IdentifierChars() const;
+
+  // Search and replace
+  int SearchReplace(const QString& search, const QString& replace, TSearchOptions options);
+
+  // Character geometry: byte columns and display cells (0-based cells, tabs expanded).
+  int CellOfColumn(int line, int column) const;
+  int ColumnOfCell(int line, int cell) const;
+  int NextCharColumn(int line, int column) const;
+  int PrevCharColumn(int line, int column) const;
+  int SnapColumn(int line, int column) const;  // onto the start of a character
+
+  // Notifications grouped per operation.
+  void BeginUpdate() { ++FUpdateLock; }
+  void EndUpdate();
+  std::function<void(TStatusChanges)> OnStatus;
+  std::function<void()> OnTextChanged;
+  std::function<void(int firstLine, int lastLine)> OnInvalidateLines;  // 1-based; lastLine -1: to the end
+  std::function<void()> OnInvalidateAll;
+  std::function<void(int command, QChar ch)> OnCommandProcessed;
+  std::function<QString()> GetClipboard;
+  std::function<void(const QString&)> SetClipboard;
+  std::function<void(const QString& search, const QString& replace, int line, int column, TReplaceAction&)>
+      OnReplaceText;
+
+  // Whether the next typed characters join the last undo step.
+  void BreakUndoChain() { FTypingLine = -1; }
+
+ private:
+  friend class TEditorModelTest;
+  void Changed(TStatusChanges reasons);
+  void InvalidateLines(int first, int last);
+  void OnExternalChange(int first, int removed, int added);
+  void AfterReplace(int first, int removed, int added);
+  void RescanFrom(int start, int mustReach);
+  void RescanAll();
+  // Replaces lines [first, first+removeCount) (0-based) by NewLines, recorded for undo.
+  void ReplaceLines(int first, int removeCount, const std::vector<TEditLinesImpl::TNewLine>& newLines);
+  // Replaces the stream range [from, to) by Bytes (LF separates lines); returns the end of the insert.
+  QPoint ReplaceRange(QPoint from, QPoint to, std::string_view bytes);
+  void DeleteSelection();
+  void BeginGroup(int command);
+  void EndGroup();
+  void ApplyGroup(TUndoGroup& group, std::deque<TUndoGroup>& target, bool undo);
+  TLineSnapshot Snapshot(int first, int count) const;
+  void MoveCaret(QPoint pos, bool select);
+  QPoint WordLeft(QPoint pos) const;
+  QPoint WordRight(QPoint pos) const;
+  bool IsWordChar(unsigned char c) const { return IdentifierChars()[c]; }
+  void DoTab();
+  void DoShiftTab();
+  void BlockIndent(bool indent);
+  void LineBreak(bool moveCaret);
+  void TypeChar(QChar ch);
+  void DeleteLastChar();
+  void DeleteChar();
+  void DeleteLine();
+  void MatchBracket();
+  void SetMarkerCommand(int n);
+  void CleanBookmarks();
+  std::string Pad(int line, int column) const;  // the line's bytes up to Column-1, padded with spaces
+
+  TEditControl* FOwner;
+  TEditLines FLines;
+  TEditMarkList FMarks;
+  std::array<TEditMark*, 10> FBookmarks{};
+  TCustomHighlighter* FHighlighter = nullptr;
+  QPoint FCaret{1, 1};
+  QPoint FSelBegin{1, 1}, FSelEnd{1, 1};
+  int FTopLine = 1, FLeftChar = 1;
+  int FLinesInWindow = 1, FCharsInWindow = 1;
+  int FLastCaretCell = 0;  // kept for up and down moves
+  TSelectionMode FSelMode = TSelectionMode::smNormal;
+  bool FInsertMode = true;
+  bool FModified = false;
+  TEditOptions FOptions = DefaultEditOptions;
+  int FTabWidth = 8;
+  int FMaxUndo = 1024;
+  int FMaxLeftChar = 1024;
+  std::vector<TEditKeyStroke> FKeystrokes;
+  std::deque<TUndoGroup> FUndo, FRedo;
+  std::unique_ptr<TUndoGroup> FGroup;
+  int FGroupDepth = 0;
+  bool FInUndo = false;
+  int FTypingLine = -1;
+  bool FInternal = false;
+  int FUpdateLock = 0;
+  TStatusChanges FPending = 0;
+  bool FTextChanged = false;
+};
