@@ -1,2 +1,106 @@
 #pragma once
-class TAssembleOutput { public: TAssembleOutput() = default; };
+// What the assemble dialog reads from the assembler: console output turned into lines with the
+// live pass and line count, the summary counts, and the entries of the error log. Both the
+// classic forms ("> > >name(12) : Fehler : ...") and today's ("> > > name(12):9: error: ...").
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Panel texts and colours from the summary lines ("      2 errors", "      1 Warnung").
+struct TAssembleSummary {
+  QString ErrorsText = QStringLiteral("Fehler:");
+  QString WarningsText = QStringLiteral("Warnungen:");
+  bool ErrorsRed = false;       // an error count > 0 was seen
+  bool WarningsYellow = false;  // a warning count > 0 was seen
+};
+
+// Runs the five keyword tests on one output line; a count is taken only where the text in
+// front of the keyword is a whole number.
+void AnalyseSummaryLine(const QString& line, TAssembleSummary& summary);
+
+// Mark kinds as the project model takes them.
+enum TMarkKind { mkWarning = 0, mkError = 1, mkOther = 2 };
+
+struct TLogEntry {
+  bool Valid = false;  // a file name and a line number were found
+  QString FileName;
+  int Line = 0;
+  int Kind = mkOther;
+};
+
+TLogEntry ParseLogEntry(const QString& text);
+
+// Splits file or output bytes at CR, LF or CR LF, converts each line from the console code
+// page and drops the empty ones (the error log as the list shows it).
+QStringList ConsoleLines(const QByteArray& bytes);
+
+// The three lines of the option file for the assembler directory and the processor.
+QStringList OptionFileLines(const QString& asDirectory, const QString& processor);
+
+// Turns the bytes of a run into lines and follows passes, line count and summary.
+class TAssembleOutput {
+ public:
+  // A pending line longer than this is shown in pieces.
+  static constexpr qsizetype MaxLineBytes = 4096;
+
+  void BeginRun();
+  void AddChar(char ch) {
+    if (!FFirstLineAdded) AddFirstLine();
+    if (ch == '\n') {
+      if (FLastWasCR) {  // the LF of a CR LF pair
+        FLastWasCR = false;
+        FPrevBareCR = false;
+        return;
+      }
+      CompleteLine(false);
+      return;
+    }
+    FLastWasCR = false;
+    if (ch == '\r') {
+      CompleteLine(true);
+      FLastWasCR = true;
+      return;
+    }
+    FPending.append(ch);
+    if (FPending.size() >= MaxLineBytes) SplitLongLine();
+  }
+  void AddBytes(const char* data, qsizetype size) {
+    for (qsizetype i = 0; i < size; ++i) AddChar(data[i]);
+  }
+  // Completes a line left without a line end, so that it shows in its own run.
+  void EndRun();
+
+  // Completed lines the view has not taken yet.
+  QStringList TakeLines();
+  qsizetype RunLineCount() const { return FRunLines; }
+  qint64 LineCount() const { return FLineCount; }
+  // Texts of the live panels: changed by "PASS" lines and by lines ending in ")".
+  QString PassesText() const { return FPassesText; }
+  QString LinesText() const { return FLinesText; }
+  const TAssembleSummary& Summary() const { return FSummary; }
+
+  // Called after each completed line (the dialog serves its event loop from here).
+  std::function<void()> OnLine;
+
+ private:
+  void AddFirstLine();
+  void CompleteLine(bool byCR);
+  void SplitLongLine();
+  void ProcessLine(const QString& line, bool byCR);
+  void AppendLine(const QString& line);
+
+  QByteArray FPending;
+  QStringList FLines;
+  qsizetype FRunLines = 0;
+  bool FFirstLineAdded = false;
+  bool FLastWasCR = false;
+  bool FPrevBareCR = false;  // the last line ended with a CR not followed by LF (progress)
+  QString FPrevPositionName;
+  qint64 FPrevPositionValue = -1;
+  qint64 FLineCount = 0;
+  QString FPassesText;
+  QString FLinesText;
+  TAssembleSummary FSummary;
+};

@@ -1,20 +1,294 @@
 #include "assemble/FormAssemble.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
 
 #include "assemble/AssembleOutput.h"
 #include "assemble/RunProcess.h"
+#include "platform/Paths.h"
+#include "platform/ui/UserDialogs.h"
+#include "settings/IniFile.h"
+#include "settings/KodrillApp.h"
 
 TFormAssemble* FormAssemble = nullptr;
 
-TFormAssemble::TFormAssemble(QWidget* parent) : QDialog(parent) {
+namespace {
+
+constexpr int kPumpMs = 20;
+const QString kStatus = QStringLiteral("Status:   ");
+
+QLabel* MakePanel(QWidget* parent, const char* name, const QString& text) {
+  auto* panel = new QLabel(text, parent);
+  panel->setObjectName(QLatin1String(name));
+  panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  panel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  panel->setMinimumWidth(10);
+  return panel;
+}
+
+void SetTextColor(QLabel* panel, const QColor& color) {
+  QPalette pal = panel->palette();
+  pal.setColor(QPalette::WindowText, color);
+  panel->setPalette(pal);
+}
+
+// Pure yellow cannot be read on a light panel; there a dark yellow stands in for it.
+QColor WarningColor(const QWidget* panel) {
+  return panel->palette().color(QPalette::Window).lightness() > 160 ? QColor(160, 120, 0) : QColor(255, 255, 0);
+}
+
+}  // namespace
+
+TFormAssemble::TFormAssemble(QWidget* parent)
+    : QDialog(parent), FRunProcess(std::make_unique<TRunProcess>()), FOutput(std::make_unique<TAssembleOutput>()) {
   setObjectName(QStringLiteral("FormAssemble"));
   setWindowTitle(QStringLiteral("Assembliere..."));
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+  move(402, 106);
+  resize(361, 372);
+
+  PanelProject = MakePanel(this, "PanelProject", QStringLiteral("Projekt:"));
+  PanelCommand = MakePanel(this, "PanelCommand", QStringLiteral("Command:"));
+  PanelStatus = MakePanel(this, "PanelStatus", QStringLiteral("Status:"));
+  PanelTime = MakePanel(this, "PanelTime", QStringLiteral("Zeit:"));
+  PanelLines = MakePanel(this, "PanelLines", QStringLiteral("Zeilen:"));
+  PanelPasses = MakePanel(this, "PanelPasses", QStringLiteral("Durchläufe:"));
+  PanelMemory = MakePanel(this, "PanelMemory", QStringLiteral("Restspeicher:"));
+  PanelWarnings = MakePanel(this, "PanelWarnings", QStringLiteral("Warnungen:"));
+  PanelErrors = MakePanel(this, "PanelErrors", QStringLiteral("Fehler:"));
+
+  PageControl = new QTabWidget(this);
+  PageControl->setObjectName(QStringLiteral("PageControl"));
+  TabSheetInfo = new QWidget;
+  TabSheetInfo->setObjectName(QStringLiteral("TabSheetInfo"));
+  MemoInfo = new QPlainTextEdit(TabSheetInfo);
+  MemoInfo->setObjectName(QStringLiteral("MemoInfo"));
+  MemoInfo->setReadOnly(true);
+  MemoInfo->setLineWrapMode(QPlainTextEdit::NoWrap);  // cheap layout for long output
+  MemoInfo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  (new QVBoxLayout(TabSheetInfo))->addWidget(MemoInfo);
+  TabSheetWarningsErrors = new QWidget;
+  TabSheetWarningsErrors->setObjectName(QStringLiteral("TabSheetWarningsErrors"));
+  ListBoxErrors = new QListWidget(TabSheetWarningsErrors);
+  ListBoxErrors->setObjectName(QStringLiteral("ListBoxErrors"));
+  ListBoxErrors->setUniformItemSizes(true);  // a log of a million lines fills quickly
+  (new QVBoxLayout(TabSheetWarningsErrors))->addWidget(ListBoxErrors);
+  PageControl->addTab(TabSheetInfo, QStringLiteral("Info"));
+  PageControl->addTab(TabSheetWarningsErrors, QStringLiteral("Warnungen und Fehler"));
+  PageControl->setCurrentWidget(TabSheetWarningsErrors);
+
+  BtnOK = new QPushButton(QStringLiteral("OK"), this);
+  BtnOK->setObjectName(QStringLiteral("BtnOK"));
+  BtnOK->setDefault(true);
+  BtnCancel = new QPushButton(QStringLiteral("Abbrechen"), this);
+  BtnCancel->setObjectName(QStringLiteral("BtnCancel"));
+  BtnCancel->hide();
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setSpacing(2);
+  layout->addWidget(PanelProject);
+  layout->addWidget(PanelCommand);
+  layout->addWidget(PanelStatus);
+  auto* row = new QHBoxLayout;
+  row->addWidget(PanelTime);
+  row->addWidget(PanelLines);
+  row->addWidget(PanelPasses);
+  layout->addLayout(row);
+  layout->addWidget(PanelMemory);
+  auto* counts = new QHBoxLayout;
+  counts->addWidget(PanelWarnings);
+  counts->addWidget(PanelErrors);
+  layout->addLayout(counts);
+  layout->addWidget(PageControl, 1);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(BtnCancel);
+  buttons->addWidget(BtnOK);
+  buttons->addStretch();
+  layout->addLayout(buttons);
+
+  connect(BtnOK, &QPushButton::clicked, this, [this] { BtnOKClick(); });
+  connect(BtnCancel, &QPushButton::clicked, this, [this] { CancelRun(); });
+  connect(ListBoxErrors, &QListWidget::itemClicked, this, [this] { ListBoxErrorsClick(); });
+
+  FRunProcess->UseComSpec = true;
+  FRunProcess->UseShow = -2;
+  FRunProcess->OnRedirectChar = [this](TRunProcess*, char ch) { RunProcessRedirectChar(ch); };
+  FRunProcess->OnTaskSwitch = [this](TRunProcess*) { return RunProcessTaskSwitch(); };
+  FRunProcess->OnError = [this](TRunProcess*, const QString& msg) { FRunFailure = msg; };
+  FOutput->OnLine = [this] { PumpEvents(false); };
 }
 
 TFormAssemble::~TFormAssemble() = default;
 
-void TFormAssemble::Assemble() { show(); raise(); }
-void TFormAssemble::CancelRun() {}
-void TFormAssemble::closeEvent(QCloseEvent* event) { event->accept(); }
-void TFormAssemble::reject() { hide(); }
+void TFormAssemble::ResetPanels(const QString& command) {
+  TProject* project = KodrillApp->Project();
+  PanelProject->setText(QStringLiteral("Projekt:   ") + project->FileName);
+  PanelCommand->setText(QStringLiteral("Command:   ") + command);
+  PanelStatus->setText(kStatus + QStringLiteral("Assembling..."));
+  PanelTime->setText(QStringLiteral("Zeit:"));
+  PanelLines->setText(QStringLiteral("Zeilen:"));
+  PanelPasses->setText(QStringLiteral("Durchläufe:"));
+  PanelMemory->setText(QStringLiteral("Restspeicher:"));
+  PanelWarnings->setText(QStringLiteral("Warnungen:"));
+  PanelErrors->setText(QStringLiteral("Fehler:"));
+  const QColor text = palette().color(QPalette::WindowText);
+  SetTextColor(PanelWarnings, text);
+  SetTextColor(PanelErrors, text);
+}
+
+void TFormAssemble::Assemble() {
+  show();
+  raise();
+  activateWindow();
+  if (FRunning) return;  // no nested run; the running one stays in front
+  TProject* project = KodrillApp->Project();
+  if (!Paths::SetCurrentDir(project->Directory)) {
+    ShowErrorBox(this, QString::fromUtf8(EProjectDirectoryError(project->Directory).what()));
+    return;
+  }
+  const QString command = project->Directory + QStringLiteral("make.bat");
+  FRunProcess->Command = command;
+  FRunProcess->UseShow = -2;
+  ResetPanels(command);
+  MemoInfo->clear();
+  ListBoxErrors->clear();
+  project->ClearErrorMarks();
+
+  FRunning = true;
+  FCancelled = false;
+  FRunFailure.clear();
+  BtnOK->setEnabled(false);
+  BtnCancel->show();
+  QCoreApplication::processEvents();
+
+  const QString base = project->Directory + project->FileName;
+  try {
+    WriteIniFile(Paths::ChangeFileExt(base, QStringLiteral(".par")),
+                 OptionFileLines(KodrillApp->AssemblerPrefs()->AsDirectory, project->Processor));
+    RunBatchFile(command);
+    ShowSummary();
+  } catch (const std::exception& e) {
+    ShowFailure(QStringLiteral("Fehler."), QString::fromUtf8(e.what()));
+  }
+  LoadErrorList(Paths::ChangeFileExt(base, QStringLiteral(".log")));
+  FRunning = false;
+  BtnCancel->hide();
+  BtnOK->setEnabled(true);
+}
+
+void TFormAssemble::RunBatchFile(const QString& command) {
+  if (!QFileInfo(command).isFile()) {
+    ShowFailure(QStringLiteral("make.bat nicht gefunden."), QStringLiteral("Datei nicht gefunden: ") + command);
+    return;
+  }
+  FOutput->BeginRun();
+  FPumpTimer.start();
+  FByteCount = 0;
+  FRunProcess->Execute();
+  FOutput->EndRun();
+  FlushOutput();
+  if (FCancelled) {
+    ShowFailure(QStringLiteral("Abgebrochen."), QStringLiteral("Abgebrochen: der Lauf wurde beendet."));
+  } else if (!FRunFailure.isEmpty()) {
+    ShowFailure(QStringLiteral("Nicht gestartet."),
+                QStringLiteral("Der Befehlsinterpreter konnte nicht gestartet werden: ") + FRunFailure);
+  } else {
+    PanelStatus->setText(kStatus + QStringLiteral("Finished."));
+  }
+}
+
+void TFormAssemble::ShowFailure(const QString& status, const QString& message) {
+  PanelStatus->setText(kStatus + status);
+  MemoInfo->appendPlainText(message);
+}
+
+void TFormAssemble::ShowSummary() {
+  const TAssembleSummary& summary = FOutput->Summary();
+  PanelErrors->setText(summary.ErrorsText);
+  PanelWarnings->setText(summary.WarningsText);
+  if (summary.ErrorsRed) SetTextColor(PanelErrors, QColor(255, 0, 0));
+  if (summary.WarningsYellow) SetTextColor(PanelWarnings, WarningColor(PanelWarnings));
+}
+
+void TFormAssemble::LoadErrorList(const QString& logFile) {
+  QFile file(logFile);
+  if (!file.open(QIODevice::ReadOnly)) return;
+  const QStringList entries = ConsoleLines(file.readAll());
+  file.close();
+  ListBoxErrors->addItems(entries);
+  TProject* project = KodrillApp->Project();
+  // An entry that cannot be read gets no mark; the entries after it still do.
+  for (const QString& text : entries) {
+    const TLogEntry entry = ParseLogEntry(text);
+    if (!entry.Valid) continue;
+    try {
+      project->MarkError(entry.FileName, entry.Kind, entry.Line);
+    } catch (const std::exception&) {
+    }
+  }
+}
+
+void TFormAssemble::ListBoxErrorsClick() {
+  const QListWidgetItem* item = ListBoxErrors->currentItem();
+  if (!item) return;
+  const TLogEntry entry = ParseLogEntry(item->text());
+  if (!entry.Valid) return;
+  try {
+    KodrillApp->Project()->ShowError(entry.FileName, entry.Line);
+  } catch (const std::exception& e) {
+    ShowErrorBox(this, QString::fromUtf8(e.what()));
+  }
+}
+
+void TFormAssemble::RunProcessRedirectChar(char ch) {
+  FOutput->AddChar(ch);
+  // Output without line ends keeps the window alive too.
+  if ((++FByteCount & 63u) == 0) PumpEvents(false);
+}
+
+bool TFormAssemble::RunProcessTaskSwitch() {
+  PumpEvents(true);
+  return !FCancelled;
+}
+
+void TFormAssemble::FlushOutput() {
+  const QStringList lines = FOutput->TakeLines();
+  if (!lines.isEmpty()) MemoInfo->appendPlainText(lines.join(u'\n'));
+  PanelLines->setText(FOutput->LinesText());
+  PanelPasses->setText(FOutput->PassesText());
+}
+
+void TFormAssemble::PumpEvents(bool force) {
+  // Throttled by time: once per line would slow large outputs down to the painting speed.
+  if (!force && FPumpTimer.elapsed() < kPumpMs) return;
+  FPumpTimer.restart();
+  FlushOutput();
+  QCoreApplication::processEvents();
+}
+
+void TFormAssemble::CancelRun() {
+  if (FRunning) FCancelled = true;
+}
+
+void TFormAssemble::BtnOKClick() { hide(); }
+
+void TFormAssemble::closeEvent(QCloseEvent* event) {
+  CancelRun();
+  event->accept();
+}
+
+void TFormAssemble::reject() {
+  CancelRun();
+  hide();
+}

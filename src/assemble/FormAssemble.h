@@ -22,10 +22,10 @@ class TFormAssemble : public QDialog {
   explicit TFormAssemble(QWidget* parent = nullptr);
   ~TFormAssemble() override;
 
-  // One complete run for the current project; refused while a run is under way.
+  // One complete run for the current project; ignored while a run is under way.
   void Assemble();
   bool IsRunning() const { return FRunning; }
-  // Ends a run under way (its child included); the analysis of what arrived still runs.
+  // Ends a run under way together with its child; what arrived is still analysed.
   void CancelRun();
 
   TRunProcess* RunProcess() const { return FRunProcess.get(); }
@@ -40,10 +40,12 @@ class TFormAssemble : public QDialog {
   void RunProcessRedirectChar(char ch);
   bool RunProcessTaskSwitch();
   void ResetPanels(const QString& command);
+  void RunBatchFile(const QString& command);
+  void ShowFailure(const QString& status, const QString& message);
   void ShowSummary();
-  void LoadErrorList();
-  void FlushOutputLines(bool force);
+  void LoadErrorList(const QString& logFile);
   void PumpEvents(bool force);
+  void FlushOutput();
 
   std::unique_ptr<TRunProcess> FRunProcess;
   std::unique_ptr<TAssembleOutput> FOutput;
@@ -62,7 +64,9 @@ class TFormAssemble : public QDialog {
   QPlainTextEdit* MemoInfo = nullptr;
   QListWidget* ListBoxErrors = nullptr;
   QPushButton* BtnOK = nullptr;
+  QPushButton* BtnCancel = nullptr;  // shown during a run only
   QElapsedTimer FPumpTimer;
+  unsigned FByteCount = 0;
   bool FRunning = false;
   bool FCancelled = false;
   QString FRunFailure;

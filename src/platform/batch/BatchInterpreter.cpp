@@ -1,0 +1,323 @@
+#include "platform/batch/BatchInterpreter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <cstdio>
+
+#include "platform/ConsoleCodec.h"
+
+namespace {
+
+const QString kPrefix = QStringLiteral("kodrill-cmd: ");
+constexpr int kMaxNesting = 16;
+
+bool IsBatchName(const QString& name) {
+  return name.endsWith(QLatin1String(".bat"), Qt::CaseInsensitive) ||
+         name.endsWith(QLatin1String(".cmd"), Qt::CaseInsensitive);
+}
+
+// First word of a line and the text after the one separator that follows it.
+void SplitVerb(const QString& line, QString& verb, QString& rest) {
+  qsizetype i = 0;
+  while (i < line.size() && !line[i].isSpace() && line[i] != u'.' && line[i] != u'=' && line[i] != u'/' &&
+         line[i] != u'"')
+    ++i;
+  verb = line.left(i);
+  rest = i < line.size() ? line.mid(i + (line[i].isSpace() ? 1 : 0)) : QString();
+}
+
+}  // namespace
+
+TBatchInterpreter::TBatchInterpreter() : FEnv(QProcessEnvironment::systemEnvironment()) {
+  OnOutput = [](const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+  };
+}
+
+void TBatchInterpreter::Print(const QString& text) {
+  if (OnOutput) OnOutput(text.toLocal8Bit() + '\n');
+}
+
+void TBatchInterpreter::Unsupported(const QString& line, int lineNo) {
+  const QString where = lineNo > 0 ? QStringLiteral(" (Zeile %1)").arg(lineNo) : QString();
+  Print(kPrefix + QStringLiteral("Befehl wird nicht unterstützt%1: %2").arg(where, line.trimmed()));
+  FExitCode = 1;
+}
+
+QString TBatchInterpreter::LocalPath(const QString& path) {
+  QString p = path;
+  p.replace(u'\\', u'/');
+#ifndef Q_OS_WIN
+  if (p.size() >= 2 && p[1] == u':' && p[0].isLetter()) {
+    const QString withDrive = p;
+    p = p.mid(2);
+    if (QFileInfo::exists(withDrive)) return withDrive;
+  }
+#endif
+  return p;
+}
+
+QStringList TBatchInterpreter::SplitArguments(const QString& text) {
+  QStringList args;
+  QString current;
+  bool inQuotes = false, any = false;
+  for (QChar c : text) {
+    if (c == u'"') {
+      inQuotes = !inQuotes;
+      any = true;
+    } else if (c.isSpace() && !inQuotes) {
+      if (any) args << current;
+      current.clear();
+      any = false;
+    } else {
+      current += c;
+      any = true;
+    }
+  }
+  if (any) args << current;
+  return args;
+}
+
+QString TBatchInterpreter::Expand(const QString& line) const {
+  QString out;
+  out.reserve(line.size());
+  for (qsizetype i = 0; i < line.size(); ++i) {
+    const QChar c = line[i];
+    if (c != u'%') {
+      out += c;
+      continue;
+    }
+    if (i + 1 < line.size() && line[i + 1] == u'%') {
+      out += u'%';
+      ++i;
+    } else if (i + 1 < line.size() && line[i + 1].isDigit()) {
+      const int n = line[i + 1].digitValue();
+      if (n < FArgs.size()) out += FArgs[n];
+      ++i;
+    } else {
+      const qsizetype end = line.indexOf(u'%', i + 1);
+      if (end < 0) {
+        out += c;  // a lone "%" stays
+        continue;
+      }
+      const QString name = line.mid(i + 1, end - i - 1);
+      // Variable names are not case-sensitive in batch files.
+      for (const QString& key : FEnv.keys())
+        if (key.compare(name, Qt::CaseInsensitive) == 0) {
+          out += FEnv.value(key);
+          break;
+        }
+      i = end;
+    }
+  }
+  return out;
+}
+
+bool TBatchInterpreter::HasOperator(const QString& line) const {
+  bool inQuotes = false;
+  for (QChar c : line) {
+    if (c == u'"') inQuotes = !inQuotes;
+    else if (!inQuotes && (c == u'|' || c == u'>' || c == u'<' || c == u'&')) return true;
+  }
+  return false;
+}
+
+int TBatchInterpreter::RunCommand(const QString& commandLine) {
+  const QStringList args = SplitArguments(commandLine);
+  if (args.isEmpty()) return FExitCode;
+  if (IsBatchName(args.first())) return RunBatchFile(args.first(), args.mid(1));
+  const bool echo = FEchoOn;
+  FEchoOn = false;  // a single command is not echoed
+  RunLine(commandLine);
+  FEchoOn = echo;
+  return FExitCode;
+}
+
+int TBatchInterpreter::RunBatchFile(const QString& fileName, const QStringList& args) {
+  const QString path = LocalPath(fileName);
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    Print(kPrefix + QStringLiteral("Datei nicht gefunden: %1").arg(fileName));
+    FExitCode = 1;
+    return FExitCode;
+  }
+  if (FDepth >= kMaxNesting) {
+    Print(kPrefix + QStringLiteral("Zu tief verschachtelte Batch-Dateien: %1").arg(fileName));
+    FExitCode = 1;
+    return FExitCode;
+  }
+  const QByteArray content = file.readAll();
+  const QStringList saved = FArgs;
+  FArgs = QStringList{fileName} + args;
+  ++FDepth;
+  int lineNo = 0;
+  for (const QByteArray& raw : content.split('\n')) {
+    ++lineNo;
+    QByteArray bytes = raw;
+    if (bytes.endsWith('\r')) bytes.chop(1);
+    RunLine(ConsoleCodec::ToUnicode(bytes), lineNo);
+    if (FExit) break;
+  }
+  --FDepth;
+  FArgs = saved;
+  if (FDepth == 0) FExit = false;
+  return FExitCode;
+}
+
+void TBatchInterpreter::RunLine(const QString& rawLine, int lineNo) {
+  QString line = rawLine.trimmed();
+  bool echo = FEchoOn;
+  while (line.startsWith(u'@')) {
+    echo = false;
+    line = line.mid(1).trimmed();
+  }
+  if (line.isEmpty() || line.startsWith(u':')) return;  // labels need no action without goto
+  line = Expand(line);
+  if (echo) Print(line);
+
+  QString verb, rest;
+  SplitVerb(line, verb, rest);
+  const QString v = verb.toLower();
+  if (v == u"rem") return;
+  if (HasOperator(line)) {
+    Unsupported(rawLine, lineNo);
+    return;
+  }
+  if (v == u"echo") {
+    RunEcho(line.mid(verb.size()));
+  } else if (v == u"set") {
+    RunSet(rest, rawLine, lineNo);
+  } else if (v == u"cd" || v == u"chdir") {
+    const QString dir = rest.trimmed();
+    if (dir.isEmpty()) {
+      Print(QDir::toNativeSeparators(QDir::currentPath()));
+    } else if (!QDir::setCurrent(LocalPath(dir))) {
+      Print(kPrefix + QStringLiteral("Verzeichnis nicht gefunden: %1").arg(dir));
+      FExitCode = 1;
+    }
+  } else if (v == u"exit") {
+    QStringList words = SplitArguments(rest);
+    if (!words.isEmpty() && words.first().compare(QLatin1String("/b"), Qt::CaseInsensitive) == 0)
+      words.removeFirst();
+    bool ok = false;
+    const int code = words.isEmpty() ? FExitCode : words.first().toInt(&ok);
+    FExitCode = words.isEmpty() || ok ? code : 1;
+    FExit = true;
+  } else if (v == u"if" || v == u"goto" || v == u"call" || v == u"for" || v == u"shift" || v == u"pause" ||
+             v == u"setlocal" || v == u"endlocal" || v == u"pushd" || v == u"popd" || v == u"start" ||
+             v == u"choice" || v == u"cls" || v == u"copy" || v == u"del" || v == u"erase" || v == u"move" ||
+             v == u"ren" || v == u"rename" || v == u"type" || v == u"md" || v == u"mkdir" || v == u"rd" ||
+             v == u"rmdir" || v == u"dir" || v == u"path" || v == u"prompt" || v == u"title" || v == u"ver" ||
+             v == u"verify" || v == u"vol" || v == u"color" || v == u"date" || v == u"time" || verb.isEmpty()) {
+    Unsupported(rawLine, lineNo);
+  } else {
+    RunProgram(SplitArguments(line), lineNo);
+  }
+}
+
+void TBatchInterpreter::RunEcho(const QString& afterVerb) {
+  // "echo." and "echo/" print an empty line; otherwise the one separator is dropped.
+  const QString text = afterVerb.isEmpty() ? QString() : afterVerb.mid(1);
+  const QString word = text.trimmed().toLower();
+  if (afterVerb.isEmpty() || (afterVerb[0].isSpace() && text.trimmed().isEmpty())) {
+    Print(FEchoOn ? QStringLiteral("ECHO ist eingeschaltet (ON).") : QStringLiteral("ECHO ist ausgeschaltet (OFF)."));
+  } else if (afterVerb[0].isSpace() && word == u"off") {
+    FEchoOn = false;
+  } else if (afterVerb[0].isSpace() && word == u"on") {
+    FEchoOn = true;
+  } else {
+    Print(text);
+  }
+}
+
+void TBatchInterpreter::RunSet(const QString& rest, const QString& line, int lineNo) {
+  QString text = rest.trimmed();
+  if (text.startsWith(u'/')) {
+    Unsupported(line, lineNo);
+    return;
+  }
+  if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"')) text = text.mid(1, text.size() - 2);
+  const qsizetype eq = text.indexOf(u'=');
+  if (text.isEmpty() || eq < 0) {
+    // "set" or "set PREFIX" lists the matching variables.
+    QStringList keys = FEnv.keys();
+    keys.sort(Qt::CaseInsensitive);
+    for (const QString& key : keys)
+      if (key.startsWith(text, Qt::CaseInsensitive)) Print(key + u'=' + FEnv.value(key));
+    return;
+  }
+  const QString name = text.left(eq);
+  const QString value = rest.trimmed().startsWith(u'"') ? text.mid(eq + 1) : rest.mid(rest.indexOf(u'=') + 1);
+  for (const QString& key : FEnv.keys())
+    if (key.compare(name, Qt::CaseInsensitive) == 0) FEnv.remove(key);
+  if (!value.isEmpty()) FEnv.insert(name, value);
+}
+
+QString TBatchInterpreter::SearchPath(const QString& name) const {
+  for (const QString& dir : FEnv.value(QStringLiteral("PATH")).split(QDir::listSeparator(), Qt::SkipEmptyParts)) {
+    const QFileInfo info(QDir(dir).filePath(name));
+    if (info.isFile() && (info.isExecutable() || IsBatchName(name))) return info.absoluteFilePath();
+  }
+  return QString();
+}
+
+QString TBatchInterpreter::FindProgram(const QString& name) const {
+  const QString local = LocalPath(name);
+  QStringList candidates{local};
+  // Windows program names ("as.exe") stand for extension-less programs here.
+  const QString suffix = QFileInfo(local).suffix().toLower();
+  if (suffix == u"exe" || suffix == u"com") candidates << local.left(local.size() - 4);
+  const bool hasDir = local.contains(u'/');
+  for (const QString& candidate : candidates) {
+    if (hasDir || QFileInfo(candidate).isFile()) {
+      QFileInfo info(candidate);
+      if (info.isFile() && info.isExecutable()) return info.absoluteFilePath();
+      if (info.isFile() && IsBatchName(candidate)) return info.absoluteFilePath();
+      continue;
+    }
+    const QString found = SearchPath(candidate);
+    if (!found.isEmpty()) return found;
+  }
+  // A path that does not exist here: the program of that name along PATH.
+  if (hasDir)
+    for (const QString& candidate : candidates) {
+      const QString found = SearchPath(QFileInfo(candidate).fileName());
+      if (!found.isEmpty()) return found;
+    }
+  return QString();
+}
+
+void TBatchInterpreter::RunProgram(const QStringList& args, int lineNo) {
+  const QString program = FindProgram(args.first());
+  if (program.isEmpty()) {
+    const QString where = lineNo > 0 ? QStringLiteral(" (Zeile %1)").arg(lineNo) : QString();
+    Print(kPrefix + QStringLiteral("Programm nicht gefunden%1: %2").arg(where, args.first()));
+    FExitCode = 9009;
+    return;
+  }
+  QStringList rest;
+  for (const QString& a : args.mid(1)) rest << (a.contains(u'\\') ? LocalPath(a) : a);
+  if (IsBatchName(program)) {
+    RunBatchFile(program, rest);
+    return;
+  }
+  QProcess process;
+  process.setProcessChannelMode(QProcess::ForwardedChannels);
+  process.setInputChannelMode(QProcess::ForwardedInputChannel);
+  process.setProcessEnvironment(FEnv);
+  process.setProgram(program);
+  process.setArguments(rest);
+  std::fflush(stdout);
+  process.start();
+  if (!process.waitForStarted(-1)) {
+    Print(kPrefix + QStringLiteral("Programm kann nicht gestartet werden: %1 (%2)").arg(program, process.errorString()));
+    FExitCode = 9009;
+    return;
+  }
+  process.waitForFinished(-1);
+  FExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : 255;
+}
