@@ -1,6 +1,8 @@
 #pragma once
 // TVoMAssemSyn: the assembler highlighter. Splits one line into tokens; keywords and directives
 // come from the keyword table of the selected processor.
+#include <array>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -36,40 +38,68 @@ class TVoMAssemSyn final : public TCustomHighlighter {
   TVoMAssemSyn();
   ~TVoMAssemSyn() override;
 
-  bool ListMode() const;
+  bool ListMode() const { return FListMode; }
   void SetListMode(bool value);
-  TVoCPUType CPUType() const;
+  TVoCPUType CPUType() const { return FCPUType; }
   void SetCPUType(TVoCPUType value);
-  const std::string& CPUTypeString() const;
+  const std::string& CPUTypeString() const { return FCPUTypeString; }
   void SetCPUTypeString(const std::string& value);
-  TVoNumberFormat NumberFormat() const;
+  TVoNumberFormat NumberFormat() const { return FNumberFormat; }
   void SetNumberFormat(TVoNumberFormat value);
 
-  THighlighterAttributes* CommentAttri() const;
-  THighlighterAttributes* DirecAttri() const;
-  THighlighterAttributes* IdentifierAttri() const;
-  THighlighterAttributes* InvalidAttri() const;
-  THighlighterAttributes* KeyAttri() const;
-  THighlighterAttributes* NumberAttri() const;
-  THighlighterAttributes* SpaceAttri() const;
-  THighlighterAttributes* StringAttri() const;
-  THighlighterAttributes* SymbolAttri() const;
+  THighlighterAttributes* CommentAttri() const { return FCommentAttri; }
+  THighlighterAttributes* DirecAttri() const { return FDirecAttri; }
+  THighlighterAttributes* IdentifierAttri() const { return FIdentifierAttri; }
+  THighlighterAttributes* InvalidAttri() const { return FInvalidAttri; }
+  THighlighterAttributes* KeyAttri() const { return FKeyAttri; }
+  THighlighterAttributes* NumberAttri() const { return FNumberAttri; }
+  THighlighterAttributes* SpaceAttri() const { return FSpaceAttri; }
+  THighlighterAttributes* StringAttri() const { return FStringAttri; }
+  THighlighterAttributes* SymbolAttri() const { return FSymbolAttri; }
 
   THighlighterAttributes* DefaultAttribute(int index) const override;
   const TCharSet& IdentifierChars() const override;
   std::string LanguageName() const override { return "Assembler"; }
-  bool AtEndOfLine() const override;
-  std::string_view TokenText() const override;
-  THighlighterAttributes* TokenAttribute() const override;
-  int TokenKind() const override;
-  int TokenStart() const override;
+  // The token accessors are inline: an editor calls them for every token of every repaint.
+  bool AtEndOfLine() const override { return FTokenKind == tkEndOfLine; }
+  std::string_view TokenText() const override {
+    return std::string_view(reinterpret_cast<const char*>(FLine) + FTokenStart, FPos - FTokenStart);
+  }
+  THighlighterAttributes* TokenAttribute() const override { return FAttriByKind[FTokenKind]; }
+  int TokenKind() const override { return FTokenKind; }
+  int TokenStart() const override { return static_cast<int>(FTokenStart); }
   void Next() override;
   void SetLine(std::string_view line, int lineIndex) override;
   bool UsesLineStates() const override { return false; }
 
  private:
-  struct State;
-  std::unique_ptr<State> s;
+  void ScanString(unsigned char quote);
+
+  bool FListMode = false;
+  TVoCPUType FCPUType = VoCPU_Unknown;
+  std::string FCPUTypeString;
+  TVoNumberFormat FNumberFormat = VoNF_CMode;
+  std::unique_ptr<THashList> FKeywords;
+  std::array<unsigned char, 256> FDispatch{};  // scanning rule per first character
+
+  THighlighterAttributes* FCommentAttri = nullptr;
+  THighlighterAttributes* FDirecAttri = nullptr;
+  THighlighterAttributes* FIdentifierAttri = nullptr;
+  THighlighterAttributes* FInvalidAttri = nullptr;
+  THighlighterAttributes* FKeyAttri = nullptr;
+  THighlighterAttributes* FNumberAttri = nullptr;
+  THighlighterAttributes* FSpaceAttri = nullptr;
+  THighlighterAttributes* FStringAttri = nullptr;
+  THighlighterAttributes* FSymbolAttri = nullptr;
+  std::array<THighlighterAttributes*, 10> FAttriByKind{};  // indexed by token kind
+
+  // The line being scanned; it ends where the view given to SetLine ends.
+  const unsigned char* FLine = nullptr;
+  std::size_t FLineSize = 0;
+  int FLineIndex = 0;
+  std::size_t FPos = 0;
+  std::size_t FTokenStart = 0;
+  TVoTokenKind FTokenKind = tkEndOfLine;
 };
 
 // The words of the number formats in settings and project files, and the dialogs' captions.

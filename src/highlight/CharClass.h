@@ -10,6 +10,7 @@ enum : std::uint8_t {
   Blank = 2,   // 1-9, 11, 12, 14-32: whitespace that continues a space token
   NumRun = 4,  // 0-9 A-F a-f H h O o x: continues a number that starts with a digit
   Hex = 8,     // 0-9 A-F a-f
+  Break = 16,  // line feed, carriage return: end comments and strings
 };
 
 constexpr std::array<std::uint8_t, 256> MakeFlags() {
@@ -22,6 +23,8 @@ constexpr std::array<std::uint8_t, 256> MakeFlags() {
   for (int c = 'A'; c <= 'F'; ++c) f[c] |= NumRun | Hex;
   for (int c = 'a'; c <= 'f'; ++c) f[c] |= NumRun | Hex;
   for (char c : {'H', 'h', 'O', 'o', 'x'}) f[static_cast<unsigned char>(c)] |= NumRun;
+  f['\n'] |= Break;
+  f['\r'] |= Break;
   for (int c = 1; c <= 32; ++c)
     if (c != '\n' && c != '\r') f[c] |= Blank;
   return f;

@@ -26,6 +26,8 @@ void THashList::AddList(std::string_view listText, unsigned char kind) {
     THashEntry& entry = FEntries.emplace_back();
     entry.Name.assign(item);
     entry.Kind = kind;
+    for (size_t i = 0; i < item.size() && i < 8; ++i)
+      entry.Packed |= static_cast<std::uint64_t>(static_cast<unsigned char>(item[i])) << (8 * i);
     const int h = Hash(item);
     if (FTails[h])
       FTails[h]->Next = &entry;
@@ -44,26 +46,4 @@ int THashList::Hash(std::string_view text) {
   }
   FKeyLength = static_cast<int>(n);
   return static_cast<int>(h & 0xFF);
-}
-
-const THashEntry* THashList::Find(std::string_view text) {
-  // Hash and compare the folded bytes in place instead of building an upper-cased key.
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const size_t size = text.size();
-  unsigned h = 0;
-  size_t n = 0;
-  while (n < size && (charclass::Flags[p[n]] & charclass::Ident)) {
-    h += charclass::Upper[p[n]];
-    ++n;
-  }
-  FKeyLength = static_cast<int>(n);
-  const THashEntry* found = nullptr;
-  for (const THashEntry* e = FBuckets[h & 0xFF]; e; e = e->Next) {
-    if (e->Name.size() != n) continue;
-    const auto* name = reinterpret_cast<const unsigned char*>(e->Name.data());
-    size_t i = 0;
-    while (i < n && name[i] == charclass::Upper[p[i]]) ++i;
-    if (i == n) found = e;
-  }
-  return found;
 }

@@ -2,14 +2,19 @@
 // THashList: the keyword table of one processor. 256 buckets addressed by the 8-bit sum of a
 // word's characters; each bucket is a chain in the order the words were added.
 #include <array>
+#include <cstdint>
 #include <deque>
 #include <string>
 #include <string_view>
+
+#include "highlight/CharClass.h"
 
 struct THashEntry {
   THashEntry* Next = nullptr;  // following entry of the same bucket
   std::string Name;            // the word as listed (upper case)
   unsigned char Kind = 0;      // token kind the word gets (directive or keyword)
+  // Name's first eight bytes packed into one word, so that most comparisons are one compare.
+  std::uint64_t Packed = 0;
 };
 
 class THashList {
@@ -39,3 +44,28 @@ class THashList {
   std::deque<THashEntry> FEntries;        // owns the entries; addresses stay stable
   int FKeyLength = 0;
 };
+
+// Inline: the scanner looks up every identifier of every repainted line. The text is hashed and
+// compared with its letters folded in place, without building an upper-cased key.
+inline const THashEntry* THashList::Find(std::string_view text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t size = text.size();
+  unsigned h = 0;
+  std::uint64_t packed = 0;
+  size_t n = 0;
+  while (n < size && (charclass::Flags[p[n]] & charclass::Ident)) {
+    const unsigned char u = charclass::Upper[p[n]];
+    h += u;
+    if (n < 8) packed |= static_cast<std::uint64_t>(u) << (8 * n);
+    ++n;
+  }
+  FKeyLength = static_cast<int>(n);
+  const THashEntry* found = nullptr;
+  for (const THashEntry* e = FBuckets[h & 0xFF]; e; e = e->Next) {
+    if (e->Packed != packed || e->Name.size() != n) continue;
+    size_t i = 8;
+    while (i < n && static_cast<unsigned char>(e->Name[i]) == charclass::Upper[p[i]]) ++i;
+    if (i >= n) found = e;  // a later entry of the same word wins
+  }
+  return found;
+}
