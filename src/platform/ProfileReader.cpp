@@ -8,7 +8,14 @@ static QString Fold(const QString& s) { return s.toCaseFolded(); }
 TProfileFile::TProfileFile(const QString& path) {
   QFile f(path);
   if (!f.open(QIODevice::ReadOnly)) return;
-  *this = FromBytes(f.read(MaxFileSize));
+  // In pieces: read(MaxFileSize) would reserve the whole limit for every small file.
+  QByteArray data;
+  while (data.size() < MaxFileSize) {
+    const QByteArray piece = f.read(qMin<qint64>(1 << 20, MaxFileSize - data.size()));
+    if (piece.isEmpty()) break;
+    data += piece;
+  }
+  *this = FromBytes(data);
 }
 
 TProfileFile TProfileFile::FromBytes(const QByteArray& data) {

@@ -9,8 +9,9 @@
 
 class TVoMAssemSyn;
 
-// Assembler executables a chosen installation directory is checked for, relative to it and in
-// order of preference ("bin\as.exe", "bin\asw.exe"; where the Unix build exists also "bin/asl").
+// Assembler executables an installation directory is checked for, relative to it, native
+// separators, most preferred first: on Windows "bin\as.exe", "bin\asw.exe"; elsewhere the
+// native build "bin/asl" first, then the two Windows names.
 QStringList KnownAssemblerExecutables();
 // Defaults where the settings file names no assembler installation.
 QString DefaultAsDirectory();
