@@ -6,6 +6,28 @@
 
 namespace {
 
+// Output under a terminal: control sequences (ESC [ ... final byte) go, backspaces take back
+// the character before them.
+QString WithoutEscapes(const QString& line) {
+  QString out;
+  out.reserve(line.size());
+  for (qsizetype i = 0; i < line.size(); ++i) {
+    if (line[i] == u'\b') {
+      out.chop(1);
+      continue;
+    }
+    if (line[i] != QChar(0x1B)) {
+      out += line[i];
+      continue;
+    }
+    if (i + 1 < line.size() && line[i + 1] == u'[') {
+      i += 2;
+      while (i < line.size() && (line[i].unicode() < 0x40 || line[i].unicode() > 0x7E)) ++i;
+    }
+  }
+  return out;
+}
+
 // A whole decimal number (optional sign), nothing else; false on overflow.
 bool ReadNumber(QStringView text, qint64& value) {
   bool ok = false;
@@ -138,7 +160,7 @@ void TAssembleOutput::BeginRun() {
   FRunLines = 0;
   FFirstLineAdded = false;
   FLastWasCR = false;
-  FPrevBareCR = false;
+  FBareCRSeen = false;
   FPrevPositionName.clear();
   FPrevPositionValue = -1;
   FLineCount = 0;
@@ -149,7 +171,7 @@ void TAssembleOutput::BeginRun() {
 }
 
 void TAssembleOutput::EndRun() {
-  if (!FPending.isEmpty()) CompleteLine(false);
+  if (!FPending.isEmpty()) CompleteLine();
   FLastWasCR = false;
 }
 
@@ -170,14 +192,16 @@ void TAssembleOutput::SplitLongLine() {
   const qsizetype cut = ConsoleCodec::Utf8SafeCut(FPending.constData(), FPending.size());
   const QByteArray rest = FPending.mid(cut);
   FPending.truncate(cut);
-  CompleteLine(false);
+  CompleteLine();
   FPending = rest;
 }
 
-void TAssembleOutput::CompleteLine(bool byCR) {
-  const QString line = ConsoleCodec::ToUnicode(FPending);
+void TAssembleOutput::CompleteLine() {
+  QString line = ConsoleCodec::ToUnicode(FPending);
   FPending.clear();
-  ProcessLine(line, byCR);
+  if (line.contains(QChar(0x1B)) || line.contains(u'\b')) line = WithoutEscapes(line);
+  ProcessLine(line);
+  AnalyseSummaryLine(line, FSummary);
   AppendLine(line);
   if (OnLine) OnLine();
 }
@@ -187,9 +211,7 @@ void TAssembleOutput::AppendLine(const QString& line) {
   ++FRunLines;
 }
 
-void TAssembleOutput::ProcessLine(const QString& line, bool byCR) {
-  const bool prevBareCR = FPrevBareCR;
-  FPrevBareCR = byCR;
+void TAssembleOutput::ProcessLine(const QString& line) {
   if (line.startsWith(QLatin1String("PASS"))) {
     FLineCount = 0;
     FPassesText = QStringLiteral("Durchläufe: ") + line.mid(4).trimmed();
@@ -209,7 +231,9 @@ void TAssembleOutput::ProcessLine(const QString& line, bool byCR) {
   if (!ReadDigits(QStringView(line).mid(from, end - 1 - from).trimmed(), n)) n = 0;
   const QString name = open >= 0 ? line.left(open).trimmed() : QString();
   // A timed progress line of the same file replaces the previous one instead of adding to it.
-  if (prevBareCR && !name.isEmpty() && name == FPrevPositionName && n >= FPrevPositionValue) n -= FPrevPositionValue;
+  const bool progress = FBareCRSeen;
+  FBareCRSeen = false;
+  if (progress && !name.isEmpty() && name == FPrevPositionName && n >= FPrevPositionValue) n -= FPrevPositionValue;
   else FPrevPositionValue = 0;
   FLineCount = n > std::numeric_limits<qint64>::max() - FLineCount ? std::numeric_limits<qint64>::max() : FLineCount + n;
   FPrevPositionName = name;

@@ -48,19 +48,14 @@ class TAssembleOutput {
   void BeginRun();
   void AddChar(char ch) {
     if (!FFirstLineAdded) AddFirstLine();
-    if (ch == '\n') {
-      if (FLastWasCR) {  // the LF of a CR LF pair
-        FLastWasCR = false;
-        FPrevBareCR = false;
-        return;
-      }
-      CompleteLine(false);
-      return;
+    if (FLastWasCR) {
+      FLastWasCR = false;
+      if (ch == '\n') return;  // the LF of a CR LF pair
+      FBareCRSeen = true;       // the console went back to overwrite a progress line
     }
-    FLastWasCR = false;
-    if (ch == '\r') {
-      CompleteLine(true);
-      FLastWasCR = true;
+    if (ch == '\n' || ch == '\r') {
+      CompleteLine();
+      FLastWasCR = ch == '\r';
       return;
     }
     FPending.append(ch);
@@ -86,9 +81,9 @@ class TAssembleOutput {
 
  private:
   void AddFirstLine();
-  void CompleteLine(bool byCR);
+  void CompleteLine();
   void SplitLongLine();
-  void ProcessLine(const QString& line, bool byCR);
+  void ProcessLine(const QString& line);
   void AppendLine(const QString& line);
 
   QByteArray FPending;
@@ -96,7 +91,7 @@ class TAssembleOutput {
   qsizetype FRunLines = 0;
   bool FFirstLineAdded = false;
   bool FLastWasCR = false;
-  bool FPrevBareCR = false;  // the last line ended with a CR not followed by LF (progress)
+  bool FBareCRSeen = false;  // a CR without LF since the last line with a position
   QString FPrevPositionName;
   qint64 FPrevPositionValue = -1;
   qint64 FLineCount = 0;

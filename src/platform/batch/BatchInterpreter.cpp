@@ -127,6 +127,14 @@ bool TBatchInterpreter::HasOperator(const QString& line) const {
 }
 
 int TBatchInterpreter::RunCommand(const QString& commandLine) {
+  // A batch file's path may hold blanks unquoted: the text up to ".bat"/".cmd" names it.
+  const QString text = commandLine.trimmed();
+  for (const QLatin1String ext : {QLatin1String(".bat"), QLatin1String(".cmd")}) {
+    const qsizetype at = text.indexOf(ext, 0, Qt::CaseInsensitive);
+    const qsizetype end = at + ext.size();
+    if (at > 0 && !text.startsWith(u'"') && (end == text.size() || text[end] == u' '))
+      return RunBatchFile(text.left(end), SplitArguments(text.mid(end)));
+  }
   const QStringList args = SplitArguments(commandLine);
   if (args.isEmpty()) return FExitCode;
   if (IsBatchName(args.first())) return RunBatchFile(args.first(), args.mid(1));
@@ -169,13 +177,18 @@ int TBatchInterpreter::RunBatchFile(const QString& fileName, const QStringList& 
 }
 
 void TBatchInterpreter::RunLine(const QString& rawLine, int lineNo) {
-  QString line = rawLine.trimmed();
+  // Trailing blanks stay: "set X=a " keeps them, as batch files expect.
+  qsizetype start = 0;
+  while (start < rawLine.size() && rawLine[start].isSpace()) ++start;
+  QString line = rawLine.mid(start);
   bool echo = FEchoOn;
   while (line.startsWith(u'@')) {
     echo = false;
-    line = line.mid(1).trimmed();
+    line = line.mid(1);
+    while (!line.isEmpty() && line[0].isSpace()) line.remove(0, 1);
   }
-  if (line.isEmpty() || line.startsWith(u':')) return;  // labels need no action without goto
+  if (line.trimmed().isEmpty()) return;
+  if (line.startsWith(u':')) return;  // labels need no action without goto
   line = Expand(line);
   if (echo) Print(line);
 
