@@ -1,0 +1,1 @@
+sfr SFR mov DB bit

@@ -1,0 +1,5 @@
+     DIRECTIVE $afff
+     KEYWORD   %01110
+Identifier:
+Symbols: *#::::()
+; comment
