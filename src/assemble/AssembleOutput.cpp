@@ -165,7 +165,7 @@ void TAssembleOutput::BeginRun() {
   FPrevPositionValue = -1;
   FLineCount = 0;
   FPassesText = QStringLiteral("Durchläufe:");
-  FLinesText = QStringLiteral("Zeilen:");
+  FLinesSeen = false;
   FSummary = TAssembleSummary();
   FLines.clear();
 }
@@ -173,6 +173,10 @@ void TAssembleOutput::BeginRun() {
 void TAssembleOutput::EndRun() {
   if (!FPending.isEmpty()) CompleteLine();
   FLastWasCR = false;
+}
+
+QString TAssembleOutput::LinesText() const {
+  return FLinesSeen ? QStringLiteral("Zeilen: ") + QString::number(FLinesShown) : QStringLiteral("Zeilen:");
 }
 
 QStringList TAssembleOutput::TakeLines() {
@@ -229,14 +233,15 @@ void TAssembleOutput::ProcessLine(const QString& line) {
   const qsizetype from = open >= 0 && open < end - 1 ? open + 1 : 0;
   qint64 n = 0;
   if (!ReadDigits(QStringView(line).mid(from, end - 1 - from).trimmed(), n)) n = 0;
-  const QString name = open >= 0 ? line.left(open).trimmed() : QString();
+  const QStringView name = open >= 0 ? QStringView(line).left(open).trimmed() : QStringView();
   // A timed progress line of the same file replaces the previous one instead of adding to it.
   const bool progress = FBareCRSeen;
   FBareCRSeen = false;
   if (progress && !name.isEmpty() && name == FPrevPositionName && n >= FPrevPositionValue) n -= FPrevPositionValue;
   else FPrevPositionValue = 0;
   FLineCount = n > std::numeric_limits<qint64>::max() - FLineCount ? std::numeric_limits<qint64>::max() : FLineCount + n;
-  FPrevPositionName = name;
+  if (name != FPrevPositionName) FPrevPositionName = name.toString();
   FPrevPositionValue += n;
-  FLinesText = QStringLiteral("Zeilen: ") + QString::number(FLineCount);
+  FLinesSeen = true;
+  FLinesShown = FLineCount;
 }

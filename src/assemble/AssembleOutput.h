@@ -73,7 +73,7 @@ class TAssembleOutput {
   qint64 LineCount() const { return FLineCount; }
   // Texts of the live panels: changed by "PASS" lines and by lines ending in ")".
   QString PassesText() const { return FPassesText; }
-  QString LinesText() const { return FLinesText; }
+  QString LinesText() const;
   const TAssembleSummary& Summary() const { return FSummary; }
 
   // Called after each completed line (the dialog serves its event loop from here).
@@ -96,6 +96,7 @@ class TAssembleOutput {
   qint64 FPrevPositionValue = -1;
   qint64 FLineCount = 0;
   QString FPassesText;
-  QString FLinesText;
+  bool FLinesSeen = false;  // a line with a position was seen in this run
+  qint64 FLinesShown = 0;   // the count as of that line (a new pass resets the count only)
   TAssembleSummary FSummary;
 };
