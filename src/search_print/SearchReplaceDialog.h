@@ -36,9 +36,9 @@ class TVoSearchReplaceDialog : public QObject {
   bool SearchInSelection() const { return FSelectionOnly; }
   bool SearchWholeWords() const { return FWholeWords; }
 
-  TTextSearchDialog* SearchDialog() const { return FSearchDialog; }
-  TTextReplaceDialog* ReplaceDialog() const { return FReplaceDialog; }
-  TConfirmReplaceDialog* ConfirmDialog() const { return FConfirmDialog; }
+  TTextSearchDialog* SearchDialog() const;
+  TTextReplaceDialog* ReplaceDialog() const;
+  TConfirmReplaceDialog* ConfirmDialog() const;  // nullptr before the first question
 
  protected:
   // Shows a dialog modally and returns its result; tests override these to answer instead.
@@ -48,18 +48,21 @@ class TVoSearchReplaceDialog : public QObject {
  private:
   void DoSearchReplace(bool replace);
   void RunSearchReplace(bool replace);
+  void InstallReplaceHandler();
   void ReplaceTextHandler(const QString& search, const QString& replace, int line, int column,
                           TReplaceAction& action);
 
   QPointer<TEditControl> FEditControl;
   QString FSearchText;
   QString FReplaceText;
-  TTextSearchDialog* FSearchDialog = nullptr;
-  TTextReplaceDialog* FReplaceDialog = nullptr;
-  TConfirmReplaceDialog* FConfirmDialog = nullptr;
+  // Children of the main window, which may delete them first when it closes.
+  QPointer<TTextSearchDialog> FSearchDialog;
+  QPointer<TTextReplaceDialog> FReplaceDialog;
+  QPointer<TConfirmReplaceDialog> FConfirmDialog;
   bool FBackwards = false;
   bool FCaseSensitive = false;
   bool FFromCursor = false;
   bool FSelectionOnly = false;
   bool FWholeWords = false;
+  bool FAnsweredAll = false;  // "Ja, alle" was answered in the running replace
 };

@@ -1,0 +1,312 @@
+#include "search_print/EditPrint.h"
+
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <unordered_map>
+
+#include "highlight/Highlighter.h"
+
+namespace {
+// Fonts given in points are turned into layout pixels so that every device measures alike;
+// unhinted, so that advances are those of the outlines, as on paper.
+QFont LayoutFont(QFont font) {
+  if (font.pixelSize() <= 0) font.setPixelSize(std::max(1, qRound(font.pointSizeF() * LayoutDpi / 72.0)));
+  font.setHintingPreference(QFont::PreferNoHinting);
+  return font;
+}
+
+QFont StyledFont(QFont font, TFontStyles style) {
+  font.setBold(style & fsBold);
+  font.setItalic(style & fsItalic);
+  font.setUnderline(style & fsUnderline);
+  font.setStrikeOut(style & fsStrikeOut);
+  return font;
+}
+}  // namespace
+
+// Measures characters once per font. A character advances by its widest form among the
+// highlighter's styles, so that bold or italic tokens never run into the next one.
+class TEditPrint::TMetrics {
+ public:
+  explicit TMetrics(const QFont& font) : FBase(LayoutFont(font)) {
+    for (TFontStyles style : {TFontStyles(0), fsBold, fsItalic, TFontStyles(fsBold | fsItalic)})
+      FMetrics.emplace_back(StyledFont(FBase, style));
+    for (const QFontMetricsF& m : FMetrics) {
+      RowHeight = std::max(RowHeight, m.lineSpacing());
+      Ascent = std::max(Ascent, m.ascent());
+    }
+    FLatin.fill(-1);
+  }
+
+  QFont Styled(TFontStyles style) const { return StyledFont(FBase, style); }
+
+  double Advance(char16_t c) {
+    if (c < FLatin.size()) {
+      double& a = FLatin[c];
+      if (a < 0) a = Measure(QString(QChar(c)));
+      return a;
+    }
+    auto it = FOther.find(c);
+    if (it == FOther.end()) it = FOther.emplace(c, Measure(QString(QChar(c)))).first;
+    return it->second;
+  }
+
+  double Measure(const QString& text) const {
+    double a = 0;
+    for (const QFontMetricsF& m : FMetrics) a = std::max(a, m.horizontalAdvance(text));
+    return a;
+  }
+
+  double RowHeight = 0;
+  double Ascent = 0;
+
+ private:
+  QFont FBase;
+  std::vector<QFontMetricsF> FMetrics;
+  std::array<double, 256> FLatin;
+  std::unordered_map<char16_t, double> FOther;
+};
+
+TEditPrint::TEditPrint() {
+  FHeader.DefaultFont = QFont(QStringLiteral("Arial"));
+  FHeader.DefaultFont.setPixelSize(13);
+  FFooter.DefaultFont = FHeader.DefaultFont;
+}
+
+TEditPrint::~TEditPrint() = default;
+
+void TEditPrint::SetLines(const TEditLines& lines) {
+  FLines.Clear();
+  FLines.SetEncoding(lines.Encoding());
+  for (int i = 0; i < lines.Count(); ++i) FLines.Add(ExpandTabs(lines[i], FTabWidth, lines.Encoding()));
+  Invalidate();
+}
+
+void TEditPrint::SetFont(const QFont& font) {
+  if (font == FFont && FMetrics) return;
+  FFont = font;
+  FMetrics.reset();
+  Invalidate();
+}
+
+void TEditPrint::SetMargins(const TEditPrintMargins& margins) {
+  FMargins = margins;
+  Invalidate();
+}
+
+void TEditPrint::SetWrap(bool value) {
+  FWrap = value;
+  Invalidate();
+}
+
+void TEditPrint::SetLineNumbers(bool value) {
+  FLineNumbers = value;
+  Invalidate();
+}
+
+void TEditPrint::SetLineNumbersInMargin(bool value) {
+  FLineNumbersInMargin = value;
+  Invalidate();
+}
+
+void TEditPrint::SetPaperSize(const QSizeF& millimetres) {
+  if (millimetres == FPaperSize) return;
+  FPaperSize = millimetres;
+  Invalidate();
+}
+
+QSizeF TEditPrint::PageSize() const {
+  return QSizeF(UnitsToLayoutPixels(FPaperSize.width(), TUnitSystem::usMM),
+                UnitsToLayoutPixels(FPaperSize.height(), TUnitSystem::usMM));
+}
+
+double TEditPrint::RowHeight() {
+  if (!FMetrics) FMetrics = std::make_unique<TMetrics>(FFont);
+  return FMetrics->RowHeight;
+}
+
+int TEditPrint::RowsPerPage() {
+  const double top = UnitsToLayoutPixels(FMargins.Top, FMargins.UnitSystem);
+  const double bottom = UnitsToLayoutPixels(FMargins.Bottom, FMargins.UnitSystem);
+  const double height = PageSize().height() - top - bottom;
+  return std::max(1, static_cast<int>(std::floor(height / RowHeight())));
+}
+
+namespace {
+double NumberWidth(double digitWidth, int lineCount) { return DecimalDigits(std::max(1, lineCount)) * digitWidth; }
+}  // namespace
+
+double TEditPrint::TextLeft(int pageIndex) const {
+  const bool mirrored = FMargins.MirrorMargins && pageIndex % 2 == 1;
+  double left = UnitsToLayoutPixels(mirrored ? FMargins.Right : FMargins.Left, FMargins.UnitSystem);
+  if (FLineNumbers && !FLineNumbersInMargin)
+    left += NumberWidth(FMetrics->Advance(u'0'), LineCount()) + 2 * FMetrics->Advance(u' ');
+  return left;
+}
+
+double TEditPrint::TextWidth() const {
+  double width = PageSize().width() - UnitsToLayoutPixels(FMargins.Left, FMargins.UnitSystem) -
+                 UnitsToLayoutPixels(FMargins.Right, FMargins.UnitSystem);
+  if (FLineNumbers && !FLineNumbersInMargin)
+    width -= NumberWidth(FMetrics->Advance(u'0'), LineCount()) + 2 * FMetrics->Advance(u' ');
+  return width;
+}
+
+int TEditPrint::LineRows(const QString& text, std::vector<int>* rowStarts) {
+  const int n = static_cast<int>(text.size());
+  FAdvances.resize(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    const char16_t c = text[i].unicode();
+    if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
+      FAdvances[static_cast<size_t>(i)] = FMetrics->Measure(text.mid(i, 2));
+      FAdvances[static_cast<size_t>(++i)] = 0;
+    } else {
+      FAdvances[static_cast<size_t>(i)] = FMetrics->Advance(c);
+    }
+  }
+  if (!FWrap) {
+    if (rowStarts) rowStarts->assign(1, 0);
+    return 1;
+  }
+  return WrapLine(reinterpret_cast<const char16_t*>(text.utf16()), FAdvances.data(), n, TextWidth(), rowStarts);
+}
+
+void TEditPrint::Layout() {
+  RowHeight();  // makes the metrics
+  const int rows = RowsPerPage();
+  FPages.assign(1, TPageStart{0, 0});
+  std::vector<int> starts;
+  int used = 0;
+  for (int line = 0; line < LineCount(); ++line) {
+    const QString text = FLines.Text(line);
+    const int n = LineRows(text, nullptr);
+    if (used == rows) {
+      FPages.push_back({line, 0});
+      used = 0;
+    }
+    if (used + n <= rows) {
+      used += n;
+      continue;
+    }
+    // The line runs over the end of the page: later rows start the next pages.
+    LineRows(text, &starts);
+    int row = 0;
+    for (;;) {
+      const int take = std::min(rows - used, n - row);
+      used += take;
+      row += take;
+      if (row >= n) break;
+      FPages.push_back({line, starts[static_cast<size_t>(row)]});
+      used = 0;
+    }
+  }
+  FLayoutValid = true;
+}
+
+int TEditPrint::PageCount() {
+  if (!FLayoutValid) Layout();
+  return static_cast<int>(FPages.size());
+}
+
+void TEditPrint::PaintPage(QPainter& painter, int index) {
+  if (index < 0 || index >= PageCount()) return;
+  const QSizeF page = PageSize();
+  const double rowHeight = RowHeight();
+  const int rows = RowsPerPage();
+  const double textLeft = TextLeft(index);
+  const double textWidth = TextWidth();
+  const double digit = FMetrics->Advance(u'0');
+  const double numberWidth = NumberWidth(digit, LineCount());
+  // Right-aligned just before the text: in the margin, or in the body's number column.
+  const double numberLeft = textLeft - 2 * FMetrics->Advance(u' ') - numberWidth;
+  const QRectF textClip(textLeft, 0, textWidth, page.height());
+
+  painter.save();
+  painter.fillRect(QRectF(QPointF(0, 0), page), FColor);
+  painter.setPen(Qt::black);
+
+  const TPageStart start = FPages[static_cast<size_t>(index)];
+  std::vector<int> starts;
+  std::vector<int> offsets;
+  std::vector<TFontStyles> styles;
+  std::vector<double> x;
+  double y = UnitsToLayoutPixels(FMargins.Top, FMargins.UnitSystem);
+  int drawn = 0;
+  for (int line = start.Line; line < LineCount() && drawn < rows; ++line) {
+    const QString text = FLines.Text(line);
+    LineRows(text, &starts);
+    const int n = static_cast<int>(text.size());
+    x.assign(static_cast<size_t>(n) + 1, 0);
+    for (int i = 0; i < n; ++i) x[static_cast<size_t>(i) + 1] = x[static_cast<size_t>(i)] + FAdvances[static_cast<size_t>(i)];
+
+    styles.assign(static_cast<size_t>(n), 0);
+    if (FHighlight && FHighlighter) {
+      const std::string_view bytes = FLines[line];
+      ByteToCharOffsets(bytes, FLines.Encoding(), offsets);
+      FHighlighter->ResetLineState();
+      FHighlighter->SetLine(bytes, line);
+      for (; !FHighlighter->AtEndOfLine(); FHighlighter->Next()) {
+        const THighlighterAttributes* attribute = FHighlighter->TokenAttribute();
+        const size_t from = std::min(static_cast<size_t>(FHighlighter->TokenStart()), bytes.size());
+        const size_t to = std::min(from + FHighlighter->TokenText().size(), bytes.size());
+        const TFontStyles style = attribute ? attribute->Style() : 0;
+        for (int c = offsets[from]; c < offsets[to] && c < n; ++c) styles[static_cast<size_t>(c)] = style;
+      }
+    }
+
+    size_t row = 0;
+    if (line == start.Line)
+      while (row + 1 < starts.size() && starts[row + 1] <= start.Offset) ++row;
+    if (row == 0 && FLineNumbers) {
+      painter.setFont(FMetrics->Styled(0));
+      painter.drawText(QRectF(numberLeft, y, numberWidth, rowHeight), Qt::AlignRight | Qt::AlignTop,
+                       QString::number(line + 1));
+    }
+    painter.save();
+    painter.setClipRect(textClip);
+    for (; row < starts.size() && drawn < rows; ++row, ++drawn, y += rowHeight) {
+      const int from = starts[row];
+      const int to = row + 1 < starts.size() ? starts[row + 1] : n;
+      for (int a = from; a < to;) {
+        int b = a + 1;
+        const TFontStyles style = styles[static_cast<size_t>(a)];
+        while (b < to && styles[static_cast<size_t>(b)] == style) ++b;
+        const QString run = text.mid(a, b - a);
+        // Blank runs only matter when they are underlined or struck out.
+        if (!run.trimmed().isEmpty() || (style & (fsUnderline | fsStrikeOut))) {
+          painter.setFont(FMetrics->Styled(style));
+          painter.drawText(QPointF(textLeft + x[static_cast<size_t>(a)] - x[static_cast<size_t>(from)],
+                                   y + FMetrics->Ascent),
+                           run);
+        }
+        a = b;
+      }
+    }
+    painter.restore();
+  }
+  painter.restore();
+}
+
+bool TEditPrint::Print(QPrinter& printer) {
+  printer.setDocName(FTitle);
+  printer.setFullPage(true);
+  SetPaperSize(printer.pageLayout().fullRect(QPageLayout::Millimeter).size());
+  const int count = PageCount();
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  const double scale = printer.resolution() / LayoutDpi;
+  for (int i = 0; i < count; ++i) {
+    if (i > 0 && !printer.newPage()) return false;
+    painter.save();
+    painter.scale(scale, scale);
+    PaintPage(painter, i);
+    painter.restore();
+  }
+  return painter.end();
+}

@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "PrintTestSupport.h"
+#include "highlight/AssemSyn.h"
+#include "platform/ui/UserDialogs.h"
+#include "search_print/EditPrint.h"
+#include "search_print/EditPrintPreview.h"
+#include "search_print/FormPrintPreview.h"
+#include "settings/KodrillApp.h"
+
+namespace {
+class FormPrintPreviewTest : public ::testing::Test {
+ protected:
+  void SetUp() override { KodrillApp = &App; }
+  void TearDown() override {
+    SetUserDialogHooks(nullptr);
+    KodrillApp = nullptr;
+  }
+
+  QComboBox* Zoom() { return Form.findChild<QComboBox*>(QStringLiteral("ComboBoxZoom")); }
+  void Click(const char* name) { Form.findChild<QToolButton*>(QLatin1String(name))->click(); }
+
+  void ShowLines(int count, const QString& title = QStringLiteral("demo.asm")) {
+    TEditLines lines;
+    SetText(lines, NumberedLines(count));
+    Form.ShowPreview(lines, title);
+  }
+
+  QString PrintToPdf() {
+    const QString file = Dir.filePath(QStringLiteral("out.pdf"));
+    Form.Printer()->setOutputFormat(QPrinter::PdfFormat);
+    Form.Printer()->setOutputFileName(file);
+    Click("ToolbarButtonPrint");
+    return file;
+  }
+
+  TKodrillApp App;
+  TFormPrintPreview Form;
+  QTemporaryDir Dir;
+};
+}  // namespace
+
+TEST_F(FormPrintPreviewTest, WindowToolbarAndEngineAsDescribed) {
+  EXPECT_EQ(Form.windowTitle(), QStringLiteral("Print Prewiew"));
+  EXPECT_EQ(Form.size(), QSize(435, 300));
+  EXPECT_EQ(Form.pos(), QPoint(415, 277));
+
+  auto* toolbar = Form.findChild<QToolBar*>(QStringLiteral("ToolbarPreview"));
+  ASSERT_TRUE(toolbar);
+  EXPECT_EQ(Form.toolBarArea(toolbar), Qt::TopToolBarArea);
+  QStringList order;
+  for (QAction* action : toolbar->actions()) order << toolbar->widgetForAction(action)->objectName();
+  EXPECT_EQ(order, QStringList({"ToolbarButtonPrint", "ToolbarButtonSettings", "ToolbarButtonFont",
+                                "ToolbarButtonZoomP", "ToolbarButtonZoomM", "ComboBoxZoom"}));
+  EXPECT_EQ(Form.findChild<QToolButton*>(QStringLiteral("ToolbarButtonSettings"))->toolTip(),
+            QStringLiteral("Settings..."));
+  EXPECT_EQ(Form.findChild<QToolButton*>(QStringLiteral("ToolbarButtonZoomM"))->toolTip(), QStringLiteral("Zoom Out"));
+
+  QStringList items;
+  for (int i = 0; i < Zoom()->count(); ++i) items << Zoom()->itemText(i);
+  EXPECT_EQ(items, QStringList({"ganze Seite", "Seitenbreite", "200%", "150%", "100%", "75%", "50%", "25%", "10%"}));
+  EXPECT_EQ(Zoom()->currentText(), QStringLiteral("100%"));
+  EXPECT_EQ(Zoom()->width(), 85);
+  EXPECT_TRUE(Zoom()->isEditable());
+
+  TEditPrintPreview* preview = Form.EditPrintPreview();
+  EXPECT_EQ(Form.centralWidget(), preview);
+  EXPECT_EQ(preview->EditPrint(), Form.EditPrint());
+  EXPECT_EQ(preview->ScaleMode(), pscWholePage);
+  EXPECT_EQ(preview->ScalePercent(), 100);
+
+  const TEditPrint& print = *Form.EditPrint();
+  const TEditPrintMargins& m = print.Margins();
+  EXPECT_EQ(m.UnitSystem, TUnitSystem::usMM);
+  EXPECT_EQ(std::vector<double>({m.Left, m.Right, m.Top, m.Bottom, m.Header, m.Footer, m.LeftHFTextIndent,
+                                 m.RightHFTextIndent, m.HFInternalMargin}),
+            std::vector<double>({25, 15, 25, 25, 15, 15, 2, 2, 0.5}));
+  EXPECT_FALSE(m.MirrorMargins);
+  EXPECT_TRUE(print.LineNumbers());
+  EXPECT_FALSE(print.LineNumbersInMargin());
+  EXPECT_TRUE(print.Wrap());
+  EXPECT_TRUE(print.Highlight());
+  EXPECT_EQ(print.Highlighter(), Form.PrintAsmSyntax());
+  EXPECT_EQ(print.TabWidth(), 8);
+  EXPECT_EQ(print.Color(), QColor(Qt::white));
+  EXPECT_EQ(Form.PrintAsmSyntax()->CPUType(), VoCPU_Unknown);
+  EXPECT_EQ(Form.PrintAsmSyntax()->NumberFormat(), VoNF_CMode);
+  EXPECT_EQ(print.Font(), Form.PrintFont());
+  EXPECT_EQ(Form.PrintFont().pixelSize(), 16);
+}
+
+TEST_F(FormPrintPreviewTest, ZoomButtonsAndZoomBox) {
+  Click("ToolbarButtonZoomP");
+  EXPECT_EQ(Form.EditPrintPreview()->ScaleMode(), pscUserScaled);
+  EXPECT_EQ(Form.EditPrintPreview()->ScalePercent(), 125);
+  EXPECT_EQ(Zoom()->currentText(), QStringLiteral("125%"));
+  Click("ToolbarButtonZoomM");
+  Click("ToolbarButtonZoomM");
+  EXPECT_EQ(Zoom()->currentText(), QStringLiteral("75%"));
+
+  Zoom()->activated(0);
+  EXPECT_EQ(Form.EditPrintPreview()->ScaleMode(), pscWholePage);
+  Zoom()->activated(1);
+  EXPECT_EQ(Form.EditPrintPreview()->ScaleMode(), pscPageWidth);
+  Zoom()->activated(6);
+  EXPECT_EQ(Form.EditPrintPreview()->ScaleMode(), pscUserScaled);
+  EXPECT_EQ(Form.EditPrintPreview()->ScalePercent(), 50);
+}
+
+TEST_F(FormPrintPreviewTest, ShowsACopyFollowingTheProjectsProcessor) {
+  App.Project()->Processor = QStringLiteral("6811");
+  App.Project()->NumberFormat = QStringLiteral("Motorola");
+  TEditLines lines;
+  SetText(lines, {QStringLiteral("\tldaa #1")});
+  Form.ShowPreview(lines, QStringLiteral("main.asm"));
+  EXPECT_TRUE(Form.isVisible());
+  EXPECT_EQ(Form.PrintAsmSyntax()->CPUType(), VoCPU_6811);
+  EXPECT_EQ(Form.PrintAsmSyntax()->NumberFormat(), VoNF_MotorolaMode);
+  EXPECT_EQ(Form.EditPrint()->Title(), QStringLiteral("main.asm"));
+  EXPECT_EQ(Form.EditPrint()->LineText(0), QStringLiteral("        ldaa #1"));
+  lines.Put(0, "changed");
+  EXPECT_EQ(Form.EditPrint()->LineText(0), QStringLiteral("        ldaa #1"));
+}
+
+TEST_F(FormPrintPreviewTest, ChosenFontStaysForTheNextFile) {
+  TUserDialogHooks hooks;
+  QFont offered;
+  hooks.Font = [&](QFont& font) {
+    offered = font;
+    font.setPixelSize(30);
+    return true;
+  };
+  SetUserDialogHooks(&hooks);
+  ShowLines(200);
+  const int pages = Form.EditPrint()->PageCount();
+  Click("ToolbarButtonFont");
+  EXPECT_EQ(offered.pixelSize(), 16);
+  EXPECT_EQ(Form.PrintFont().pixelSize(), 30);
+  EXPECT_GT(Form.EditPrint()->PageCount(), pages);
+  Form.hide();
+  ShowLines(10, QStringLiteral("other.asm"));
+  EXPECT_EQ(Form.EditPrint()->Font().pixelSize(), 30);
+
+  hooks.Font = [](QFont& font) {
+    font.setPixelSize(8);
+    return false;
+  };
+  Click("ToolbarButtonFont");
+  EXPECT_EQ(Form.PrintFont().pixelSize(), 30);
+  EXPECT_EQ(Form.EditPrint()->Font().pixelSize(), 30);
+}
+
+TEST_F(FormPrintPreviewTest, PrintsEveryPageWhateverTheDialogChose) {
+  ShowLines(150);
+  const int pages = Form.EditPrint()->PageCount();
+  ASSERT_EQ(pages, 3);
+  int shownMax = 0;
+  int shownTo = 0;
+  Form.ExecPrintDialog = [&](QPrintDialog& dialog) {
+    shownMax = dialog.maxPage();
+    shownTo = dialog.toPage();
+    EXPECT_EQ(dialog.minPage(), 1);
+    EXPECT_EQ(dialog.fromPage(), 1);
+    EXPECT_EQ(dialog.printRange(), QAbstractPrintDialog::PageRange);
+    EXPECT_TRUE(dialog.testOption(QAbstractPrintDialog::PrintToFile));
+    dialog.setFromTo(2, 2);
+    dialog.printer()->setFromTo(2, 2);
+    dialog.printer()->setPrintRange(QPrinter::PageRange);
+    dialog.printer()->setCopyCount(3);
+    return int(QDialog::Accepted);
+  };
+  Click("ToolbarButtonSettings");
+  EXPECT_EQ(shownMax, pages);
+  EXPECT_EQ(shownTo, pages);
+
+  const QString file = PrintToPdf();
+  EXPECT_EQ(PdfPages(file), pages);
+  EXPECT_EQ(PdfInfo(file, QStringLiteral("Title")), QStringLiteral("demo.asm"));
+  const QString text = PdfText(file);
+  EXPECT_TRUE(text.contains(QLatin1String("Zeile 1\n")) || text.contains(QLatin1String("Zeile 1 ")));
+  EXPECT_TRUE(text.contains(QLatin1String("Zeile 150")));
+  EXPECT_EQ(text.count(QLatin1String("Zeile 150")), 1);
+}
+
+TEST_F(FormPrintPreviewTest, PreviewShowsOnlyThePagesInView) {
+  ShowLines(500);
+  TEditPrintPreview* preview = Form.EditPrintPreview();
+  const int pages = Form.EditPrint()->PageCount();
+  ASSERT_GT(pages, 5);
+  preview->resize(400, 600);
+  preview->SetScaleMode(pscWholePage);
+  // A whole page fits the view; at most the top of the next one shows below it.
+  EXPECT_EQ(preview->VisiblePages().first, 0);
+  EXPECT_LE(preview->VisiblePages().second, 1);
+  preview->SetScalePercent(100);
+  EXPECT_EQ(preview->VisiblePages(), std::make_pair(0, 0));
+  preview->verticalScrollBar()->setValue(preview->verticalScrollBar()->maximum());
+  EXPECT_EQ(preview->VisiblePages().second, pages - 1);
+  EXPECT_GE(preview->VisiblePages().first, pages - 2);
+  // Setting a percentage goes back to the top.
+  preview->SetScalePercent(50);
+  EXPECT_EQ(preview->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(preview->VisiblePages().first, 0);
+}
