@@ -1300,7 +1300,8 @@ int TEditorModel::SearchReplace(const QString& search, const QString& replace, T
         stop = true;
         break;
       }
-      if (action == TReplaceAction::raReplaceAll && !replaceAll) {
+      if (action == TReplaceAction::raReplaceAll) {
+        // No more questions, also when the search began as a replace-all with prompt.
         replaceAll = true;
         prompt = false;
       }
