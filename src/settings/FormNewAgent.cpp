@@ -15,6 +15,7 @@
 
 #include <array>
 #include <exception>
+#include <stdexcept>
 
 #include "platform/Paths.h"
 #include "platform/ui/UserDialogs.h"
@@ -226,6 +227,8 @@ bool TFormNewAgent::FileStep() {
 
 bool TFormNewAgent::ProjectStep() {
   const QString base = NewProjectBase(FilenameEdit1->text());
+  // An empty name would create hidden files named only by their extensions.
+  if (NewProjectName(base).isEmpty()) throw std::runtime_error("Bitte einen Projektnamen angeben.");
   setWindowTitle(base);
   std::array<bool, 4> checked{};
   for (int i = 0; i < 4; ++i) checked[i] = CheckListBoxFiles->item(i)->checkState() == Qt::Checked;

@@ -197,6 +197,17 @@ TEST_F(NewAgentTest, UnwritableDirectoryKeepsTheWizardOpen) {
   EXPECT_TRUE(Visible("PanelProject"));
   EXPECT_TRUE(Opened.isEmpty());
   EXPECT_FALSE(QFileInfo::exists(Path("missing")));
+
+  // No name at all: nothing is written in the current directory either.
+  const QString saved = QDir::currentPath();
+  QDir::setCurrent(Temp.path());
+  Child<QLineEdit>("FilenameEdit1")->setText("");
+  Button("BtnFinish")->click();
+  QDir::setCurrent(saved);
+  ASSERT_EQ(Errors.size(), 2);
+  EXPECT_EQ(Errors[1], "Bitte einen Projektnamen angeben.");
+  EXPECT_TRUE(Wizard->isVisible());
+  EXPECT_TRUE(QDir(Temp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden).isEmpty());
 }
 
 TEST_F(NewAgentTest, FileStepWritesOneEmptyLineAndOpensIt) {
