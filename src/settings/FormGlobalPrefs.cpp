@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -260,7 +261,9 @@ void TFormGlobalPrefs::FormShow() {
   font.setFamily(highlighterPrefs->FontName);
   if (highlighterPrefs->FontSize > 0) font.setPointSize(highlighterPrefs->FontSize);
   TestEditor->setFont(font);
-  move(generalPrefs->WindowLeft, generalPrefs->WindowTop);
+  // A place stored on a screen that is gone would leave the dialog out of reach: keep the current one.
+  const QPoint stored(generalPrefs->WindowLeft, generalPrefs->WindowTop);
+  if (QGuiApplication::screenAt(stored + QPoint(20, 20))) move(stored);
 
   AssemblePathEdit->setText(assemblerPrefs->AsDirectory);
   Label1->clear();

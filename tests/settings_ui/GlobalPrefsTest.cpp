@@ -206,6 +206,12 @@ TEST_F(GlobalPrefsTest, OkStoresEverythingAndItSurvivesARestart) {
   EXPECT_EQ(Child<QLineEdit>("AssemblePathEdit")->text(), asDir + "/");
   EXPECT_EQ(Child<TFormRadioGroup>("RdGrNumberFormat")->ItemIndex(), 2);
   EXPECT_EQ(Child<QLabel>("LabelTestText")->text(), "DejaVu Sans Mono 12");
+
+  // A place on no screen is not used.
+  Dialog->hide();
+  App->GeneralPrefs()->WindowLeft = 100000;
+  Dialog->show();
+  EXPECT_EQ(Dialog->pos(), QPoint(40, 30));
 }
 
 TEST_F(GlobalPrefsTest, ChecksTheChosenAssemblerDirectory) {

@@ -72,11 +72,6 @@ TEST_F(ProjectPrefsTest, ShowsTheProjectAndOkStoresIt) {
   EXPECT_EQ(Dialog->result(), QDialog::Rejected);
   EXPECT_EQ(project->Processor, "NotListed");
   EXPECT_EQ(project->NumberFormat, "C");
-
-  Dialog->show();
-  format->SetItemIndex(1);
-  Child<QPushButton>("BitBtnOK")->click();
-  EXPECT_EQ(project->NumberFormat, "Intel");
 }
 
 TEST_F(ProjectPrefsTest, FilesPageFirstThenThePageLastShown) {
