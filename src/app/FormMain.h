@@ -1,6 +1,8 @@
 #pragma once
 // TFormMain: the main window with its menus, tool bar, status bar and one tab per open file.
 #include <QKeyCombination>
+#include <QKeySequence>
+#include <QList>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QStringList>
@@ -116,6 +118,7 @@ class TFormMain : public QMainWindow {
   TDragDrop* FDragDrop = nullptr;
   TVoTimerMessage* FTimerMessage = nullptr;
   TVoSearchReplaceDialog* FSearchReplaceDialog = nullptr;
+  QList<QKeySequence> FMenuKeys;
   QAction* FToggleItems[10] = {};
   QAction* FGotoItems[10] = {};
 };

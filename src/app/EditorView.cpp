@@ -1,0 +1,291 @@
+#include "app/EditorView.h"
+
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTabWidget>
+
+#include <algorithm>
+
+#include "app/FormMain.h"
+#include "app/ProjectAsmFile.h"
+#include "editor/EditControl.h"
+#include "platform/Paths.h"
+#include "platform/ui/UserDialogs.h"
+#include "search_print/FormPrintPreview.h"
+#include "settings/KodrillApp.h"
+
+namespace {
+constexpr int GutterWidth = 34;
+constexpr int ImageError = 11;
+constexpr int ImageWarning = 13;
+constexpr int FirstMarkImage = 10;
+const QString ModifiedSuffix = QStringLiteral("[Geändert]");
+}  // namespace
+
+TEditorView::TEditorView(QTabWidget* pageControl, QStatusBar* statusBar, QMenu* popupMenu,
+                         const std::vector<QPixmap>* imageList, TProjectAsmFile* projectFile)
+    : QWidget(nullptr), FPageControl(pageControl), FStatusBar(statusBar), FPopupMenu(popupMenu),
+      FProjectFile(projectFile) {
+  FHighlighter = std::make_unique<TVoMAssemSyn>();
+  FHighlighter->SetCPUType(VoCPU_6811);
+
+  FEditor = new TEditControl(this);
+  auto* layout = new QGridLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(FEditor, 0, 0);
+  FEditor->setCursor(Qt::IBeamCursor);
+  FEditor->SetBookmarkImages(imageList);
+  FEditor->SetHighlighter(FHighlighter.get());
+  FEditor->OnChange = [this](TEditControl*) { EditorChange(); };
+  FEditor->OnStatusChange = [this](TEditControl*, TStatusChanges changes) { EditorStatusChange(changes); };
+  if (FPopupMenu) {
+    FEditor->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(FEditor, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+      if (OnChange) OnChange(this);
+      FPopupMenu->exec(FEditor->mapToGlobal(pos));
+    });
+  }
+  FEditor->SetGutterWidth(GutterWidth);
+  // Menu keys must never reach the editor's own key table.
+  FEditor->installEventFilter(this);
+  FEditor->viewport()->installEventFilter(this);
+  setFocusProxy(FEditor);
+
+  if (FProjectFile) FileName = FProjectFile->File;
+  RestoreEditorState();
+  SetModified(false);
+  ApplyHighlighterSettings();
+
+  if (FPageControl) {
+    FPageControl->addTab(this, QString());
+    UpdateCaption();
+  }
+}
+
+TEditorView::~TEditorView() {
+  if (FProjectFile) FProjectFile->ViewDestroyed();
+  // The editor refers to the highlighter: detach before the highlighter goes.
+  FEditor->SetHighlighter(nullptr);
+  delete FEditor;
+  FEditor = nullptr;
+}
+
+QString TEditorView::Caption() const { return FModified ? FileName + ModifiedSuffix : FileName; }
+
+void TEditorView::UpdateCaption() {
+  if (!FPageControl) return;
+  const int index = FPageControl->indexOf(this);
+  if (index < 0) return;
+  QString text = Caption();
+  text.replace(QLatin1Char('&'), QStringLiteral("&&"));  // no mnemonics in file names
+  FPageControl->setTabText(index, text);
+  FPageControl->setTabToolTip(index, Caption());
+}
+
+void TEditorView::SetModified(bool value) {
+  FModified = value;
+  UpdateCaption();
+  if (OnChange) OnChange(this);
+}
+
+void TEditorView::LoadFile() {
+  // Kept as a full path: a later change of the current directory must not move the file.
+  const QString name = FProjectFile ? FProjectFile->Directory + FProjectFile->File : QString();
+  PathName = name.isEmpty() ? QString() : Paths::ExpandFileName(name);
+  FLoadFailed = true;
+  FEditor->Lines().LoadFromFile(PathName);
+  FLoadFailed = false;
+  FileName = PathName;
+  SetModified(false);
+}
+
+void TEditorView::WriteLines(const QString& path) {
+  FEditor->Lines().SaveToFile(path);
+  FLoadFailed = false;
+}
+
+void TEditorView::Save() {
+  if (PathName.isEmpty()) {
+    SaveAs();
+    return;
+  }
+  WriteLines(PathName);
+  SetModified(false);
+}
+
+void TEditorView::SaveAs() {
+  const QString name = AskSaveFileName(this, QStringLiteral("Speichern unter"), FileName, QString());
+  if (name.isEmpty()) return;
+  WriteLines(name);
+  PathName = name;
+  FileName = PathName;
+  // The entry follows the new name, so the project names the file that holds the text.
+  if (FProjectFile) {
+    FProjectFile->File = PathName;
+    FProjectFile->Directory.clear();
+  }
+  SetModified(false);
+}
+
+bool TEditorView::QuerySave() {
+  if (!FModified) return true;
+  if (FPageControl) FPageControl->setCurrentWidget(this);
+  // Line breaks as "\n": a bare CR does not break the line in the message box here.
+  const QString text = QStringLiteral("Möchten Sie die Änderungen in\n\"%1\"\nspeichern?").arg(FileName);
+  switch (AskYesNoCancel(this, text)) {
+    case TAnswer::Yes:
+      SaveAs();
+      return !FModified;
+    case TAnswer::No:
+      FModified = false;
+      return true;
+    case TAnswer::Cancel:
+      break;
+  }
+  return false;
+}
+
+void TEditorView::CloseView() {
+  if (!QuerySave()) return;
+  SetModified(false);
+  if (FPageControl && FPageControl->count() > 1) {
+    const int active = FPageControl->currentIndex();
+    FPageControl->setCurrentIndex(active > 0 ? active - 1 : FPageControl->count() - 1);
+  }
+  if (TProjectAsmFile* entry = FProjectFile)
+    delete entry;  // frees this view too
+  else
+    delete this;
+}
+
+void TEditorView::Print() {
+  if (FormPrintPreview) FormPrintPreview->ShowPreview(FEditor->Lines(), FileName);
+}
+
+bool TEditorView::CanUndo() const { return FEditor->CanUndo(); }
+bool TEditorView::CanRedo() const { return FEditor->CanRedo(); }
+bool TEditorView::CanPaste() const { return FEditor->CanPaste(); }
+bool TEditorView::SelAvail() const { return FEditor->HasSelection(); }
+
+bool TEditorView::IsBookmarkSet(int n) const { return FEditor->HasBookmark(n); }
+
+void TEditorView::ToggleBookmark(int n) {
+  if (FEditor->HasBookmark(n))
+    FEditor->ClearBookmark(n);
+  else
+    FEditor->SetBookmark(n, FEditor->CaretColumn(), FEditor->CaretLine());
+  if (OnChange) OnChange(this);
+}
+
+void TEditorView::GotoBookmark(int n) { FEditor->GotoBookmark(n); }
+
+void TEditorView::ClearMarks() {
+  TEditMarkList& marks = FEditor->Marks();
+  for (int i = marks.Count() - 1; i >= 0; --i) {
+    TEditMark* mark = marks[i];
+    // Marks of every kind placed by AddMark go, bookmarks stay.
+    if (mark->ImageIndex >= FirstMarkImage || dynamic_cast<TMyEditMark*>(mark)) marks.Delete(i);
+  }
+}
+
+void TEditorView::AddMark(int kind, int line) {
+  auto mark = std::make_unique<TMyEditMark>(FEditor);
+  mark->Line = line;
+  mark->SourceLine = line;
+  mark->Column = 1;
+  mark->Visible = true;
+  mark->InternalImage = false;
+  if (kind == 0) mark->ImageIndex = ImageWarning;
+  else if (kind == 1) mark->ImageIndex = ImageError;
+  FEditor->Marks().Add(std::move(mark));
+}
+
+void TEditorView::GotoMark(int line) {
+  if (FPageControl) FPageControl->setCurrentWidget(this);
+  const TEditMarkList& marks = FEditor->Marks();
+  const TMyEditMark* found = nullptr;
+  for (int i = 0; i < marks.Count(); ++i)
+    if (auto* mark = dynamic_cast<const TMyEditMark*>(marks[i]); mark && mark->SourceLine == line) found = mark;
+  if (!found) return;
+  const int markLine = found->Line;
+  FEditor->SetCaretLine(markLine);
+  FEditor->SetSelectionStart(QPoint(0, markLine));
+  FEditor->SetSelectionEnd(QPoint(0, markLine + 1));
+}
+
+void TEditorView::RestoreEditorState() {
+  if (!FProjectFile) return;
+  // Stored values may be anything: keep them inside the text.
+  const int lastLine = std::max(1, FEditor->Lines().Count());
+  if (FProjectFile->TopLine != -1) FEditor->SetTopLine(std::clamp(FProjectFile->TopLine, 1, lastLine));
+  for (int n = 0; n < 10; ++n) {
+    const int x = FProjectFile->BookmarkX[n];
+    const int y = FProjectFile->BookmarkY[n];
+    if (x < 0 || y < 1 || y > lastLine) continue;
+    FEditor->SetBookmark(n, std::clamp(x, 1, std::max(1, FEditor->MaxLeftChar())), y);
+  }
+}
+
+void TEditorView::StoreEditorState() {
+  if (!FProjectFile) return;
+  FProjectFile->TopLine = FEditor->TopLine();
+  for (int n = 0; n < 10; ++n) {
+    int column = -1, line = -1;
+    if (!FEditor->GetBookmark(n, column, line)) column = line = -1;
+    FProjectFile->BookmarkX[n] = column;
+    FProjectFile->BookmarkY[n] = line;
+  }
+}
+
+void TEditorView::ApplyHighlighterSettings() {
+  if (!KodrillApp) return;
+  if (const TVoMAssemSyn* master = KodrillApp->HighLighterPrefs()->HighLighter()) {
+    const int count = std::min(FHighlighter->AttributeCount(), master->AttributeCount());
+    for (int i = 0; i < count; ++i) FHighlighter->Attribute(i)->Assign(*master->Attribute(i));
+  }
+  const TProject* project = KodrillApp->Project();
+  SetProcessor(project->Processor);
+  TVoNumberFormat format;
+  if (NumberFormatFromWord(project->NumberFormat.toStdString(), format)) SetNumberFormat(format);
+}
+
+void TEditorView::SetProcessor(const QString& name) {
+  Processor = name;
+  FHighlighter->SetCPUTypeString(name.toStdString());
+}
+
+void TEditorView::SetNumberFormat(TVoNumberFormat value) {
+  NumberFormat = value;
+  FHighlighter->SetNumberFormat(value);
+}
+
+void TEditorView::EditorChange() {
+  if (!FModified) SetModified(FEditor->Modified());
+}
+
+void TEditorView::EditorStatusChange(TStatusChanges changes) {
+  if (FStatusBar) {
+    if (changes & (scAll | scCaretX | scCaretY))
+      if (auto* panel = FStatusBar->findChild<QLabel*>(QStringLiteral("StatusPanel0")))
+        panel->setText(QString::asprintf("%6d:%3d  ", FEditor->CaretLine(), FEditor->CaretColumn()));
+    if (changes & (scAll | scInsertMode))
+      if (auto* panel = FStatusBar->findChild<QLabel*>(QStringLiteral("StatusPanel2")))
+        panel->setText(FEditor->InsertMode() ? QStringLiteral("Einfügen") : QStringLiteral("Überschr."));
+  }
+  if (OnChange) OnChange(this);
+}
+
+bool TEditorView::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+    return QWidget::eventFilter(watched, event);
+  auto* window = qobject_cast<TFormMain*>(this->window());
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (!window || !window->IsMenuShortcut(key->keyCombination())) return QWidget::eventFilter(watched, event);
+  // Override: not taken, so the menu's shortcut runs. Press: the item is disabled; swallow it.
+  event->ignore();
+  if (event->type() == QEvent::KeyPress) event->accept();
+  return true;
+}

@@ -1,0 +1,98 @@
+#pragma once
+// TEditorView: one document tab. Owns its editor control and its own assembler highlighter,
+// keeps the modified flag in the tab caption, asks before discarding changes, writes the caret
+// position and mode into the status bar, and handles bookmarks and assembler marks.
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "editor/EditMarks.h"
+#include "editor/EditTypes.h"
+#include "highlight/AssemSyn.h"
+
+class QMenu;
+class QStatusBar;
+class QTabWidget;
+class TEditControl;
+class TProjectAsmFile;
+
+// A gutter mark placed for an assembler message; remembers the line the assembler reported.
+class TMyEditMark : public TEditMark {
+ public:
+  using TEditMark::TEditMark;
+  int SourceLine = 0;
+};
+
+class TEditorView : public QWidget {
+  Q_OBJECT
+
+ public:
+  TEditorView(QTabWidget* pageControl, QStatusBar* statusBar, QMenu* popupMenu,
+              const std::vector<QPixmap>* imageList, TProjectAsmFile* projectFile);
+  ~TEditorView() override;
+
+  TEditControl* Editor() const { return FEditor; }
+  TVoMAssemSyn* Highlighter() const { return FHighlighter.get(); }
+  TProjectAsmFile* ProjectFile() const { return FProjectFile; }
+  void DetachProjectFile() { FProjectFile = nullptr; }
+
+  QString PathName;
+  QString FileName;
+  QString Processor;
+  TVoNumberFormat NumberFormat = VoNF_CMode;
+  bool Modified() const { return FModified; }
+  // The load of the file failed: the tab is empty although the file may hold text.
+  bool LoadFailed() const { return FLoadFailed; }
+  QString Caption() const;
+
+  void LoadFile();
+  void Save();
+  void SaveAs();
+  bool QuerySave();
+  void CloseView();
+  void SetModified(bool value);
+  void Print();
+
+  bool CanUndo() const;
+  bool CanRedo() const;
+  bool CanPaste() const;
+  bool SelAvail() const;
+
+  bool IsBookmarkSet(int n) const;
+  void ToggleBookmark(int n);
+  void GotoBookmark(int n);
+
+  void ClearMarks();
+  void AddMark(int kind, int line);
+  void GotoMark(int line);
+
+  void RestoreEditorState();
+  void StoreEditorState();
+  void ApplyHighlighterSettings();
+  void SetProcessor(const QString& name);
+  void SetNumberFormat(TVoNumberFormat value);
+
+  std::function<void(TEditorView*)> OnChange;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void EditorChange();
+  void EditorStatusChange(TStatusChanges changes);
+  void WriteLines(const QString& path);
+  void UpdateCaption();
+
+  std::unique_ptr<TVoMAssemSyn> FHighlighter;
+  TEditControl* FEditor = nullptr;
+  QTabWidget* FPageControl = nullptr;
+  QStatusBar* FStatusBar = nullptr;
+  QMenu* FPopupMenu = nullptr;
+  TProjectAsmFile* FProjectFile = nullptr;
+  bool FModified = false;
+  bool FLoadFailed = false;
+};
