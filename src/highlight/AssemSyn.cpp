@@ -32,6 +32,12 @@ void FillDispatch(std::array<unsigned char, 256>& t) {
   t['_'] = rlIdentifier;
 }
 
+// Position of the first character from Pos on that lacks every class in Classes.
+inline size_t SkipClass(const unsigned char* line, size_t size, size_t pos, std::uint8_t classes) {
+  while (pos < size && (charclass::Flags[line[pos]] & classes)) ++pos;
+  return pos;
+}
+
 }  // namespace
 
 void TVoMAssemSyn::Next() {
@@ -46,16 +52,13 @@ void TVoMAssemSyn::Next() {
   const unsigned char c = line[pos];
   // Blanks and tabs are almost every other token: decide them before the table jump.
   if (c == '\t' || c == ' ') {
-    ++pos;
-    while (pos < size && (charclass::Flags[line[pos]] & charclass::Blank)) ++pos;
+    FPos = SkipClass(line, size, pos + 1, charclass::Blank);
     FTokenKind = tkSpace;
-    FPos = pos;
     return;
   }
   switch (FDispatch[c]) {
     case rlSpace:
-      ++pos;
-      while (pos < size && (charclass::Flags[line[pos]] & charclass::Blank)) ++pos;
+      pos = SkipClass(line, size, pos + 1, charclass::Blank);
       FTokenKind = tkSpace;
       break;
     case rlLineFeed:
@@ -74,8 +77,7 @@ void TVoMAssemSyn::Next() {
       FTokenKind = tkSymbol;
       break;
     case rlHexNumber:
-      ++pos;
-      while (pos < size && (charclass::Flags[line[pos]] & charclass::Hex)) ++pos;
+      pos = SkipClass(line, size, pos + 1, charclass::Hex);
       FTokenKind = tkNumber;
       break;
     case rlBinNumber:
@@ -84,8 +86,7 @@ void TVoMAssemSyn::Next() {
       FTokenKind = tkNumber;
       break;
     case rlNumber:
-      ++pos;
-      while (pos < size && (charclass::Flags[line[pos]] & charclass::NumRun)) ++pos;
+      pos = SkipClass(line, size, pos + 1, charclass::NumRun);
       FTokenKind = tkNumber;
       break;
     case rlComment:

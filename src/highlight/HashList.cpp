@@ -26,8 +26,7 @@ void THashList::AddList(std::string_view listText, unsigned char kind) {
     THashEntry& entry = FEntries.emplace_back();
     entry.Name.assign(item);
     entry.Kind = kind;
-    for (size_t i = 0; i < item.size() && i < 8; ++i)
-      entry.Packed |= static_cast<std::uint64_t>(static_cast<unsigned char>(item[i])) << (8 * i);
+    for (const char c : item) entry.Packed = (entry.Packed << 8) | static_cast<unsigned char>(c);
     const int h = Hash(item);
     if (FTails[h])
       FTails[h]->Next = &entry;

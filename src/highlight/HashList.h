@@ -13,7 +13,7 @@ struct THashEntry {
   THashEntry* Next = nullptr;  // following entry of the same bucket
   std::string Name;            // the word as listed (upper case)
   unsigned char Kind = 0;      // token kind the word gets (directive or keyword)
-  // Name's first eight bytes packed into one word, so that most comparisons are one compare.
+  // Name's last eight bytes packed into one word, so that most comparisons are one compare.
   std::uint64_t Packed = 0;
 };
 
@@ -56,16 +56,17 @@ inline const THashEntry* THashList::Find(std::string_view text) {
   while (n < size && (charclass::Flags[p[n]] & charclass::Ident)) {
     const unsigned char u = charclass::Upper[p[n]];
     h += u;
-    if (n < 8) packed |= static_cast<std::uint64_t>(u) << (8 * n);
+    packed = (packed << 8) | u;
     ++n;
   }
   FKeyLength = static_cast<int>(n);
   const THashEntry* found = nullptr;
   for (const THashEntry* e = FBuckets[h & 0xFF]; e; e = e->Next) {
     if (e->Packed != packed || e->Name.size() != n) continue;
-    size_t i = 8;
-    while (i < n && static_cast<unsigned char>(e->Name[i]) == charclass::Upper[p[i]]) ++i;
-    if (i >= n) found = e;  // a later entry of the same word wins
+    // The packed word holds the last eight bytes; longer words compare the rest.
+    size_t i = 0;
+    while (i + 8 < n && static_cast<unsigned char>(e->Name[i]) == charclass::Upper[p[i]]) ++i;
+    if (i + 8 >= n) found = e;  // a later entry of the same word wins
   }
   return found;
 }

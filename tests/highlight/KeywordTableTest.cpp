@@ -56,6 +56,12 @@ TEST(HashList, AddListAndFind) {
   for (const THashEntry* e = twice.Bucket(twice.Hash("SFR")); e; e = e->Next) inBucket += e->Name == "SFR";
   EXPECT_EQ(inBucket, 2);
 
+  // Long words: same bucket, length and last eight letters as ENDSECTION, but another start.
+  THashList hc11("6811");
+  EXPECT_EQ(KindOf(hc11, "endsection"), tkDirective);
+  EXPECT_EQ(KindOf(hc11, "DOdsection"), tkIdentifier);
+  EXPECT_EQ(hc11.Hash("DODSECTION"), hc11.Hash("ENDSECTION"));
+
   // Words that are not identifiers can be stored but never found.
   THashList odd;
   odd.AddList("=, :=", tkDirective);
