@@ -82,9 +82,10 @@ TEditPrint::TEditPrint() {
 TEditPrint::~TEditPrint() = default;
 
 void TEditPrint::SetLines(const TEditLines& lines) {
-  FLines.Clear();
-  FLines.SetEncoding(lines.Encoding());
-  for (int i = 0; i < lines.Count(); ++i) FLines.Add(ExpandTabs(lines[i], FTabWidth, lines.Encoding()));
+  FCodec.SetEncoding(lines.Encoding());
+  FLines.clear();
+  FLines.reserve(static_cast<size_t>(lines.Count()));
+  for (int i = 0; i < lines.Count(); ++i) FLines.push_back(ExpandTabs(lines[i], FTabWidth, lines.Encoding()));
   Invalidate();
 }
 
@@ -184,7 +185,7 @@ void TEditPrint::Layout() {
   std::vector<int> starts;
   int used = 0;
   for (int line = 0; line < LineCount(); ++line) {
-    const QString text = FLines.Text(line);
+    const QString text = LineText(line);
     const int n = LineRows(text, nullptr);
     if (used == rows) {
       FPages.push_back({line, 0});
@@ -239,7 +240,7 @@ void TEditPrint::PaintPage(QPainter& painter, int index) {
   double y = UnitsToLayoutPixels(FMargins.Top, FMargins.UnitSystem);
   int drawn = 0;
   for (int line = start.Line; line < LineCount() && drawn < rows; ++line) {
-    const QString text = FLines.Text(line);
+    const QString text = LineText(line);
     LineRows(text, &starts);
     const int n = static_cast<int>(text.size());
     x.assign(static_cast<size_t>(n) + 1, 0);
@@ -247,8 +248,8 @@ void TEditPrint::PaintPage(QPainter& painter, int index) {
 
     styles.assign(static_cast<size_t>(n), 0);
     if (FHighlight && FHighlighter) {
-      const std::string_view bytes = FLines[line];
-      ByteToCharOffsets(bytes, FLines.Encoding(), offsets);
+      const std::string_view bytes = FLines[static_cast<size_t>(line)];
+      ByteToCharOffsets(bytes, FCodec.Encoding(), offsets);
       FHighlighter->ResetLineState();
       FHighlighter->SetLine(bytes, line);
       for (; !FHighlighter->AtEndOfLine(); FHighlighter->Next()) {

@@ -48,8 +48,8 @@ class TEditPrint {
 
   // Copies the lines with tabs expanded to TabWidth columns.
   void SetLines(const TEditLines& lines);
-  int LineCount() const { return FLines.Count(); }
-  QString LineText(int index) const { return FLines.Text(index); }
+  int LineCount() const { return static_cast<int>(FLines.size()); }
+  QString LineText(int index) const { return FCodec.Decode(FLines[static_cast<size_t>(index)]); }
 
   const QFont& Font() const { return FFont; }
   void SetFont(const QFont& font);
@@ -105,7 +105,8 @@ class TEditPrint {
   double TextLeft(int pageIndex) const;
   double TextWidth() const;
 
-  TEditLines FLines;
+  std::vector<std::string> FLines;  // bytes, tabs expanded
+  TEditLines FCodec;                // holds only the text's encoding, for decoding
   QFont FFont;
   TEditPrintMargins FMargins;
   THeaderFooter FHeader;

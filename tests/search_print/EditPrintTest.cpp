@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QFontDatabase>
 #include <QImage>
 #include <QPainter>
@@ -63,6 +62,9 @@ TEST_F(EditPrintTest, PagesHoldWholeRowsOfTheBody) {
   EXPECT_EQ(Print.PageCount(), 3);
   Show(NumberedLines(3 * rows + 1));
   EXPECT_EQ(Print.PageCount(), 4);
+  Show(NumberedLines(40 * rows + 7));
+  EXPECT_EQ(Print.PageCount(), 41);
+  EXPECT_EQ(Print.LineText(40 * rows + 6), QStringLiteral("Zeile %1").arg(40 * rows + 7));
 }
 
 TEST_F(EditPrintTest, LongLinesTakeMoreRowsUnlessWrappingIsOff) {
@@ -114,7 +116,7 @@ TEST_F(EditPrintTest, PagesAreWhiteWithBlackTextInsideTheMargins) {
     QPainter painter(&image);
     Print.PaintPage(painter, 0);
   }
-  if (qEnvironmentVariableIsSet("KODRILL_KEEP_PNG")) image.save(qEnvironmentVariable("KODRILL_KEEP_PNG"));
+
   const int leftMargin = qRound(25 / 25.4 * 96);
   const int topMargin = qRound(25 / 25.4 * 96);
   int inked = 0;
@@ -150,7 +152,6 @@ TEST_F(EditPrintTest, PrintsNumberedWrappedLinesToPdf) {
 
   const QString printed = PdfText(file);
   ASSERT_FALSE(printed.isEmpty());
-  if (qEnvironmentVariableIsSet("KODRILL_KEEP_PDF")) QFile::copy(file, qEnvironmentVariable("KODRILL_KEEP_PDF"));
   for (int n : {1, 2, 3, rows, rows + 1, 2 * rows + 5}) {
     const QRegularExpression numbered(QStringLiteral("(^|\\n)\\s*%1\\s+ldaa #\\s*%1\\s*(\\n|$)").arg(n));
     EXPECT_TRUE(numbered.match(printed).hasMatch()) << "line " << n;

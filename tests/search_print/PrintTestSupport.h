@@ -10,9 +10,9 @@
 #include "editor/EditLines.h"
 
 inline void SetText(TEditLines& lines, const QStringList& text) {
-  lines.Clear();
-  lines.SetEncoding(TTextEncoding::Utf8);
-  for (const QString& line : text) lines.Add(line.toStdString());
+  std::string bytes;
+  for (const QString& line : text) bytes += line.toStdString() + "\n";
+  lines.LoadFromBytes(bytes);
 }
 
 inline QStringList NumberedLines(int count, const QString& prefix = QStringLiteral("Zeile")) {
