@@ -50,3 +50,65 @@ void BM_AssembleOutputIngest(benchmark::State& state) {
 BENCHMARK(BM_AssembleOutputIngest)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// --- The dialog: a whole run with 20 MiB of output, and a log of a million lines. ---
+
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QTemporaryDir>
+
+#include "assemble/FormAssemble.h"
+#include "settings/KodrillApp.h"
+
+namespace {
+
+class TBenchProject {
+ public:
+  TBenchProject() {
+    qputenv("COMSPEC", QDir::cleanPath(QStringLiteral(KODRILL_BENCH_DATA_DIR "/../src/app/kodrill-cmd")).toUtf8());
+    FOwnApp = !KodrillApp;
+    if (FOwnApp) KodrillApp = new TKodrillApp;
+    KodrillApp->Project()->Directory = Dir.path() + QDir::separator();
+    KodrillApp->Project()->FileName = QStringLiteral("bench.AsmPrj");
+  }
+  ~TBenchProject() {
+    if (FOwnApp) {
+      delete KodrillApp;
+      KodrillApp = nullptr;
+    }
+  }
+  void Write(const QString& name, const QByteArray& content) {
+    QFile file(Dir.filePath(name));
+    if (file.open(QIODevice::WriteOnly)) file.write(content);
+  }
+  QTemporaryDir Dir;
+
+ private:
+  bool FOwnApp = false;
+};
+
+void BM_AssembleDialogRun(benchmark::State& state) {
+  TBenchProject project;
+  const QByteArray data = ConsoleOutput(20);
+  project.Write(QStringLiteral("out.txt"), data);
+  project.Write(QStringLiteral("make.bat"), "@cat out.txt\r\n");
+  TFormAssemble form;
+  for (auto _ : state) form.Assemble();
+  state.SetBytesProcessed(int64_t(state.iterations()) * data.size());
+}
+BENCHMARK(BM_AssembleDialogRun)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+void BM_AssembleErrorListFill(benchmark::State& state) {
+  TBenchProject project;
+  QByteArray log;
+  for (int i = 1; i <= 1000000; ++i)
+    log += "> > > test.asm(" + QByteArray::number(i) + "):9: error: symbol undefined\n";
+  project.Write(QStringLiteral("bench.log"), log);
+  TFormAssemble form;  // no make.bat: the run only loads the log into the list
+  for (auto _ : state) form.Assemble();
+  state.counters["entries"] = double(form.findChild<QListWidget*>(QStringLiteral("ListBoxErrors"))->count());
+}
+BENCHMARK(BM_AssembleErrorListFill)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+}  // namespace

@@ -144,7 +144,7 @@ QStringList ConsoleLines(const QByteArray& bytes) {
     if (i < size && data[i] != '\r' && data[i] != '\n') continue;
     if (i > start) {
       QString line = ConsoleCodec::ToUnicode(data + start, i - start);
-      if (!line.trimmed().isEmpty()) lines.append(line);
+      if (!line.trimmed().isEmpty()) lines.append(std::move(line));
     }
     start = i + 1;
   }

@@ -24,6 +24,7 @@ TFormAssemble* FormAssemble = nullptr;
 namespace {
 
 constexpr int kPumpMs = 20;
+constexpr int kMaxInfoLines = 10000;  // the Info page keeps the latest lines of a run
 const QString kStatus = QStringLiteral("Status:   ");
 
 QLabel* MakePanel(QWidget* parent, const char* name, const QString& text) {
@@ -162,6 +163,7 @@ void TFormAssemble::Assemble() {
   FRunProcess->UseShow = -2;
   ResetPanels(command);
   MemoInfo->clear();
+  FInfoTail.clear();
   ListBoxErrors->clear();
   project->ClearErrorMarks();
 
@@ -264,7 +266,18 @@ bool TFormAssemble::RunProcessTaskSwitch() {
 
 void TFormAssemble::FlushOutput() {
   const QStringList lines = FOutput->TakeLines();
-  if (!lines.isEmpty()) MemoInfo->appendPlainText(lines.join(u'\n'));
+  if (!lines.isEmpty()) {
+    // The page keeps the latest lines of a run. Trimming is done here in one go: trimming by
+    // the document itself lays out every line it removes.
+    FInfoTail += lines;
+    if (FInfoTail.size() > kMaxInfoLines) FInfoTail.remove(0, FInfoTail.size() - kMaxInfoLines);
+    if (MemoInfo->blockCount() + lines.size() > 2 * kMaxInfoLines) {
+      MemoInfo->setPlainText(FInfoTail.join(u'\n'));
+      MemoInfo->moveCursor(QTextCursor::End);
+    } else {
+      MemoInfo->appendPlainText(lines.join(u'\n'));
+    }
+  }
   PanelLines->setText(FOutput->LinesText());
   PanelPasses->setText(FOutput->PassesText());
 }

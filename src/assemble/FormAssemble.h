@@ -3,6 +3,7 @@
 // live, reads the summary and the error log, and marks the reported lines.
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QStringList>
 
 #include <memory>
 
@@ -65,6 +66,7 @@ class TFormAssemble : public QDialog {
   QListWidget* ListBoxErrors = nullptr;
   QPushButton* BtnOK = nullptr;
   QPushButton* BtnCancel = nullptr;  // shown during a run only
+  QStringList FInfoTail;  // the latest output lines, as the Info page shows them
   QElapsedTimer FPumpTimer;
   unsigned FByteCount = 0;
   bool FRunning = false;
