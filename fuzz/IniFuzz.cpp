@@ -27,7 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const TProfileFile profile = TProfileFile::FromBytes(bytes);
   const QStringList sections = profile.SectionNames();
-  TStringIniList list{QStringLiteral("[kept]"), QStringLiteral("a=1"), QStringLiteral("FileCount=3")};
+  // Duplicate keys in the target: only the first line of a key is ever touched.
+  TStringIniList list{QStringLiteral("[kept]"), QStringLiteral("a=1"), QStringLiteral("FileCount=3"),
+                      QStringLiteral("A=2"), QStringLiteral("a=3")};
   TStringIniList naive = list;
   for (const QString& section : sections.mid(0, 4) + QStringList{QStringLiteral("global")}) {
     ReadSectionValues(path, section, list);
