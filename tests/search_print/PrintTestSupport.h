@@ -21,7 +21,7 @@ inline QStringList NumberedLines(int count, const QString& prefix = QStringLiter
   return text;
 }
 
-// Standard output of a poppler tool on File; empty when the tool failed.
+// Standard output of a poppler tool; empty when the tool failed.
 inline QString RunTool(const QString& tool, const QStringList& arguments) {
   QProcess process;
   process.start(tool, arguments);
@@ -31,13 +31,6 @@ inline QString RunTool(const QString& tool, const QStringList& arguments) {
 
 inline QString PdfText(const QString& file) {
   return RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
-}
-
-inline int PdfPages(const QString& file) {
-  const QString info = RunTool(QStringLiteral("pdfinfo"), {file});
-  for (const QString& line : info.split(QLatin1Char('\n')))
-    if (line.startsWith(QLatin1String("Pages:"))) return line.mid(6).trimmed().toInt();
-  return -1;
 }
 
 inline QString PdfInfo(const QString& file, const QString& key) {

@@ -25,16 +25,8 @@ TEST(ZoomSteps, OutFromThousandToTenAndStays) {
 
 TEST(ZoomSteps, StepBoundariesOffTheTable) {
   // Typed percentages between the table's entries.
-  EXPECT_EQ(ZoomInPercent(19), 24);
-  EXPECT_EQ(ZoomInPercent(49), 59);
-  EXPECT_EQ(ZoomInPercent(199), 224);
-  EXPECT_EQ(ZoomInPercent(399), 449);
-  EXPECT_EQ(ZoomInPercent(899), 999);
-  EXPECT_EQ(ZoomInPercent(900), 1000);
-  EXPECT_EQ(ZoomOutPercent(16), 11);
-  EXPECT_EQ(ZoomOutPercent(21), 11);
-  EXPECT_EQ(ZoomOutPercent(51), 26);
-  EXPECT_EQ(ZoomOutPercent(201), 151);
-  EXPECT_EQ(ZoomOutPercent(401), 301);
-  EXPECT_EQ(ZoomOutPercent(15), 10);
+  for (auto [in, out] : {std::pair{19, 24}, {49, 59}, {199, 224}, {399, 449}, {899, 999}, {900, 1000}})
+    EXPECT_EQ(ZoomInPercent(in), out) << in;
+  for (auto [in, out] : {std::pair{16, 11}, {21, 11}, {51, 26}, {201, 151}, {401, 301}, {15, 10}})
+    EXPECT_EQ(ZoomOutPercent(in), out) << in;
 }
