@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QThread>
 
 inline void WriteFile(const QString& path, const QByteArray& content, bool executable = false) {
   QFile file(path);
@@ -35,3 +36,13 @@ class TScopedEnv {
   bool FHad;
   QByteArray FOld;
 };
+
+// True once the process is gone (or a zombie); gives a killed process a few seconds to go.
+inline bool ProcessEnded(const QByteArray& pid) {
+  for (int i = 0; i < 100; ++i) {
+    const QByteArray stat = ReadFile("/proc/" + pid + "/stat");
+    if (stat.isEmpty() || stat.contains(") Z")) return true;
+    QThread::msleep(50);
+  }
+  return false;
+}
