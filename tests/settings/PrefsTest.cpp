@@ -102,6 +102,7 @@ TEST_F(PrefsTest, HandEditedFileChangesOnlyWhatItNames) {
              "AsDirectory=c:\\as\\\r\n"
              "[General]\r\n"
              "Window.Top=0x10\r\n");
+  App.GeneralPrefs()->WindowTop = 33;
   App.LoadPrefs();
   EXPECT_EQ(Attr(4)->Style(), fsBold | fsItalic);  // keyword
   EXPECT_EQ(Attr(0)->Foreground(), 255);           // comment
@@ -111,7 +112,7 @@ TEST_F(PrefsTest, HandEditedFileChangesOnlyWhatItNames) {
   EXPECT_EQ(Attr(5)->Foreground(), 0x00808000);    // unparsable: current value
   EXPECT_EQ(App.HighLighterPrefs()->FontSize, 10);
   EXPECT_EQ(App.GeneralPrefs()->WindowLeft, -40);  // found under [Assembler]
-  EXPECT_EQ(App.GeneralPrefs()->WindowTop, 0);     // "0x" is only for the file-level read
+  EXPECT_EQ(App.GeneralPrefs()->WindowTop, 33);    // "0x" is only for the file-level read
   EXPECT_EQ(App.AssemblerPrefs()->AsDirectory, u"c:\\as\\"_s);  // kept as the file says
 
   App.SavePrefs();
