@@ -139,7 +139,8 @@ void TFormPrintPreview::ShowPreview(const TEditLines& lines, const QString& jobT
       NumberFormatFromWord(project->NumberFormat.toStdString(), format);
       FPrintAsmSyntax->SetNumberFormat(format);
     }
-    if (const TVoMAssemSyn* master = KodrillApp->HighLighterPrefs()->HighLighter())
+    const THighLighterPrefs* prefs = KodrillApp->HighLighterPrefs();
+    if (const TVoMAssemSyn* master = prefs ? prefs->HighLighter() : nullptr)
       for (int i = 0; i < master->AttributeCount() && i < FPrintAsmSyntax->AttributeCount(); ++i)
         FPrintAsmSyntax->Attribute(i)->SetStyle(master->Attribute(i)->Style());
   }

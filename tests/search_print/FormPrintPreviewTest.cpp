@@ -89,12 +89,14 @@ TEST_F(FormPrintPreviewTest, ZoomButtonsAndZoomBox) {
 TEST_F(FormPrintPreviewTest, ShowsACopyFollowingTheProjectsProcessor) {
   App.Project()->Processor = QStringLiteral("6811");
   App.Project()->NumberFormat = QStringLiteral("Motorola");
+  App.HighLighterPrefs()->HighLighter()->KeyAttri()->SetStyle(fsUnderline);
   TEditLines lines;
   SetText(lines, {QStringLiteral("\tldaa #1")});
   Form.ShowPreview(lines, QStringLiteral("main.asm"));
   EXPECT_TRUE(Form.isVisible());
   EXPECT_EQ(Form.PrintAsmSyntax()->CPUType(), VoCPU_6811);
   EXPECT_EQ(Form.PrintAsmSyntax()->NumberFormat(), VoNF_MotorolaMode);
+  EXPECT_EQ(Form.PrintAsmSyntax()->KeyAttri()->Style(), fsUnderline);  // the user's styles
   EXPECT_EQ(Form.EditPrint()->Title(), QStringLiteral("main.asm"));
   EXPECT_EQ(Form.EditPrint()->LineText(0), QStringLiteral("        ldaa #1"));
   lines.Put(0, "changed");
