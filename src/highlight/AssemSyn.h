@@ -69,6 +69,7 @@ class TVoMAssemSyn final : public TCustomHighlighter {
   int TokenKind() const override { return FTokenKind; }
   int TokenStart() const override { return static_cast<int>(FTokenStart); }
   void Next() override;
+  // The line ends where the view ends; a NUL byte inside it is an ordinary (Unknown) character.
   void SetLine(std::string_view line, int lineIndex) override;
   bool UsesLineStates() const override { return false; }
 
