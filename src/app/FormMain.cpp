@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -332,6 +333,7 @@ TEditorView* TFormMain::ActiveView() const {
 }
 
 void TFormMain::StartUp(const QStringList& args) {
+  const QString startDirectory = Paths::CurrentDir();
   RunCommand([] { KodrillApp->LoadPrefs(); });
   const QString directory = KodrillApp->GeneralPrefs()->ProjectDirectory;
   // No project directory configured: stay where the program was started.
@@ -341,7 +343,14 @@ void TFormMain::StartUp(const QStringList& args) {
                            .arg(directory));
     return;
   }
-  for (const QString& arg : args) RunCommand([this, &arg] { OpenFile(arg); });
+  for (const QString& arg : args) {
+    // A relative name that is not in the project directory but where the program was
+    // started from means that file.
+    QString name = arg;
+    if (QDir::isRelativePath(name) && !Paths::FileExists(name) && Paths::FileExists(startDirectory + name))
+      name = startDirectory + name;
+    RunCommand([this, &name] { OpenFile(name); });
+  }
 }
 
 void TFormMain::OpenFile(const QString& name) {

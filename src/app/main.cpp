@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QScreen>
 #include <QTranslator>
 
 #include "app/FormAbout.h"
@@ -38,6 +39,8 @@ int main(int argc, char** argv) {
     };
     QObject::connect(FormMain, &TFormMain::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
 
+    // Without a window manager "maximized" means nothing: start with the whole screen.
+    if (QScreen* screen = QApplication::primaryScreen()) FormMain->setGeometry(screen->availableGeometry());
     FormMain->showMaximized();
     QStringList args = QApplication::arguments();
     args.removeFirst();

@@ -291,10 +291,18 @@ TEST_F(FormMainTest, StartUpChangesIntoProjectDirectoryAndOpensArguments) {
   WriteFile("proj/a.asm", "a\n");
   WriteFile("proj/b.inc", "b\n");
   WriteFile("Kodrill.ini", "[General]\r\nProjectDirectory=" + Native("proj").toUtf8() + "\r\n");
+  WriteFile("a.asm", "start a\n");
+  WriteFile("c.asm", "start c\n");
   Main->StartUp({QStringLiteral("a.asm"), QStringLiteral("b.inc"), QStringLiteral("x.txt")});
   ASSERT_EQ(Tabs(), 2);
+  EXPECT_EQ(View(0)->FileName, Native("proj/a.asm"));  // the project directory wins
   EXPECT_EQ(View(1)->FileName, Native("proj/b.inc"));
   EXPECT_EQ(Panel(3), u"Asmfile \"b.inc\" gelesen.");
+  // Found only where the program was started: that file is meant.
+  QDir::setCurrent(Temp.path());
+  Main->StartUp({QStringLiteral("c.asm")});
+  ASSERT_EQ(Tabs(), 3);
+  EXPECT_EQ(View(2)->FileName, Native("c.asm"));
   EXPECT_TRUE(Errors.empty());
 }
 
