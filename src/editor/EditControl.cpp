@@ -98,6 +98,7 @@ class TEditControlPrivate {
   bool DragPending = false;
   QPoint PressPixel;
   bool DropShown = false;
+  bool Shown = false;
   QPoint DropPos;
 
   int GutterWidth() const { return Gutter.Visible ? Gutter.Width : 0; }
@@ -178,6 +179,15 @@ QPoint TEditControlPrivate::PositionAt(QPoint pixel) const {
 }
 
 void TEditControlPrivate::PaintGutter(QPainter& p, int line, int y) {
+  if (Gutter.ShowLineNumbers) {
+    const int n = Gutter.ZeroStart ? line - 1 : line;
+    QString text = QString::number(n);
+    if (Gutter.LeadingZeros) text = text.rightJustified(Gutter.DigitCount, QLatin1Char('0'));
+    p.setFont(Fonts[0]);
+    p.setPen(q->palette().color(QPalette::ButtonText));
+    p.drawText(QRect(Gutter.LeftOffset, y, Gutter.Width - Gutter.LeftOffset - Gutter.RightOffset, LineHeight),
+               Qt::AlignRight | Qt::AlignVCenter, text);
+  }
   const TEditMarkList& marks = Model.Marks();
   int x = BookmarkOpt.LeftMargin;
   const int top = y + (LineHeight - 16) / 2;
@@ -570,6 +580,10 @@ void TEditControl::changeEvent(QEvent* event) {
 // ---- keyboard ----
 
 bool TEditControl::event(QEvent* event) {
+  if (event->type() == QEvent::Show && !d->Shown) {
+    d->Shown = true;
+    if (OnStatusChange) OnStatusChange(this, scAll);
+  }
   // Tab and Shift+Tab edit the text instead of moving the focus.
   if (event->type() == QEvent::KeyPress) {
     auto* ke = static_cast<QKeyEvent*>(event);

@@ -239,7 +239,7 @@ void TEditorModel::MoveCaretKeepSelection(QPoint pos) {
 
 static QPoint ClampPoint(const TEditorModel& m, QPoint p) {
   const int y = std::clamp(p.y(), 1, m.LineCount());
-  return QPoint(std::clamp(p.x(), 1, m.MaxCaretColumn(y)), y);
+  return QPoint(m.SnapColumn(y, std::clamp(p.x(), 1, m.MaxCaretColumn(y))), y);
 }
 
 void TEditorModel::SetSelBegin(QPoint p) { SetSelection(p, FSelEnd); }

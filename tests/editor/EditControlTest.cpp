@@ -82,6 +82,19 @@ TEST(EditControl, DefaultsOfANewControl) {
   EXPECT_GT(w.LineHeight(), 0);
 }
 
+TEST(EditControl, FirstDisplayReportsEverythingChanged) {
+  TEditControl w;
+  std::vector<TStatusChanges> seen;
+  w.OnStatusChange = [&](TEditControl*, TStatusChanges r) { seen.push_back(r); };
+  w.show();
+  ASSERT_FALSE(seen.empty());
+  EXPECT_TRUE(seen.front() & scAll);
+  seen.clear();
+  w.hide();
+  w.show();
+  EXPECT_TRUE(seen.empty());
+}
+
 TEST(EditControl, KeysRunTheirCommands) {
   Editor e;
   TEditControl& w = e.w;

@@ -363,3 +363,17 @@ TEST(EditorKeys, DefaultTableHasTheEightyBindings) {
   EXPECT_EQ(m.FindCommand(Qt::Key_Insert), ecToggleMode);
   EXPECT_EQ(m.FindCommand(Qt::Key_F1), ecNone);
 }
+
+TEST(EditorEditing, NewTextsAndTheFilesEncoding) {
+  TEditorModel m;
+  Type(m, "x\ny");
+  EXPECT_EQ(Text(m), "x|y");
+  EXPECT_EQ(m.Lines().SaveToBytes(), "x\r\ny\r\n");
+
+  Load(m, "\xe4\n");  // not UTF-8: typed text is stored in the 8-bit code page
+  m.SetCaretXY(2, 1);
+  m.InsertText(QString::fromUtf8("ö€中"));
+  EXPECT_EQ(m.Lines()[0], "\xe4\xf6\x80?");
+  m.InsertText("a\r\nb\rc");  // a lone CR stays inside the line, as when loading
+  EXPECT_EQ(Text(m), "\xe4\xf6\x80?a|b\rc");
+}
