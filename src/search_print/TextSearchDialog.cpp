@@ -67,10 +67,14 @@ QComboBox* TTextSearchDialog::CreateHistoryBox(QWidget* parent, const QString& n
   box->setGeometry(96, top, 228, 21);
   box->setEditable(true);
   // The history is kept by the dialog; Enter must not add entries of its own, and completion
-  // must not change the letter case of what is typed.
+  // only offers entries: it must not extend what is typed ("ab" is no search for "abc") nor
+  // change its letter case.
   box->setInsertPolicy(QComboBox::NoInsert);
   box->setDuplicatesEnabled(false);
-  if (box->completer()) box->completer()->setCaseSensitivity(Qt::CaseSensitive);
+  if (QCompleter* completer = box->completer()) {
+    completer->setCaseSensitivity(Qt::CaseSensitive);
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+  }
   return box;
 }
 

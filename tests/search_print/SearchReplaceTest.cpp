@@ -3,8 +3,10 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 
 #include <deque>
 #include <functional>
@@ -202,6 +204,19 @@ TEST_F(SearchReplaceTest, HistoriesIgnoreLetterCaseAndKeepTheTypedText) {
   }
   EXPECT_EQ(Component.SearchDialog()->SearchHistory(), QStringList({"ABC", "xyz"}));
   EXPECT_EQ(Component.SearchDialog()->SearchText(), QStringLiteral("ABC"));
+  // Typing the start of an entry searches for what was typed.
+  Component.Fill = [](TTextSearchDialog* d) {
+    d->SetSearchText(QString());
+    d->show();  // completion works in an active window only
+    d->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(d));
+    QLineEdit* edit = d->findChild<QComboBox*>(QStringLiteral("cbSearchText"))->lineEdit();
+    edit->setFocus();
+    QTest::keyClicks(edit, QStringLiteral("x"));
+    return true;
+  };
+  Component.Search();
+  EXPECT_EQ(Component.SearchText(), QStringLiteral("x"));
   Enter(QStringLiteral("q"), {}, QStringLiteral("Neu"));
   Component.Replace();
   Enter(QStringLiteral("Q"), {}, QStringLiteral("neu"));
@@ -209,7 +224,7 @@ TEST_F(SearchReplaceTest, HistoriesIgnoreLetterCaseAndKeepTheTypedText) {
   EXPECT_EQ(Component.ReplaceDialog()->SearchHistory(), QStringList({"Q"}));
   EXPECT_EQ(Component.ReplaceDialog()->ReplaceHistory(), QStringList({"neu"}));
   // Each dialog has its own search history.
-  EXPECT_EQ(Component.SearchDialog()->SearchHistory(), QStringList({"ABC", "xyz"}));
+  EXPECT_EQ(Component.SearchDialog()->SearchHistory(), QStringList({"x", "ABC", "xyz"}));
 }
 
 TEST_F(SearchReplaceTest, ReplaceAsksBeforeEachOccurrence) {
