@@ -182,6 +182,7 @@ void TFormAssemble::Assemble() {
     ShowSummary();
   } catch (const std::exception& e) {
     ShowFailure(QStringLiteral("Fehler."), QString::fromUtf8(e.what()));
+    ShowErrorBox(this, QString::fromUtf8(e.what()));
   }
   LoadErrorList(Paths::ChangeFileExt(base, QStringLiteral(".log")));
   FRunning = false;

@@ -33,7 +33,7 @@ QString OwnInterpreter() {
 }
 
 QString FindFile(const QString& name) {
-  if (QFileInfo(name).isFile()) return QFileInfo(name).absoluteFilePath();
+  if (QFileInfo(name).isFile()) return name;
   QStringList list{Paths::ExecutableDirectory()};
   list += TRunProcess::GetEnvVar(QStringLiteral("PATH")).split(QDir::listSeparator(), Qt::SkipEmptyParts);
   for (const QString& entry : list) {

@@ -165,6 +165,23 @@ TEST_F(FormAssembleTest, FailuresToStartAreShown) {
   EXPECT_TRUE(Form->findChild<QPushButton*>("BtnOK")->isEnabled());
 }
 
+TEST_F(FormAssembleTest, UnwritableOptionFileOrMissingDirectoryEndTheCommand) {
+  TScopedEnv fake("FAKE_CASE", (kFixtures + "case1_clean").toUtf8());
+  QDir(Dir.path()).mkdir("test.par");  // cannot be written as a file
+  Form->Assemble();
+  EXPECT_EQ(Text("PanelStatus"), "Status:   Fehler.");
+  ASSERT_EQ(ErrorBoxes.size(), 1);
+  EXPECT_TRUE(ErrorBoxes.first().contains("test.par")) << ErrorBoxes.first().toStdString();
+  EXPECT_FALSE(QFile::exists(Dir.filePath("ascmd.txt")));  // make.bat did not run
+  EXPECT_TRUE(Form->findChild<QPushButton*>("BtnOK")->isEnabled());
+
+  KodrillApp->Project()->Directory = Dir.filePath("missing/");
+  Form->Assemble();
+  EXPECT_EQ(ErrorBoxes.size(), 2);
+  EXPECT_FALSE(Form->IsRunning());
+  EXPECT_EQ(Asm.Cleared, 1);  // the second request stopped before touching anything
+}
+
 TEST_F(FormAssembleTest, ClosingDuringARunEndsItAndASecondRequestIsRefused) {
   WriteFile(Dir.filePath("make.bat"), "@sh -c \"echo $$ > pid; echo begin; exec sleep 60\"\r\n");
   bool wasRunning = false;
