@@ -190,7 +190,6 @@ void TEditLinesImpl::Replace(int first, int removeCount, const TNewLine* newLine
   addCount -= same;
   if (removeCount == 0 && addCount == 0) return;
 
-  if (FBlocks.empty()) FBlocks.push_back(std::make_unique<TBlock>());
   // Split so that the change starts at a block boundary.
   std::size_t bi;
   if (first == FCount) {

@@ -165,7 +165,6 @@ class TEditorModel : public IHighlighterListener {
   void BreakUndoChain() { FTypingLine = -1; }
 
  private:
-  friend class TEditorModelTest;
   void Changed(TStatusChanges reasons);
   void InvalidateLines(int first, int last);
   void OnExternalChange(int first, int removed, int added);
@@ -221,7 +220,6 @@ class TEditorModel : public IHighlighterListener {
   int FGroupDepth = 0;
   bool FInUndo = false;
   int FTypingLine = -1;
-  bool FInternal = false;
   int FUpdateLock = 0;
   TStatusChanges FPending = 0;
   bool FTextChanged = false;

@@ -377,3 +377,19 @@ TEST(EditorEditing, NewTextsAndTheFilesEncoding) {
   m.InsertText("a\r\nb\rc");  // a lone CR stays inside the line, as when loading
   EXPECT_EQ(Text(m), "\xe4\xf6\x80?a|b\rc");
 }
+
+TEST(EditorEditing, MatchBracketAcrossLines) {
+  TEditorModel m;
+  Load(m, "a (b [c]\n d) e\n");
+  m.SetCaretXY(3, 1);
+  m.ExecuteCommand(ecMatchBracket);
+  EXPECT_EQ(m.Caret(), QPoint(3, 2));
+  m.ExecuteCommand(ecMatchBracket);  // the caret behind a bracket finds its mate too
+  EXPECT_EQ(m.Caret(), QPoint(3, 1));
+  m.SetCaretXY(8, 1);
+  m.ExecuteCommand(ecMatchBracket);
+  EXPECT_EQ(m.Caret(), QPoint(6, 1));
+  m.SetCaretXY(1, 1);
+  m.ExecuteCommand(ecMatchBracket);  // no bracket: stays
+  EXPECT_EQ(m.Caret(), QPoint(1, 1));
+}
