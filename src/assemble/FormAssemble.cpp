@@ -12,6 +12,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <numeric>
+
 #include "assemble/AssembleOutput.h"
 #include "assemble/RunProcess.h"
 #include "platform/Paths.h"
@@ -24,7 +26,9 @@ TFormAssemble* FormAssemble = nullptr;
 namespace {
 
 constexpr int kPumpMs = 20;
-constexpr int kMaxInfoLines = 10000;  // the Info page keeps the latest lines of a run
+// The Info page keeps the latest lines of a run, within these bounds.
+constexpr qsizetype kMaxInfoLines = 50000;
+constexpr qsizetype kMaxInfoChars = 8 << 20;
 const QString kStatus = QStringLiteral("Status:   ");
 
 QLabel* MakePanel(QWidget* parent, const char* name, const QString& text) {
@@ -164,6 +168,7 @@ void TFormAssemble::Assemble() {
   ResetPanels(command);
   MemoInfo->clear();
   FInfoTail.clear();
+  FInfoTailChars = 0;
   ListBoxErrors->clear();
   project->ClearErrorMarks();
 
@@ -270,9 +275,14 @@ void TFormAssemble::FlushOutput() {
   if (!lines.isEmpty()) {
     // The page keeps the latest lines of a run. Trimming is done here in one go: trimming by
     // the document itself lays out every line it removes.
+    for (const QString& line : lines) FInfoTailChars += line.size() + 1;
     FInfoTail += lines;
-    if (FInfoTail.size() > kMaxInfoLines) FInfoTail.remove(0, FInfoTail.size() - kMaxInfoLines);
-    if (MemoInfo->blockCount() + lines.size() > 2 * kMaxInfoLines) {
+    while (FInfoTail.size() > 1 && (FInfoTail.size() > kMaxInfoLines || FInfoTailChars > kMaxInfoChars))
+      FInfoTailChars -= FInfoTail.takeFirst().size() + 1;
+    const qsizetype newChars = lines.size() + std::accumulate(lines.begin(), lines.end(), qsizetype(0),
+                                                              [](qsizetype n, const QString& l) { return n + l.size(); });
+    if (MemoInfo->blockCount() + lines.size() > 2 * kMaxInfoLines ||
+        MemoInfo->document()->characterCount() + newChars > 2 * kMaxInfoChars) {
       MemoInfo->setPlainText(FInfoTail.join(u'\n'));
       MemoInfo->moveCursor(QTextCursor::End);
     } else {

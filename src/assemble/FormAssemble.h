@@ -67,6 +67,7 @@ class TFormAssemble : public QDialog {
   QPushButton* BtnOK = nullptr;
   QPushButton* BtnCancel = nullptr;  // shown during a run only
   QStringList FInfoTail;  // the latest output lines, as the Info page shows them
+  qsizetype FInfoTailChars = 0;
   QElapsedTimer FPumpTimer;
   unsigned FByteCount = 0;
   bool FRunning = false;

@@ -203,6 +203,20 @@ TEST_F(FormAssembleTest, ClosingDuringARunEndsItAndASecondRequestIsRefused) {
 #endif
 }
 
+TEST_F(FormAssembleTest, FloodsOfOutputKeepTheLatestLines) {
+  // Many lines, then 3 MB of binary zeros without a line end.
+  WriteFile(Dir.filePath("make.bat"), "@seq 1 120000\r\n@head -c 3000000 /dev/zero\r\n");
+  Form->Assemble();
+  const auto* memo = Form->findChild<QPlainTextEdit*>("MemoInfo");
+  EXPECT_EQ(Text("PanelStatus"), "Status:   Finished.");
+  EXPECT_LE(memo->blockCount(), 100000);
+  const QStringList tail = Memo().right(20000).split(u'\n');
+  ASSERT_GE(tail.size(), 2);
+  EXPECT_EQ(tail.last().size(), 3000000 % 4096);  // the unterminated piece at the end
+  EXPECT_EQ(tail.at(tail.size() - 2), QString(4096, QChar(0)));
+  EXPECT_TRUE(Memo().contains("\n119999\n120000\n")) << "line count " << memo->blockCount();
+}
+
 // With the real assembler at hand, a small project is assembled for real.
 TEST_F(FormAssembleTest, RealAssembler) {
   const QString asDir = QStringLiteral(KODRILL_SHARED_DIR "/tools/asl/");
