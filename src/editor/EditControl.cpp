@@ -677,7 +677,9 @@ void TEditControl::mouseMoveEvent(QMouseEvent* event) {
     mime->setText(d->Model.SelectedText());
     auto* drag = new QDrag(this);
     drag->setMimeData(mime);
-    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction);
+    // A move into this editor is done by its drop handler; a move elsewhere removes the text here.
+    if (drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction) == Qt::MoveAction && d->Model.HasSelection())
+      d->Guard([&] { d->Model.InsertText(QString()); });
     return;
   }
   if (!d->Selecting) return;

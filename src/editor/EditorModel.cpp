@@ -988,41 +988,50 @@ void TEditorModel::MoveSelectionTo(QPoint pos, bool copy) {
   if (!HasSelection()) return;
   pos = ClampPoint(*this, pos);
   const QPoint b = BlockBegin(), e = BlockEnd();
-  const bool inside = FSelMode == TSelectionMode::smNormal && !Before(pos, b) && Before(pos, e);
+  const TSelectionMode mode = FSelMode;
+  bool inside = false;
+  switch (mode) {
+    case TSelectionMode::smNormal: inside = !Before(pos, b) && Before(pos, e); break;
+    case TSelectionMode::smLine: inside = pos.y() >= b.y() && pos.y() <= e.y(); break;
+    case TSelectionMode::smColumn:
+      inside = pos.y() >= b.y() && pos.y() <= e.y() && pos.x() >= b.x() && pos.x() < e.x();
+      break;
+  }
   if (inside && !copy) return;
   const std::string bytes = SelectedBytes();
   BeginUpdate();
   BeginGroup(ecPaste);
   QPoint at = pos;
   if (!copy && Before(pos, b)) {
-    DeleteSelection();
+    DeleteSelection();  // the text lies behind the drop point: the point stays valid
   } else if (!copy) {
-    // Insert behind the selection first, so that its columns stay valid for the delete.
-    const QPoint end = ReplaceRange(pos, pos, bytes);
-    const int lines = end.y() - pos.y();
+    // Insert first so that the selection's coordinates stay valid for the delete, then
+    // move the insert point by what the delete removes in front of it.
+    ReplaceRange(pos, pos, bytes);
     DeleteSelection();
-    // Text removed above the insert point moves it up (and left on the same line).
-    const int removedLines = FSelMode == TSelectionMode::smNormal ? e.y() - b.y() : 0;
-    at = pos;
-    if (FSelMode == TSelectionMode::smNormal) {
-      if (pos.y() == e.y()) at = QPoint(b.x() + (pos.x() - e.x()), b.y());
-      else at = QPoint(pos.x(), pos.y() - removedLines);
+    if (mode == TSelectionMode::smNormal) {
+      at = pos.y() == e.y() ? QPoint(b.x() + (pos.x() - e.x()), b.y()) : QPoint(pos.x(), pos.y() - (e.y() - b.y()));
+    } else if (mode == TSelectionMode::smLine) {
+      at = QPoint(pos.x(), pos.y() - (e.y() - b.y() + 1));
+    } else if (pos.y() <= e.y() && pos.x() >= e.x()) {
+      at = QPoint(pos.x() - (e.x() - b.x()), pos.y());
     }
-    const QPoint atEnd = lines == 0 ? QPoint(at.x() + static_cast<int>(bytes.size()), at.y())
-                                    : QPoint(end.x(), at.y() + lines);
+    const std::size_t nl = bytes.rfind('\n');
+    const int lines = static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));
+    const QPoint atEnd = nl == std::string::npos ? QPoint(at.x() + static_cast<int>(bytes.size()), at.y())
+                                                 : QPoint(static_cast<int>(bytes.size() - nl), at.y() + lines);
+    FSelMode = TSelectionMode::smNormal;
     SetCaretXY(atEnd.x(), atEnd.y());
     SetSelection(at, atEnd);
     EndGroup();
     EndUpdate();
     return;
   }
-  const TSelectionMode mode = FSelMode;
   FSelMode = TSelectionMode::smNormal;
   SetCaretXY(at.x(), at.y());
   const QPoint end = ReplaceRange(at, at, bytes);
   SetCaretXY(end.x(), end.y());
   SetSelection(at, end);
-  FSelMode = mode == TSelectionMode::smColumn ? TSelectionMode::smNormal : TSelectionMode::smNormal;
   EndGroup();
   EndUpdate();
 }

@@ -347,6 +347,17 @@ TEST(EditorEditing, MoveSelectionIsOneStep) {
   m.Undo();
   EXPECT_EQ(Text(m), "one two three");
   EXPECT_FALSE(m.CanUndo());
+
+  Load(m, "a\nb\nc\nd\n");
+  m.SetSelectionMode(TSelectionMode::smLine);
+  m.SetSelection(QPoint(1, 1), QPoint(1, 2));
+  m.MoveSelectionTo(QPoint(1, 4), false);  // two whole lines in front of "d"
+  EXPECT_EQ(Text(m), "c|a|b|d");
+  m.SetSelectionMode(TSelectionMode::smColumn);
+  Load(m, "abcd\nefgh\n");
+  m.SetSelection(QPoint(1, 1), QPoint(2, 2));
+  m.MoveSelectionTo(QPoint(3, 1), true);  // a copy as a stream
+  EXPECT_EQ(Text(m), "aba|ecd|efgh");
 }
 
 TEST(EditorKeys, DefaultTableHasTheEightyBindings) {
