@@ -26,6 +26,7 @@ TFormAssemble* FormAssemble = nullptr;
 namespace {
 
 constexpr int kPumpMs = 20;
+constexpr int kTextRefreshMs = 100;
 // The Info page keeps the latest lines of a run, within these bounds.
 constexpr qsizetype kMaxInfoLines = 50000;
 constexpr qsizetype kMaxInfoChars = 8 << 20;
@@ -202,10 +203,11 @@ void TFormAssemble::RunBatchFile(const QString& command) {
   }
   FOutput->BeginRun();
   FPumpTimer.start();
+  FTextTimer.start();
   FByteCount = 0;
   FRunProcess->Execute();
   FOutput->EndRun();
-  FlushOutput();
+  FlushOutput(true);
   if (FCancelled) {
     ShowFailure(QStringLiteral("Abgebrochen."), QStringLiteral("Abgebrochen: der Lauf wurde beendet."));
   } else if (!FRunFailure.isEmpty()) {
@@ -270,8 +272,12 @@ bool TFormAssemble::RunProcessTaskSwitch() {
   return !FCancelled;
 }
 
-void TFormAssemble::FlushOutput() {
-  const QStringList lines = FOutput->TakeLines();
+void TFormAssemble::FlushOutput(bool all) {
+  // The text page is refreshed less often than the panels: a flood then reaches it in large
+  // batches of which only the latest lines are laid out.
+  const bool refreshText = all || FTextTimer.elapsed() >= kTextRefreshMs;
+  const QStringList lines = refreshText ? FOutput->TakeLines() : QStringList();
+  if (refreshText) FTextTimer.restart();
   if (!lines.isEmpty()) {
     // The page keeps the latest lines of a run. Trimming is done here in one go: trimming by
     // the document itself lays out every line it removes.
@@ -297,7 +303,7 @@ void TFormAssemble::PumpEvents(bool force) {
   // Throttled by time: once per line would slow large outputs down to the painting speed.
   if (!force && FPumpTimer.elapsed() < kPumpMs) return;
   FPumpTimer.restart();
-  FlushOutput();
+  FlushOutput(false);
   QCoreApplication::processEvents();
 }
 

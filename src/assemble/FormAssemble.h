@@ -46,7 +46,7 @@ class TFormAssemble : public QDialog {
   void ShowSummary();
   void LoadErrorList(const QString& logFile);
   void PumpEvents(bool force);
-  void FlushOutput();
+  void FlushOutput(bool all);
 
   std::unique_ptr<TRunProcess> FRunProcess;
   std::unique_ptr<TAssembleOutput> FOutput;
@@ -69,6 +69,7 @@ class TFormAssemble : public QDialog {
   QStringList FInfoTail;  // the latest output lines, as the Info page shows them
   qsizetype FInfoTailChars = 0;
   QElapsedTimer FPumpTimer;
+  QElapsedTimer FTextTimer;
   unsigned FByteCount = 0;
   bool FRunning = false;
   bool FCancelled = false;
