@@ -90,9 +90,11 @@ TEST(BatchInterpreter, VariablesEchoAndPaths) {
   EXPECT_EQ(cmd.Environment().value("NEW"), "a b  ");
   EXPECT_EQ(cmd.Environment().value("Q"), "quoted");
   EXPECT_FALSE(cmd.Environment().contains("Foo"));
-  EXPECT_EQ(Lines(cmd, {"set /a x=1", "for %%i in (a) do echo %%i", "exit /b 7", "rem | not a pipe"}),
+  EXPECT_EQ(Lines(cmd, {"set /a x=1", "for %%i in (a) do echo %%i", "c:\\no\\such\\as.exe t.asm", "exit /b 7",
+                        "rem | not a pipe"}),
             (QStringList{QStringLiteral("kodrill-cmd: Befehl wird nicht unterstützt (Zeile 1): set /a x=1"),
-                         QStringLiteral("kodrill-cmd: Befehl wird nicht unterstützt (Zeile 1): for %%i in (a) do echo %%i")}));
+                         QStringLiteral("kodrill-cmd: Befehl wird nicht unterstützt (Zeile 1): for %%i in (a) do echo %%i"),
+                         QStringLiteral("kodrill-cmd: Programm nicht gefunden (Zeile 1): c:\\no\\such\\as.exe")}));
   EXPECT_EQ(cmd.ExitCode(), 7);
 
   EXPECT_EQ(TBatchInterpreter::LocalPath("c:\\no\\such\\dir"), "/no/such/dir");

@@ -286,21 +286,14 @@ QString TBatchInterpreter::FindProgram(const QString& name) const {
   if (suffix == u"exe" || suffix == u"com") candidates << local.left(local.size() - 4);
   const bool hasDir = local.contains(u'/');
   for (const QString& candidate : candidates) {
-    if (hasDir || QFileInfo(candidate).isFile()) {
-      QFileInfo info(candidate);
-      if (info.isFile() && info.isExecutable()) return info.absoluteFilePath();
-      if (info.isFile() && IsBatchName(candidate)) return info.absoluteFilePath();
-      continue;
-    }
+    // Like the desktop's interpreter: the current directory first, then PATH.
+    const QFileInfo info(candidate);
+    if (info.isFile() && (info.isExecutable() || IsBatchName(candidate))) return info.absoluteFilePath();
+    if (hasDir) continue;
     const QString found = SearchPath(candidate);
     if (!found.isEmpty()) return found;
   }
-  // A path that does not exist here: the program of that name along PATH.
-  if (hasDir)
-    for (const QString& candidate : candidates) {
-      const QString found = SearchPath(QFileInfo(candidate).fileName());
-      if (!found.isEmpty()) return found;
-    }
+  // A path that does not exist here is reported, not replaced by a namesake along PATH.
   return QString();
 }
 
