@@ -1067,13 +1067,14 @@ void TEditorModel::ExecuteCommand(int command, QChar ch) {
       case ecLineStart: moveTo(QPoint(1, y), sel); break;
       case ecLineEnd: moveTo(QPoint(LineLength(y) + 1, y), sel); break;
       case ecPageUp:
-        SetTopLine(FTopLine - FLinesInWindow);
-        vertical(y - FLinesInWindow, sel);
+      case ecPageDown: {
+        int page = (FOptions & eoHalfPageScroll) ? FLinesInWindow / 2 : FLinesInWindow;
+        if (FOptions & eoScrollByOneLess) --page;
+        page = std::max(1, page) * (base == ecPageUp ? -1 : 1);
+        SetTopLine(FTopLine + page);
+        vertical(y + page, sel);
         break;
-      case ecPageDown:
-        SetTopLine(FTopLine + FLinesInWindow);
-        vertical(y + FLinesInWindow, sel);
-        break;
+      }
       case ecPageLeft: moveTo(QPoint(ColumnOfCell(y, std::max(0, FLastCaretCell - FCharsInWindow)), y), sel); break;
       case ecPageRight: moveTo(QPoint(ColumnOfCell(y, FLastCaretCell + FCharsInWindow), y), sel); break;
       case ecPageTop: vertical(FTopLine, sel); break;

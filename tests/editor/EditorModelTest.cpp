@@ -404,3 +404,25 @@ TEST(EditorEditing, MatchBracketAcrossLines) {
   m.ExecuteCommand(ecMatchBracket);  // no bracket: stays
   EXPECT_EQ(m.Caret(), QPoint(1, 1));
 }
+
+TEST(EditorEditing, PagesKeepTheCaretColumn) {
+  TEditorModel m;
+  std::string text;
+  for (int i = 0; i < 100; ++i) text += i % 2 ? "\n" : "abcdefgh\n";
+  Load(m, text);  // 20 lines in the window
+  m.SetCaretXY(6, 1);
+  m.ExecuteCommand(ecPageDown);
+  EXPECT_EQ(m.Caret(), QPoint(6, 21));
+  EXPECT_EQ(m.TopLine(), 21);
+  m.ExecuteCommand(ecDown);  // an empty line: past its end, as far as the column allows
+  EXPECT_EQ(m.Caret(), QPoint(6, 22));
+  m.SetOptions(m.Options() | eoHalfPageScroll);
+  m.ExecuteCommand(ecSelPageUp);
+  EXPECT_EQ(m.Caret(), QPoint(6, 12));
+  EXPECT_EQ(m.SelectedText().count('\n'), 10);
+  m.ExecuteCommand(ecEditorBottom);
+  EXPECT_EQ(m.Caret(), QPoint(1, 100));
+  EXPECT_EQ(m.TopLine(), 81);
+  m.ExecuteCommand(ecPageTop);
+  EXPECT_EQ(m.CaretY(), 81);
+}
