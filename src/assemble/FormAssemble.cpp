@@ -1,6 +1,6 @@
 #include "assemble/FormAssemble.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,5 @@
 #include "assemble/RunProcess.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
