@@ -51,7 +51,6 @@ TEditorView::TEditorView(QTabWidget* pageControl, QStatusBar* statusBar, QMenu* 
   FEditor->SetGutterWidth(GutterWidth);
   // Menu keys must never reach the editor's own key table.
   FEditor->installEventFilter(this);
-  FEditor->viewport()->installEventFilter(this);
   setFocusProxy(FEditor);
 
   if (FProjectFile) FileName = FProjectFile->File;
@@ -66,6 +65,10 @@ TEditorView::TEditorView(QTabWidget* pageControl, QStatusBar* statusBar, QMenu* 
 }
 
 TEditorView::~TEditorView() {
+  // No more reports from a half-destroyed view.
+  OnChange = nullptr;
+  FEditor->OnChange = nullptr;
+  FEditor->OnStatusChange = nullptr;
   if (FProjectFile) FProjectFile->ViewDestroyed();
   // The editor refers to the highlighter: detach before the highlighter goes.
   FEditor->SetHighlighter(nullptr);

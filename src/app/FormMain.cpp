@@ -99,7 +99,8 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   FSearchReplaceDialog->setObjectName(QStringLiteral("SearchReplaceDialog"));
 
   if (KodrillApp) KodrillApp->Project()->OnOpenFile = [this](const TStringIniList& list) { OpenAsmFile(list); };
-  connect(qApp, &QApplication::focusChanged, this, [this] { UpdateControls(); });
+  // Queued: focus moves while widgets are being torn down.
+  connect(qApp, &QApplication::focusChanged, this, [this] { UpdateControls(); }, Qt::QueuedConnection);
   UpdateControls();
 }
 
