@@ -6,6 +6,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -36,23 +37,29 @@ bool EditText::IsValidUtf8(const char* data, std::size_t size) {
   const auto* p = reinterpret_cast<const unsigned char*>(data);
   const unsigned char* end = p + size;
   while (p < end) {
-    // Fast path over ASCII, eight bytes at a time.
-    while (end - p >= 8) {
+    // ASCII eight bytes at a time; jump straight to the first byte above 127.
+    if (end - p >= 8) {
       std::uint64_t w;
       std::memcpy(&w, p, 8);
-      if (w & 0x8080808080808080ull) break;
-      p += 8;
-    }
-    if (p >= end) break;
-    const unsigned c = *p;
-    if (c < 0x80) {
+      const std::uint64_t high = w & 0x8080808080808080ull;
+      if (!high) {
+        p += 8;
+        continue;
+      }
+      p += std::countr_zero(high) >> 3;
+    } else if (*p < 0x80) {
       ++p;
+      continue;
+    }
+    const unsigned c = *p;
+    if (c >= 0xC2 && c <= 0xDF) {  // the common two-byte case (umlauts)
+      if (end - p < 2 || (p[1] & 0xC0) != 0x80) return false;
+      p += 2;
       continue;
     }
     int n;
     unsigned min;
-    if (c >= 0xC2 && c <= 0xDF) n = 1, min = 0x80;
-    else if (c >= 0xE0 && c <= 0xEF) n = 2, min = 0x800;
+    if (c >= 0xE0 && c <= 0xEF) n = 2, min = 0x800;
     else if (c >= 0xF0 && c <= 0xF4) n = 3, min = 0x10000;
     else return false;
     if (end - p <= n) return false;
