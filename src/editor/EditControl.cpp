@@ -27,8 +27,9 @@ struct TCellItem {
   int Byte;   // 0-based byte offset
   int Cell;   // 0-based display cell
   int Width;  // cells
-  QString Glyph;  // empty for spaces and tabs
+  char32_t Glyph;  // 0 for spaces and tabs
   bool Ascii;
+  bool Control;  // drawn inverted
 };
 
 const char16_t kCp1252High[32] = {
@@ -36,12 +37,12 @@ const char16_t kCp1252High[32] = {
     0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
 
-// Control characters show as their visible pictures.
-char32_t Visible(char32_t cp) {
-  if (cp < 0x20) return 0x2400 + cp;
-  if (cp == 0x7F) return 0x2421;
-  if (cp >= 0x80 && cp < 0xA0) return 0xFFFD;
-  return cp;
+// Control characters show as a letter on an inverted cell ("@" for NUL, "A" for 1, ...), since
+// few fonts carry the control pictures.
+char32_t ControlLetter(char32_t cp) {
+  if (cp < 0x20) return U'@' + cp;
+  if (cp == 0x7F || (cp >= 0x80 && cp < 0xA0)) return U'?';
+  return 0;
 }
 
 // Decodes the character at I; returns its byte length.
@@ -242,12 +243,10 @@ void TEditControlPrivate::PaintLine(QPainter& p, int line, int y) {
     const int len = DecodeAt(s, i, utf8, cp);
     const int w = cp == '\t' ? tab - cell % tab : 1;
     if (cell + w > firstCell) {
-      TCellItem it{static_cast<int>(i), cell, w, QString(), cp < 0x80 && cp >= 0x20 && cp != 0x7F};
-      if (cp != '\t' && cp != ' ') {
-        const char32_t v = Visible(cp);
-        it.Glyph = QString::fromUcs4(&v, 1);
-      }
-      items.push_back(std::move(it));
+      const bool blank = cp == '\t' || cp == ' ';
+      const char32_t control = ControlLetter(cp);
+      items.push_back({static_cast<int>(i), cell, w, blank ? 0 : (control ? control : cp), !control && cp < 0x80,
+                       control != 0});
     }
     cell += w;
     i += static_cast<std::size_t>(len);
@@ -312,7 +311,7 @@ void TEditControlPrivate::PaintLine(QPainter& p, int line, int y) {
   };
   for (std::size_t k = 0; k < items.size(); ++k) {
     const TCellItem& it = items[k];
-    if (it.Glyph.isEmpty()) {
+    if (!it.Glyph) {
       flush();
       continue;
     }
@@ -323,12 +322,21 @@ void TEditControlPrivate::PaintLine(QPainter& p, int line, int y) {
       style = a->Style() & 15;
     }
     if (selected(it.Byte)) c = selFg;
+    if (it.Control) {
+      flush();
+      // In the editor's own colours: a token colour may equal the background (spaces).
+      p.fillRect(x0 + it.Cell * CharWidth, y + 1, CharWidth, LineHeight - 2, selected(it.Byte) ? selFg : fg);
+      p.setFont(Fonts[0]);
+      p.setPen(selected(it.Byte) ? selBg : bg);
+      p.drawText(x0 + it.Cell * CharWidth, y + Ascent, QString(QChar(static_cast<char16_t>(it.Glyph))));
+      continue;
+    }
     if (!it.Ascii) {
       // Glyphs from other fonts may be wider: each gets its own cell.
       flush();
       p.setFont(Fonts[style]);
       p.setPen(c);
-      p.drawText(x0 + it.Cell * CharWidth, y + Ascent, it.Glyph);
+      p.drawText(x0 + it.Cell * CharWidth, y + Ascent, QString::fromUcs4(&it.Glyph, 1));
       continue;
     }
     if (!run.isEmpty() && (c != runColor || style != runStyle || it.Cell != runCell + run.size())) flush();
@@ -337,7 +345,7 @@ void TEditControlPrivate::PaintLine(QPainter& p, int line, int y) {
       runColor = c;
       runStyle = style;
     }
-    run += it.Glyph;
+    run += QChar(static_cast<char16_t>(it.Glyph));
   }
   flush();
 }
@@ -632,6 +640,13 @@ void TEditControl::keyPressEvent(QKeyEvent* event) {
     }
     event->ignore();
   });
+}
+
+QVariant TEditControl::inputMethodQuery(Qt::InputMethodQuery query) const {
+  if (query == Qt::ImCursorRectangle)
+    return QRect(PositionToPixels(d->Model.Caret()) + viewport()->pos(), QSize(1, d->LineHeight));
+  if (query == Qt::ImFont) return font();
+  return QAbstractScrollArea::inputMethodQuery(query);
 }
 
 void TEditControl::inputMethodEvent(QInputMethodEvent* event) {

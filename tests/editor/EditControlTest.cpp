@@ -169,6 +169,9 @@ TEST(EditControl, PaintsTokensGutterAndRightEdge) {
   const QColor red(255, 0, 0);
   const QPoint p1 = w.PositionToPixels(QPoint(1, 1));
   EXPECT_GT(CountPixels(img, red, QRect(p1, QSize(4 * w.CharWidth(), w.LineHeight()))), 10);
+  const QPoint ctl = w.PositionToPixels(QPoint(9, 1));  // a control character: an inverted cell
+  EXPECT_GT(CountPixels(img, w.palette().color(QPalette::Text), QRect(ctl, QSize(w.CharWidth(), w.LineHeight()))),
+            w.CharWidth() * w.LineHeight() / 3);
   const QPoint p2 = w.PositionToPixels(QPoint(2, 2));  // behind the tab
   EXPECT_EQ(p2.x(), 30 + 8 * w.CharWidth());
   EXPECT_GT(CountPixels(img, red, QRect(p2, QSize(w.CharWidth(), w.LineHeight()))), 3);
