@@ -137,6 +137,35 @@ TEST(EditLines, BlockStorageMatchesAPlainList) {
   EXPECT_EQ(AllLines(l), ref);
 }
 
+TEST(EditLines, LineStatesStayWithTheirLines) {
+  std::string text;
+  for (int i = 0; i < 2000; ++i) text += "s\n";
+  TEditLines l;
+  l.LoadFromBytes(text);
+  TEditLinesImpl& impl = l.Impl();
+  impl.EnableStates(true);
+  std::vector<TLineState> ref;
+  for (int i = 0; i < l.Count(); ++i) {
+    impl.SetState(i, static_cast<TLineState>(i + 1));
+    ref.push_back(static_cast<TLineState>(i + 1));
+  }
+  std::mt19937 rng(11);
+  for (int step = 0; step < 3000; ++step) {
+    const int n = static_cast<int>(ref.size());
+    const int at = static_cast<int>(rng() % static_cast<unsigned>(n + 1));
+    if (rng() % 2 || n == 0) {
+      l.Insert(at, "i");  // new lines start with no state
+      ref.insert(ref.begin() + at, 0);
+    } else if (at < n) {
+      l.Delete(at);
+      ref.erase(ref.begin() + at);
+    }
+  }
+  std::vector<TLineState> got;
+  for (int i = 0; i < l.Count(); ++i) got.push_back(impl.State(i));
+  EXPECT_EQ(got, ref);
+}
+
 TEST(EditLines, FilesRoundTripAndFailuresNameTheFile) {
   QTemporaryDir dir;
   const QString path = dir.filePath("a.asm");
