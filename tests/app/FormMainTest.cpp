@@ -8,6 +8,8 @@
 
 #include "AppFixture.h"
 #include "app/VoTimerMessage.h"
+#include "assemble/FormAssemble.h"
+#include "search_print/FormPrintPreview.h"
 
 using FormMainTest = AppTest;
 
@@ -329,4 +331,26 @@ TEST_F(FormMainTest, SaveAllSkipsUnreadTabsAndOpenUsesTheDialog) {
   EXPECT_EQ(ReadFile("a.asm"), QByteArray("za\n"));
   EXPECT_FALSE(QFile::exists(Path("gone.asm")));
   EXPECT_FALSE(Action("MenSaveAll")->isEnabled());
+}
+
+TEST_F(FormMainTest, CommandsReachSettingsPrintPreviewAndSaveBeforeAssembling) {
+  WriteFile("a.asm", "a\n");
+  Main->OpenFile(Path("a.asm"));
+  View(0)->Editor()->InsertText(QStringLiteral("b"));
+
+  // Without the assemble dialog the command still saves every file first.
+  ASSERT_EQ(FormAssemble, nullptr);
+  Trigger("MenAsProj");
+  EXPECT_EQ(ReadFile("a.asm"), QByteArray("ba\n"));
+  EXPECT_FALSE(View(0)->Modified());
+
+  Trigger("MenSavePrefs");
+  EXPECT_TRUE(QFile::exists(Path("Kodrill.ini")));
+  EXPECT_TRUE(Errors.empty());
+
+  FormPrintPreview = new TFormPrintPreview(Main);
+  Trigger("BtnPrint");
+  EXPECT_TRUE(FormPrintPreview->isVisible());
+  delete FormPrintPreview;
+  FormPrintPreview = nullptr;
 }
