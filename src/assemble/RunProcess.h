@@ -33,7 +33,7 @@ class TRunProcess {
 
   static QString GetEnvVar(const QString& name);
   // The program the command text names (up to its first blank), or "" when none is found.
-  static QString SearchExecutable(const QString& command, bool exeFirst);
+  static QString SearchExecutable(const QString& command, bool exeFirst = true);
 
  protected:
   virtual void DoError(const QString& msg);

@@ -118,6 +118,9 @@ TEST_F(FormAssembleTest, RunShowsOutputCountsListAndMarks) {
   EXPECT_FALSE(Form->IsRunning());
   Click(2);
   EXPECT_EQ(Inc.Shown, QList<int>{2});
+  Form->findChild<QPushButton*>("BtnOK")->click();
+  EXPECT_FALSE(Form->isVisible());
+  EXPECT_EQ(List()->count(), 4);  // shown again later unchanged
 
   // A clean run afterwards: counts in the text colour again, no log, no marks.
   TScopedEnv clean("FAKE_CASE", (kFixtures + "case1_clean").toUtf8());
