@@ -218,6 +218,8 @@ void TEditorModel::MoveCaretKeepSelection(QPoint pos) {
 // ---- selection ----
 
 static QPoint ClampPoint(const TEditorModel& m, QPoint p) {
+  // A point below the text means its end (a selection "to the start of the next line" of the last line).
+  if (p.y() > m.LineCount()) return QPoint(m.LineLength(m.LineCount()) + 1, m.LineCount());
   const int y = std::clamp(p.y(), 1, m.LineCount());
   return QPoint(m.SnapColumn(y, std::clamp(p.x(), 1, m.MaxCaretColumn(y))), y);
 }

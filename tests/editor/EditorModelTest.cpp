@@ -308,6 +308,8 @@ TEST(EditorEditing, SelectionModesCopyAndDelete) {
   QString clip;
   m.SetClipboard = [&](const QString& t) { clip = t; };
   m.GetClipboard = [&] { return clip; };
+  m.SetSelection(QPoint(1, 3), QPoint(1, 4));  // the last line up to the "next" line
+  EXPECT_EQ(m.SelectedText(), "ijkl");
   m.SetSelection(QPoint(2, 1), QPoint(3, 2));
   EXPECT_EQ(m.SelectedText(), "bcd\nef");
   m.SetSelectionMode(TSelectionMode::smColumn);
