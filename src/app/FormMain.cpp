@@ -230,6 +230,9 @@ void TFormMain::CreateActions() {
   Separator(help, "MenBar8");
   help->addAction(NewAction("MenInfo", QStringLiteral("In&fo..."), {}, &TFormMain::MenInfoClick));
 
+  // The headings' mnemonics (Alt+D, ...) belong to the menu as well.
+  for (QAction* heading : bar->actions()) FMenuKeys.append(QKeySequence::mnemonic(heading->text()));
+
   FToolbarStandard = new QToolBar(QStringLiteral("Standard"), this);
   FToolbarStandard->setObjectName(QStringLiteral("ToolbarStandard"));
   FToolbarStandard->setAllowedAreas(Qt::AllToolBarAreas);
