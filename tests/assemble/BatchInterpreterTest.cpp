@@ -101,3 +101,32 @@ TEST(BatchInterpreter, VariablesEchoAndPaths) {
   EXPECT_EQ(TBatchInterpreter::LocalPath("sub\\a.inc"), "sub/a.inc");
   EXPECT_EQ(TBatchInterpreter::SplitArguments("a \"b c\"  d\"e\" \"\""), (QStringList{"a", "b c", "de", ""}));
 }
+
+// The wizard creates "Demo.Asm" while its make.bat assembles "Demo.asm": arguments find their
+// file whatever the letter case, unless the name is ambiguous or already exists.
+TEST(BatchInterpreter, ArgumentsMatchFilesIgnoringLetterCase) {
+  QTemporaryDir dir;
+  WriteFile(dir.filePath("Demo.Asm"), "", false);
+  WriteFile(dir.filePath("Twice.ASM"), "", false);
+  WriteFile(dir.filePath("twice.asm"), "", false);
+  const QString base = dir.path() + "/";
+  EXPECT_EQ(TBatchInterpreter::MatchLetterCase(base + "Demo.asm"), base + "Demo.Asm");
+  EXPECT_EQ(TBatchInterpreter::MatchLetterCase(base + "twice.Asm"), base + "twice.Asm");
+  EXPECT_EQ(TBatchInterpreter::MatchLetterCase(base + "Twice.ASM"), base + "Twice.ASM");
+  EXPECT_EQ(TBatchInterpreter::MatchLetterCase(base + "none.asm"), base + "none.asm");
+  EXPECT_EQ(TBatchInterpreter::MatchLetterCase("-L"), "-L");
+
+  WriteFile(dir.filePath("tool"), "#!/bin/sh\ncat \"$1\"\n", true);
+  WriteFile(dir.filePath("Demo.Asm"), "inhalt\n", false);
+  const TResult r = RunCmd(dir.path(), {"/C", dir.filePath("tool") + " Demo.asm"});
+  EXPECT_EQ(QString::fromUtf8(r.Output), "inhalt\n");
+}
+
+// Here programs are mostly named by absolute paths: the wizard writes "@/usr/local/bin/asl ...".
+TEST(BatchInterpreter, RunsProgramsNamedByPath) {
+  QTemporaryDir dir;
+  WriteFile(dir.filePath("tool"), "#!/bin/sh\necho \"ran $1\"\n", true);
+  WriteFile(dir.filePath("make.bat"), "@" + dir.filePath("tool").toUtf8() + " a\r\n@./tool b\r\n");
+  const TResult r = RunCmd(dir.path(), {"/C", dir.filePath("make.bat")});
+  EXPECT_EQ(QString::fromUtf8(r.Output), "ran a\nran b\n");
+}

@@ -29,6 +29,11 @@ void SplitVerb(const QString& line, QString& verb, QString& rest) {
   rest = i < line.size() ? line.mid(i + (line[i].isSpace() ? 1 : 0)) : QString();
 }
 
+// A program named by an absolute or relative path ("/usr/bin/asl", "./tool", "\"a b\"").
+bool StartsWithPath(const QString& line) {
+  return line.startsWith(u'/') || line.startsWith(u'.') || line.startsWith(u'"');
+}
+
 }  // namespace
 
 TBatchInterpreter::TBatchInterpreter() : FEnv(QProcessEnvironment::systemEnvironment()) {
@@ -225,7 +230,8 @@ void TBatchInterpreter::RunLine(const QString& rawLine, int lineNo) {
              v == u"choice" || v == u"cls" || v == u"copy" || v == u"del" || v == u"erase" || v == u"move" ||
              v == u"ren" || v == u"rename" || v == u"type" || v == u"md" || v == u"mkdir" || v == u"rd" ||
              v == u"rmdir" || v == u"dir" || v == u"path" || v == u"prompt" || v == u"title" || v == u"ver" ||
-             v == u"verify" || v == u"vol" || v == u"color" || v == u"date" || v == u"time" || verb.isEmpty()) {
+             v == u"verify" || v == u"vol" || v == u"color" || v == u"date" || v == u"time" ||
+             (verb.isEmpty() && !StartsWithPath(line))) {
     Unsupported(rawLine, lineNo);
   } else {
     RunProgram(SplitArguments(line), lineNo);
@@ -297,6 +303,24 @@ QString TBatchInterpreter::FindProgram(const QString& name) const {
   return QString();
 }
 
+QString TBatchInterpreter::MatchLetterCase(const QString& arg) {
+  // The desktop's file names ignore letter case, and make.bat files rely on it (a project's
+  // "Demo.Asm" is assembled as "Demo.asm"). An argument that names no file here but matches
+  // exactly one file of its directory when case is ignored is given that file's name.
+  if (arg.isEmpty() || arg.startsWith(u'-') || QFileInfo::exists(arg)) return arg;
+  const QFileInfo info(arg);
+  const QDir dir = info.dir();
+  if (!dir.exists()) return arg;
+  QString match;
+  for (const QString& entry : dir.entryList(QDir::Files | QDir::Hidden)) {
+    if (entry.compare(info.fileName(), Qt::CaseInsensitive) != 0) continue;
+    if (!match.isEmpty()) return arg;  // ambiguous: leave it to the program
+    match = entry;
+  }
+  if (match.isEmpty()) return arg;
+  return arg.left(arg.size() - info.fileName().size()) + match;
+}
+
 void TBatchInterpreter::RunProgram(const QStringList& args, int lineNo) {
   const QString program = FindProgram(args.first());
   if (program.isEmpty()) {
@@ -306,7 +330,7 @@ void TBatchInterpreter::RunProgram(const QStringList& args, int lineNo) {
     return;
   }
   QStringList rest;
-  for (const QString& a : args.mid(1)) rest << (a.contains(u'\\') ? LocalPath(a) : a);
+  for (const QString& a : args.mid(1)) rest << MatchLetterCase(a.contains(u'\\') ? LocalPath(a) : a);
   if (IsBatchName(program)) {
     RunBatchFile(program, rest);
     return;

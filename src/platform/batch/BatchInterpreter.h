@@ -31,6 +31,8 @@ class TBatchInterpreter {
   static QString LocalPath(const QString& path);
   // Splits a command line at blanks; double quotes group and are removed.
   static QStringList SplitArguments(const QString& text);
+  // Arg, or the one file of its directory whose name equals it when letter case is ignored.
+  static QString MatchLetterCase(const QString& arg);
 
  private:
   QString Expand(const QString& line) const;
