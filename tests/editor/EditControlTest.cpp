@@ -4,6 +4,9 @@
 #include <QClipboard>
 #include <QFontInfo>
 #include <QImage>
+#include <QMimeData>
+#include <QUrl>
+#include <QWheelEvent>
 #include <QScrollBar>
 #include <QTest>
 
@@ -258,4 +261,37 @@ TEST(ColorConvert, RgbNoneAndSystemColours) {
                                           {COLOR_GRAYTEXT, 7}, {COLOR_INFOBK, 8},      {COLOR_INFOTEXT, 9}};
   for (auto [index, grey] : expected)
     EXPECT_EQ(ColorValueToQColor(SystemColor(index), pal, none), QColor(grey, grey, grey)) << index;
+}
+
+TEST(EditControl, WheelScrollsAndDroppedTextIsInserted) {
+  Editor e;
+  TEditControl& w = e.w;
+  std::string text;
+  for (int i = 0; i < 200; ++i) text += "line\n";
+  w.Lines().LoadFromBytes(text);
+  QWidget* vp = w.viewport();
+  const QPointF at(40, 10);
+  QWheelEvent down(at, vp->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+  QApplication::sendEvent(vp, &down);
+  EXPECT_EQ(w.TopLine(), 4);  // three lines per notch
+  EXPECT_EQ(w.verticalScrollBar()->value(), 4);
+
+  QMimeData mime;
+  mime.setText("dropped ");
+  const QPointF target = w.PositionToPixels(QPoint(3, 5)) + QPoint(1, 2);
+  QDragEnterEvent enter(target.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(vp, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(target, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(vp, &drop);
+  EXPECT_EQ(w.Lines()[4], "lidropped ne");
+  w.Undo();
+  EXPECT_EQ(w.Lines()[4], "line");
+
+  QMimeData files;  // files dropped on the editor are left to the main window
+  files.setUrls({QUrl::fromLocalFile("/tmp/x.asm")});
+  QDragEnterEvent fileEnter(target.toPoint(), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(vp, &fileEnter);
+  EXPECT_FALSE(fileEnter.isAccepted());
 }
