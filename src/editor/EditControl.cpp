@@ -94,6 +94,8 @@ class TEditControlPrivate {
   int LineHeight = 16, CharWidth = 8, Ascent = 12;
   QFont Fonts[16];
   QTimer CaretTimer;
+  QTimer ScrollTimer;  // keeps scrolling while a selection is dragged beyond the window
+  QPoint LastMouse;
   bool CaretOn = true;
   bool Selecting = false;
   bool DragPending = false;
@@ -395,6 +397,17 @@ TEditControl::TEditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std
     if (OnReplaceText) OnReplaceText(this, s, r, line, column, action);
   };
 
+  d->ScrollTimer.setInterval(50);
+  QObject::connect(&d->ScrollTimer, &QTimer::timeout, this, [this] {
+    TEditorModel& model = d->Model;
+    const QPoint pixel = d->LastMouse;
+    if (pixel.y() >= 0 && pixel.y() < viewport()->height()) {
+      d->ScrollTimer.stop();
+      return;
+    }
+    model.SetTopLine(model.TopLine() + (pixel.y() < 0 ? -1 : 1));
+    model.MoveCaretKeepSelection(d->PositionAt(pixel));
+  });
   d->CaretTimer.setInterval(QApplication::cursorFlashTime() > 0 ? QApplication::cursorFlashTime() / 2 : 500);
   QObject::connect(&d->CaretTimer, &QTimer::timeout, this, [this] {
     d->CaretOn = !d->CaretOn;
@@ -698,11 +711,11 @@ void TEditControl::mouseMoveEvent(QMouseEvent* event) {
     return;
   }
   if (!d->Selecting) return;
-  TEditorModel& m = d->Model;
-  // Dragging beyond the window scrolls towards the mouse.
-  if (pixel.y() < 0) m.SetTopLine(m.TopLine() - 1);
-  else if (pixel.y() >= viewport()->height()) m.SetTopLine(m.TopLine() + 1);
-  m.MoveCaretKeepSelection(d->PositionAt(pixel));
+  d->LastMouse = pixel;
+  d->Model.MoveCaretKeepSelection(d->PositionAt(pixel));
+  const bool outside = pixel.y() < 0 || pixel.y() >= viewport()->height();
+  if (outside && !d->ScrollTimer.isActive()) d->ScrollTimer.start();
+  else if (!outside) d->ScrollTimer.stop();
 }
 
 void TEditControl::mouseReleaseEvent(QMouseEvent* event) {
@@ -713,7 +726,8 @@ void TEditControl::mouseReleaseEvent(QMouseEvent* event) {
     d->Model.SetCaretXY(pos.x(), pos.y());
   }
   d->Selecting = false;
-  if (OnClick) OnClick(this);
+  d->ScrollTimer.stop();
+  if (OnClick && event->position().x() >= d->GutterWidth()) OnClick(this);
 }
 
 void TEditControl::mouseDoubleClickEvent(QMouseEvent* event) {

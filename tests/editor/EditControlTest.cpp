@@ -214,6 +214,8 @@ TEST(EditControl, MouseClickDragAndDoubleClick) {
   EXPECT_EQ(w.SelectedText(), "alp");
   QTest::mouseDClick(vp, Qt::LeftButton, {}, w.PositionToPixels(QPoint(8, 1)) + QPoint(1, 2));
   EXPECT_EQ(w.SelectedText(), "beta");
+  QTest::mouseClick(vp, Qt::LeftButton, {}, QPoint(5, 2));  // in the gutter: no click event
+  EXPECT_EQ(clicks, 2);
 }
 
 TEST(EditControl, LongLinesScrollAndClipboardWorks) {
