@@ -132,7 +132,9 @@ QAction* TFormMain::NewAction(const char* name, const QString& caption, const QK
   action->setObjectName(QLatin1String(name));
   action->setShortcut(shortcut);
   if (!shortcut.isEmpty()) FMenuKeys.append(shortcut);
-  if (handler) connect(action, &QAction::triggered, this, [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
+  if (handler)
+    connect(action, &QAction::triggered, this,
+            [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
   return action;
 }
 
