@@ -248,7 +248,8 @@ void TEditLinesImpl::Replace(int first, int removeCount, const TNewLine* newLine
   TryMerge(endIndex);
   TryMerge(bi);
   FCount += addCount - removeCount;
-  FDirtyFrom = std::min(bi > 0 ? bi - 1 : 0, FBlocks.size());
+  // Blocks before the change keep their numbers; an earlier change may not be renumbered yet.
+  FDirtyFrom = std::min({FDirtyFrom, bi > 0 ? bi - 1 : 0, FBlocks.size()});
   FFirstLine.resize(FBlocks.size());
   FLastBlock = 0;
 }

@@ -135,6 +135,15 @@ TEST(EditLines, BlockStorageMatchesAPlainList) {
   ref.erase(ref.begin() + 10, ref.begin() + 710);
   ref.insert(ref.begin() + 10, bulk.begin(), bulk.end());
   EXPECT_EQ(AllLines(l), ref);
+
+  // Growing a fresh text line by line fills block after block.
+  TEditLines grown;
+  std::vector<std::string> grownRef;
+  for (int i = 0; i < 2000; ++i) {
+    grownRef.push_back("g" + std::to_string(i));
+    grown.Add(grownRef.back());
+  }
+  EXPECT_EQ(AllLines(grown), grownRef);
 }
 
 TEST(EditLines, LineStatesStayWithTheirLines) {
