@@ -2,12 +2,18 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPointer>
 #include <QUrl>
 
 #include "AppFixture.h"
 #include "app/DragDrop.h"
 #include "app/FormAbout.h"
 #include "app/VoTimerMessage.h"
+#include "assemble/FormAssemble.h"
+#include "search_print/FormPrintPreview.h"
+#include "settings/FormGlobalPrefs.h"
+#include "settings/FormNewAgent.h"
+#include "settings/FormProjectPrefs.h"
 
 TEST(TimerMessageTest, ShowsTextThenDefaultAndIntervalZeroStays) {
   TVoTimerMessage message;
@@ -82,4 +88,28 @@ TEST_F(DropTest, AboutBoxShowsVersionAndLinks) {
     EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
   }
   EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("LabelMailTo"))->text(), u"mail to:");
+}
+
+TEST_F(DropTest, EveryFormGoesWithTheMainWindowAsTheProgramEnds) {
+  FormAbout = new TFormAbout(Main);
+  FormGlobalPrefs = new TFormGlobalPrefs(Main);
+  FormProjectPrefs = new TFormProjectPrefs(Main);
+  FormAssemble = new TFormAssemble(Main);
+  FormPrintPreview = new TFormPrintPreview(Main);
+  FormNewAgent = new TFormNewAgent(Main);
+  WriteFile("a.asm", "a\n");
+  Main->OpenFile(Path("a.asm"));
+  QPointer<TEditorView> view = View(0);
+  QPointer<QDialog> assemble = FormAssemble;
+  delete Main;
+  Main = nullptr;
+  FormAbout = nullptr;
+  FormGlobalPrefs = nullptr;
+  FormProjectPrefs = nullptr;
+  FormAssemble = nullptr;
+  FormPrintPreview = nullptr;
+  FormNewAgent = nullptr;
+  EXPECT_TRUE(view.isNull());
+  EXPECT_TRUE(assemble.isNull());
+  EXPECT_EQ(Project()->FileCount(), 0);  // the entries went with their tabs
 }
