@@ -2,17 +2,16 @@
 # Builds Kodrill and starts it on the sample project (or on the files given as arguments).
 # Without a display it runs the program under Xvfb, saves a screenshot and prints its path.
 set -euo pipefail
+FILES=()
+for f in "$@"; do FILES+=("$(realpath -m "$f")"); done
 cd "$(dirname "$0")/.."
 bash scripts/packages.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKODRILL_BUILD_TESTS=OFF
-cmake --build build -j "${JOBS:-2}" --target kodrill
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "${JOBS:-2}" --target kodrill kodrill-cmd
+# The AS assembler, where a copy lies beside the repository, so that Ctrl+F9 assembles the demo.
+if [ -x ../shared/tools/asl/bin/asl ]; then export PATH="$(realpath ../shared/tools/asl/bin):$PATH"; fi
 APP="$PWD/build/src/app/kodrill"
-if [ $# -gt 0 ]; then
-  FILES=()
-  for f in "$@"; do FILES+=("$(realpath -m "$f")"); done
-else
-  FILES=("$PWD/examples/demo/demo.AsmPrj")
-fi
+if [ ${#FILES[@]} -eq 0 ]; then FILES=("$PWD/examples/demo/demo.AsmPrj"); fi
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec "$APP" "${FILES[@]}"
 fi
