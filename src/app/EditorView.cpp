@@ -249,10 +249,14 @@ void TEditorView::ApplyHighlighterSettings() {
     const int count = std::min(FHighlighter->AttributeCount(), master->AttributeCount());
     for (int i = 0; i < count; ++i) FHighlighter->Attribute(i)->Assign(*master->Attribute(i));
   }
+  // Files opened without a project would show no keywords at all: until a processor is chosen,
+  // the default processor and number format of the settings apply.
   const TProject* project = KodrillApp->Project();
-  SetProcessor(project->Processor);
+  const TAssemblerPrefs* defaults = KodrillApp->AssemblerPrefs();
+  SetProcessor(project->Processor.isEmpty() ? defaults->DefaultProcessor : project->Processor);
+  const QString word = project->NumberFormat.isEmpty() ? defaults->DefaultNumberFormat : project->NumberFormat;
   TVoNumberFormat format;
-  if (NumberFormatFromWord(project->NumberFormat.toStdString(), format)) SetNumberFormat(format);
+  if (NumberFormatFromWord(word.toStdString(), format)) SetNumberFormat(format);
 }
 
 void TEditorView::SetProcessor(const QString& name) {

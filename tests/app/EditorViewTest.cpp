@@ -60,8 +60,12 @@ TEST_F(EditorViewTest, MarksAreAddedClearedAndFoundBySourceLine) {
 
 TEST_F(EditorViewTest, HighlighterFollowsMasterAttributesAndProject) {
   WriteFile("a.asm", "x\n");
+  KodrillApp->AssemblerPrefs()->DefaultProcessor = QStringLiteral("8051");
   Main->OpenFile(Path("a.asm"));
   TEditorView* v = View(0);
+  // No project processor yet: the settings' default processor colours the keywords.
+  ASSERT_TRUE(Project()->Processor.isEmpty());
+  EXPECT_EQ(v->Highlighter()->CPUType(), VoCPU_8051);
   TVoMAssemSyn* master = KodrillApp->HighLighterPrefs()->HighLighter();
   master->Attribute(4)->SetForeground(0x00123456);
   master->Attribute(0)->SetStyle(1);
