@@ -104,9 +104,6 @@ class Session:
         wait_until(lambda: found.extend(self.windows(pattern)) or found, "window " + what)
         return found[0]
 
-    def wait_no_window(self, pattern, what):
-        wait_until(lambda: not self.windows(pattern), what + " closes")
-
     def title(self, wid):
         return self.xdo("getwindowname", wid, check=False)
 
@@ -146,15 +143,24 @@ class Session:
             os.makedirs(self.shots, exist_ok=True)
             self.grab(os.path.join(self.shots, name), wid)
 
-    def dark_share(self, x, y, w, h):
-        """Share of dark pixels in a screen rectangle (text drawn there)."""
+    def share(self, x, y, w, h, fx):
+        """Share of the pixels in a screen rectangle for which the fx expression holds."""
         full = os.path.join(self.tmp, "probe.png")
         subprocess.run(["import", "-display", self.env["DISPLAY"], "-window", "root", full], check=True,
                        env=self.env, timeout=20, capture_output=True)
-        out = subprocess.run(["convert", full, "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", "-colorspace",
-                              "Gray", "-threshold", "50%", "-negate", "-format", "%[fx:mean]", "info:"],
+        out = subprocess.run(["convert", full, "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", "-fx", fx,
+                              "-format", "%[fx:mean]", "info:"],
                              check=True, timeout=20, capture_output=True, text=True).stdout
         return float(out)
+
+    def dark_share(self, x, y, w, h):
+        return self.share(x, y, w, h, "intensity<0.5")
+
+    def black_share(self, x, y, w, h):
+        return self.share(x, y, w, h, "intensity<0.3")
+
+    def red_share(self, x, y, w, h):
+        return self.share(x, y, w, h, "r>0.6 && g<0.35 && b<0.35")
 
     def children_of(self, pid):
         kids = []
@@ -180,6 +186,19 @@ def wait_until(pred, what, timeout=WAIT):
         if time.monotonic() > deadline:
             raise Failure("timed out waiting for " + what)
         time.sleep(0.1)
+
+
+def attempt(action, pred, what, tries=3, timeout=5.0):
+    """Runs an idempotent user action until its visible effect shows (a key may be lost while
+    a new window takes the focus)."""
+    for i in range(tries):
+        action()
+        try:
+            return wait_until(pred, what, timeout)
+        except Failure:
+            if i == tries - 1:
+                raise
+            print("again: " + what)
 
 
 def read_lines(path):
@@ -261,15 +280,18 @@ def scenario(s):
     s.key("ctrl+n")
     wiz = s.wait_window(r"^FormNewAgent$", "wizard")
     s.focus(wiz)
-    s.type("P")  # keyboard search picks "Projekt"
-    s.key("alt+w")
     wx, wy, ww, wh = s.geometry(wiz)
+    # a button's caption turns from grey to black when it is enabled (fixed layout)
+    continue_caption = (wx + 265, wy + 270, 70, 14)
+    finish_caption = (wx + 350, wy + 270, 75, 14)
+    attempt(lambda: s.type("P"), lambda: s.black_share(*continue_caption) > 0.02,
+            "'Projekt' chosen by keyboard search")
+    attempt(lambda: s.key("alt+w"), lambda: s.black_share(*finish_caption) > 0.02, "the project page")
     s.click(wx + ww // 2, wy + 30)  # the project name field heads the page
     s.key("ctrl+a")
     s.type("Demo")
     s.shot("screen-wizard.png", wiz)
-    s.key("alt+f")
-    wait_until(lambda: s.title(main) == "Kodrill [Demo.AsmPrj]", "the project caption")
+    attempt(lambda: s.key("alt+f"), lambda: s.title(main) == "Kodrill [Demo.AsmPrj]", "the project caption")
     print("wizard: project opened")
     make = read_lines(os.path.join(work, "make.bat"))
     check(make is not None and make[:3] == ["@set USEXMS=y", "@set ASCMD=@Demo.par",
@@ -310,6 +332,9 @@ def scenario(s):
     wait_until(lambda: not s.children_of(app.pid), "the end of the assembler run")
     dlg = s.wait_window(r"^Assembliere\.\.\.$", "assemble dialog")
     dx, dy, dw, dh = s.geometry(dlg)
+    # "Fehler: N" stands in red once the summary counted an error (fixed layout)
+    errors_panel = (dx + 184, dy + 102, 160, 14)
+    wait_until(lambda: s.red_share(*errors_panel) > 0.01, "a red error count")
     # the first entry of the error list, below the panels and the tab bar (fixed layout)
     ex, ey = dx + 80, dy + 162
     wait_until(lambda: s.dark_share(dx + 24, ey - 7, 200, 14) > 0.02, "the error entry in the list")
@@ -331,6 +356,8 @@ def scenario(s):
     wait_until(lambda: len(read_lines(runs) or []) >= 3, "the second assembler run")
     check(read_lines(runs)[1].endswith("ERRORS=0"), "second run: %r" % read_lines(runs)[1])
     wait_until(lambda: not s.children_of(app.pid), "the end of the second run")
+    wait_until(lambda: s.red_share(*errors_panel) == 0 and s.dark_share(*errors_panel) > 0.02,
+               "the error count back in the text colour")
     check(not os.path.exists(os.path.join(work, "Demo.log")), "log left after a clean run")
     print("second run clean")
 
@@ -340,7 +367,7 @@ def scenario(s):
     s.key("alt+d", "b")
     box = s.wait_window(r"^Assembler-Editor$", "project question")
     s.focus(box)
-    s.key("Return")  # "Ja" is the default
+    attempt(lambda: s.key("Return"), lambda: app.poll() is not None, "the end after 'Ja'")  # the default
     check(wait_exit(app) == 0, "kodrill exit code")
     ini = read_ini(prj)
     entry = ini.get("File1", {})
@@ -380,21 +407,22 @@ def scenario(s):
     dlg = s.wait_window(r"^Globale Einstellungen$", "global preferences")
     s.shot("screen-global-prefs.png", dlg)
     s.focus(dlg)
-    s.key("Escape")
-    s.wait_no_window(r"^Globale Einstellungen$", "global preferences")
+    attempt(lambda: s.key("Escape"), lambda: not s.windows(r"^Globale Einstellungen$"),
+            "global preferences closed")
     s.focus(main)
     s.key("alt+e", "p")
     dlg = s.wait_window(r"^Projekt Einstellungen$", "project preferences")
     s.shot("screen-project-prefs.png", dlg)
     s.focus(dlg)
-    s.key("Escape")
-    s.wait_no_window(r"^Projekt Einstellungen$", "project preferences")
+    attempt(lambda: s.key("Escape"), lambda: not s.windows(r"^Projekt Einstellungen$"),
+            "project preferences closed")
 
     s.focus(main)
     s.key("alt+d", "b")
     box = s.wait_window(r"^Assembler-Editor$", "project question")
     s.focus(box)
-    s.key("alt+n")  # "Nein": the project file stays as it was
+    # "Nein": the project file stays as it was
+    attempt(lambda: s.key("alt+n"), lambda: app.poll() is not None, "the end after 'Nein'")
     check(wait_exit(app) == 0, "kodrill exit code")
     with open(prj, "rb") as f:
         check(f.read() == prj_bytes, "project file written although the answer was No")
