@@ -442,6 +442,8 @@ def main():
         if not shutil.which(tool):
             skip(tool + " is not installed")
     s = Session(args)
+    # A test driver that stops the run with SIGTERM still gets every process cleaned up.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))
     try:
         scenario(s)
     except Failure as e:
