@@ -7,7 +7,8 @@ project assembles clean, a bookmark is set and the program is closed saving the 
 Session 2: the project is opened again; top line and bookmark are checked by typing at them;
 the print preview and both preference dialogs open; the program closes without saving.
 
-Every check reads real outcomes: the files the program wrote and the calls the stand-in saw.
+Every check reads real outcomes: the files the program wrote, the calls the stand-in saw and the
+colour of the error count.
 Exit code 77 means skipped. KODRILL_E2E_SCREENSHOTS=<dir> saves screenshots into <dir>.
 """
 import argparse
