@@ -35,3 +35,11 @@ QColor ColorValueToQColor(TColorValue value, const QPalette& palette, const QCol
   const auto v = static_cast<std::uint32_t>(value);
   return QColor(static_cast<int>(v & 0xFF), static_cast<int>((v >> 8) & 0xFF), static_cast<int>((v >> 16) & 0xFF));
 }
+
+QFont FontWithStyle(QFont font, TFontStyles style) {
+  font.setBold(style & fsBold);
+  font.setItalic(style & fsItalic);
+  font.setUnderline(style & fsUnderline);
+  font.setStrikeOut(style & fsStrikeOut);
+  return font;
+}

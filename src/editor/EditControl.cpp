@@ -128,14 +128,7 @@ void TEditControlPrivate::Guard(F&& f) {
 
 void TEditControlPrivate::UpdateMetrics() {
   const QFont base = q->font();
-  for (int s = 0; s < 16; ++s) {
-    QFont f = base;
-    f.setBold(s & fsBold);
-    f.setItalic(s & fsItalic);
-    f.setUnderline(s & fsUnderline);
-    f.setStrikeOut(s & fsStrikeOut);
-    Fonts[s] = f;
-  }
+  for (int s = 0; s < 16; ++s) Fonts[s] = FontWithStyle(base, static_cast<TFontStyles>(s));
   const QFontMetrics fm(base);
   LineHeight = std::max(1, fm.height());
   CharWidth = std::max(1, fm.horizontalAdvance(QLatin1Char('M')));

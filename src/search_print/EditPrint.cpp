@@ -10,6 +10,7 @@
 #include <cmath>
 #include <unordered_map>
 
+#include "editor/ColorConvert.h"
 #include "highlight/Highlighter.h"
 
 namespace {
@@ -21,13 +22,6 @@ QFont LayoutFont(QFont font) {
   return font;
 }
 
-QFont StyledFont(QFont font, TFontStyles style) {
-  font.setBold(style & fsBold);
-  font.setItalic(style & fsItalic);
-  font.setUnderline(style & fsUnderline);
-  font.setStrikeOut(style & fsStrikeOut);
-  return font;
-}
 }  // namespace
 
 // Measures characters once per font. A character advances by its widest form among the
@@ -36,7 +30,7 @@ class TEditPrint::TMetrics {
  public:
   explicit TMetrics(const QFont& font) : FBase(LayoutFont(font)) {
     for (TFontStyles style : {TFontStyles(0), fsBold, fsItalic, TFontStyles(fsBold | fsItalic)})
-      FMetrics.emplace_back(StyledFont(FBase, style));
+      FMetrics.emplace_back(FontWithStyle(FBase, style));
     for (const QFontMetricsF& m : FMetrics) {
       RowHeight = std::max(RowHeight, m.lineSpacing());
       Ascent = std::max(Ascent, m.ascent());
@@ -44,7 +38,7 @@ class TEditPrint::TMetrics {
     FLatin.fill(-1);
   }
 
-  QFont Styled(TFontStyles style) const { return StyledFont(FBase, style); }
+  QFont Styled(TFontStyles style) const { return FontWithStyle(FBase, style); }
 
   double Advance(char16_t c) {
     if (c < FLatin.size()) {

@@ -56,13 +56,6 @@ void CopyAttributes(const TCustomHighlighter& from, TCustomHighlighter& to) {
   for (int i = 0; i < to.AttributeCount() && i < from.AttributeCount(); ++i) to.Attribute(i)->Assign(*from.Attribute(i));
 }
 
-QFont WithStyle(QFont font, TFontStyles style) {
-  font.setBold(style & fsBold);
-  font.setItalic(style & fsItalic);
-  font.setUnderline(style & fsUnderline);
-  font.setStrikeOut(style & fsStrikeOut);
-  return font;
-}
 
 TFontStyles StyleOf(const QFont& font) {
   return (font.bold() ? fsBold : 0) | (font.italic() ? fsItalic : 0) | (font.underline() ? fsUnderline : 0) |
@@ -304,7 +297,7 @@ void TFormGlobalPrefs::ComboBoxAttribChange() {
   const QColor back = ColorValueToQColor(TestEditor->Color(), palette, palette.color(QPalette::Base));
   const QColor text = ColorValueToQColor(found->Foreground(), palette, palette.color(QPalette::Text));
   SetLabelColors(&text, &back);
-  LabelTestText->setFont(WithStyle(LabelTestText->font(), found->Style()));
+  LabelTestText->setFont(FontWithStyle(LabelTestText->font(), found->Style()));
   const std::pair<QCheckBox*, TFontStyles> boxes[] = {
       {CheckBoxBold, fsBold}, {CheckBoxItalic, fsItalic}, {CheckBoxUnderline, fsUnderline}, {CheckBoxStrikeOut, fsStrikeOut}};
   for (const auto& [box, flag] : boxes) {
@@ -316,7 +309,7 @@ void TFormGlobalPrefs::ComboBoxAttribChange() {
 void TFormGlobalPrefs::StyleCheckBoxClick(QCheckBox* box, unsigned char flag) {
   if (!CurrentAttr) return;
   const TFontStyles style = box->isChecked() ? (CurrentAttr->Style() | flag) : (CurrentAttr->Style() & ~flag);
-  LabelTestText->setFont(WithStyle(LabelTestText->font(), style));
+  LabelTestText->setFont(FontWithStyle(LabelTestText->font(), style));
   CurrentAttr->SetStyle(StyleOf(LabelTestText->font()));
 }
 
