@@ -404,7 +404,10 @@ void TEditLines::Put(int index, std::string_view line) {
 
 void TEditLines::LoadFromFile(const QString& path) {
   QFile file(path);
-  if (QFileInfo(path).isDir()) ThrowRead(path, QStringLiteral("Das ist ein Verzeichnis"));
+  const QFileInfo info(path);
+  if (info.isDir()) ThrowRead(path, QStringLiteral("Das ist ein Verzeichnis"));
+  // Opening a pipe or a device could block for ever or read without end.
+  if (info.exists() && !info.isFile()) ThrowRead(path, QStringLiteral("Das ist keine gewöhnliche Datei"));
   if (!file.open(QIODevice::ReadOnly)) ThrowRead(path, file.errorString());
   const qint64 size = file.size();
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[static_cast<std::size_t>(std::max<qint64>(size, 1))]);

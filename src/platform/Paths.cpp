@@ -24,9 +24,19 @@ QString ExpandFileName(const QString& name) {
   return QDir::toNativeSeparators(s);
 }
 
+// Only where there are drives does a colon end one; elsewhere it belongs to the file name.
+static bool IsDriveColon(QChar c) {
+#ifdef Q_OS_WIN
+  return c == u':';
+#else
+  Q_UNUSED(c);
+  return false;
+#endif
+}
+
 static qsizetype LastSeparator(const QString& name) {
   for (qsizetype i = name.size() - 1; i >= 0; --i)
-    if (IsSeparator(name[i]) || name[i] == u':') return i;
+    if (IsSeparator(name[i]) || IsDriveColon(name[i])) return i;
   return -1;
 }
 

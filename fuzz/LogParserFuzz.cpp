@@ -1,0 +1,43 @@
+// Arbitrary error-log bytes: splitting drops empty lines and keeps line ends out, and an entry
+// found in a line names a file and a line number taken from that line.
+#include <QRegularExpression>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+#include "assemble/AssembleOutput.h"
+
+// Names the failed condition, so that a crash report says which property broke.
+#define Check(ok)                                          \
+  do {                                                     \
+    if (!(ok)) {                                           \
+      std::fprintf(stderr, "check failed: %s\n", #ok);     \
+      std::abort();                                        \
+    }                                                      \
+  } while (false)
+
+static void CheckEntry(const QString& text) {
+  const TLogEntry entry = ParseLogEntry(text);
+  Check(entry.Kind == mkWarning || entry.Kind == mkError || entry.Kind == mkOther);
+  if (!entry.Valid) return;
+  Check(!entry.FileName.isEmpty() && entry.Line >= 0);
+  Check(text.contains(entry.FileName));
+  Check(text.contains(QStringLiteral("(%1)").arg(entry.Line)) ||
+        text.contains(QRegularExpression(QStringLiteral("\\(0+%1\\)").arg(entry.Line))));
+  TAssembleSummary summary;
+  AnalyseSummaryLine(text, summary);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+  const QStringList lines = ConsoleLines(bytes);
+  for (const QString& line : lines) {
+    Check(!line.trimmed().isEmpty());
+    Check(!line.contains(u'\n') && !line.contains(u'\r'));
+    CheckEntry(line);
+  }
+  // The whole input as one line of text, as a list item may hold it.
+  CheckEntry(QString::fromUtf8(bytes));
+  return 0;
+}

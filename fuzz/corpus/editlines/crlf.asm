@@ -1,0 +1,3 @@
+ldaa #$10
+staa $1000
+	swi
