@@ -20,7 +20,10 @@ QString FromStored(const QString& name) {
 
 QString ExpandFileName(const QString& name) {
   if (name.isEmpty()) return CurrentDir();
-  QString s = QDir::cleanPath(QDir(QDir::currentPath()).absoluteFilePath(FromStored(name)));
+  QString relative = FromStored(name);
+  // Qt reads a leading colon as a resource path; here it starts an ordinary file name.
+  if (relative.startsWith(u':')) relative.prepend(QStringLiteral("./"));
+  QString s = QDir::cleanPath(QDir(QDir::currentPath()).absoluteFilePath(relative));
   return QDir::toNativeSeparators(s);
 }
 

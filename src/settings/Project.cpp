@@ -33,7 +33,9 @@ TStringIniList TProjectFile::SaveToList() {
 
   // A full path in File (a file opened on its own) stands for itself.
   const QString stored = Paths::FromStored(File);
-  const QString full = Paths::ExpandFileName(QDir::isAbsolutePath(stored) ? stored : Directory + stored);
+  // A leading colon is part of a name here, not Qt's resource prefix.
+  const bool absolute = QDir::isAbsolutePath(stored) && !stored.startsWith(u':');
+  const QString full = Paths::ExpandFileName(absolute ? stored : Directory + stored);
   File = Paths::ExtractFileName(full);
   Directory = Paths::ExtractFilePath(full);
   if (Project && !Project->Directory.isEmpty()) {

@@ -101,7 +101,7 @@ TEST(HostileFile, ColonInFileNameSurvivesProjectSave) {
   QTemporaryDir root;
   const QString file = root.filePath(QStringLiteral("projekt.AsmPrj"));
   ASSERT_TRUE(WriteAll(file, "[global]\r\nFileCount=2\r\n[File1]\r\nFile=sub\\a:b.asm\r\n"
-                             "[File2]\r\nFile=:c.asm\r\n"));
+                             "[File2]\r\nFile=sub\\:c.asm\r\n"));
   TLoadedProject first;
   first.Load(root.path() + QLatin1Char('/'), QStringLiteral("projekt.AsmPrj"));
   first.Project.Save();
@@ -112,7 +112,7 @@ TEST(HostileFile, ColonInFileNameSurvivesProjectSave) {
   TLoadedProject second;
   second.Load(root.path() + QLatin1Char('/'), QStringLiteral("projekt.AsmPrj"));
   ASSERT_EQ(second.Files.size(), 2u);
-  const QString expected[] = {root.path() + QStringLiteral("/sub/a:b.asm"), root.path() + QStringLiteral("/:c.asm")};
+  const QString expected[] = {root.path() + QStringLiteral("/sub/a:b.asm"), root.path() + QStringLiteral("/sub/:c.asm")};
   for (int i = 0; i < 2; ++i) {
     const TTestProjectFile& f = *second.Files[std::size_t(i)];
     const QString dir = f.Directory.isEmpty() ? root.path() + QLatin1Char('/') : f.Directory;
