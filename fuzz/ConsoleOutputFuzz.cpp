@@ -5,15 +5,8 @@
 #include <cstdlib>
 
 #include "assemble/AssembleOutput.h"
+#include "FuzzCheck.h"
 
-// Names the failed condition, so that a crash report says which property broke.
-#define Check(ok)                                          \
-  do {                                                     \
-    if (!(ok)) {                                           \
-      std::fprintf(stderr, "check failed: %s\n", #ok);     \
-      std::abort();                                        \
-    }                                                      \
-  } while (false)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const char* bytes = reinterpret_cast<const char*>(data);

@@ -10,15 +10,8 @@
 #include <vector>
 
 #include "editor/EditLines.h"
+#include "FuzzCheck.h"
 
-// Names the failed condition, so that a crash report says which property broke.
-#define Check(ok)                                          \
-  do {                                                     \
-    if (!(ok)) {                                           \
-      std::fprintf(stderr, "check failed: %s\n", #ok);     \
-      std::abort();                                        \
-    }                                                      \
-  } while (false)
 
 static std::vector<std::string> SplitLines(std::string_view bytes) {
   // An empty file is one empty line.

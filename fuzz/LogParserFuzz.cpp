@@ -7,15 +7,8 @@
 #include <cstdlib>
 
 #include "assemble/AssembleOutput.h"
+#include "FuzzCheck.h"
 
-// Names the failed condition, so that a crash report says which property broke.
-#define Check(ok)                                          \
-  do {                                                     \
-    if (!(ok)) {                                           \
-      std::fprintf(stderr, "check failed: %s\n", #ok);     \
-      std::abort();                                        \
-    }                                                      \
-  } while (false)
 
 static void CheckEntry(const QString& text) {
   const TLogEntry entry = ParseLogEntry(text);

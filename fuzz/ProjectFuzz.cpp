@@ -12,15 +12,8 @@
 
 #include "platform/Paths.h"
 #include "settings/Project.h"
+#include "FuzzCheck.h"
 
-// Names the failed condition, so that a crash report says which property broke.
-#define Check(ok)                                          \
-  do {                                                     \
-    if (!(ok)) {                                           \
-      std::fprintf(stderr, "check failed: %s\n", #ok);     \
-      std::abort();                                        \
-    }                                                      \
-  } while (false)
 
 namespace {
 class TFuzzFile : public TProjectFile {

@@ -9,15 +9,8 @@
 
 #include "platform/ProfileReader.h"
 #include "settings/KodrillApp.h"
+#include "FuzzCheck.h"
 
-// Names the failed condition, so that a crash report says which property broke.
-#define Check(ok)                                          \
-  do {                                                     \
-    if (!(ok)) {                                           \
-      std::fprintf(stderr, "check failed: %s\n", #ok);     \
-      std::abort();                                        \
-    }                                                      \
-  } while (false)
 
 static QByteArray ReadAll(const QString& path) {
   QFile f(path);
