@@ -1,32 +1,11 @@
 #include "assemble/AssembleOutput.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "platform/ConsoleCodec.h"
 
 namespace {
-
-// Output under a terminal: control sequences (ESC [ ... final byte) go, backspaces take back
-// the character before them.
-QString WithoutEscapes(const QString& line) {
-  QString out;
-  out.reserve(line.size());
-  for (qsizetype i = 0; i < line.size(); ++i) {
-    if (line[i] == u'\b') {
-      out.chop(1);
-      continue;
-    }
-    if (line[i] != QChar(0x1B)) {
-      out += line[i];
-      continue;
-    }
-    if (i + 1 < line.size() && line[i + 1] == u'[') {
-      i += 2;
-      while (i < line.size() && (line[i].unicode() < 0x40 || line[i].unicode() > 0x7E)) ++i;
-    }
-  }
-  return out;
-}
 
 // A whole decimal number (optional sign), nothing else; false on overflow.
 bool ReadNumber(QStringView text, qint64& value) {
@@ -34,6 +13,10 @@ bool ReadNumber(QStringView text, qint64& value) {
   if (text.isEmpty() || text.front().isSpace() || text.back().isSpace()) return false;
   value = text.toLongLong(&ok, 10);
   return ok;
+}
+
+qint64 SaturatedAdd(qint64 a, qint64 b) {
+  return b > std::numeric_limits<qint64>::max() - a ? std::numeric_limits<qint64>::max() : a + b;
 }
 
 bool ReadDigits(QStringView text, qint64& value) {
@@ -45,6 +28,7 @@ bool ReadDigits(QStringView text, qint64& value) {
   return ok;
 }
 
+// The class word at Pos: "Warning", "Error", "Warnung", "Fehler" or "Fatal", in any letter case.
 int ClassAt(const QString& text, qsizetype pos) {
   static const struct {
     QLatin1String word;
@@ -52,12 +36,56 @@ int ClassAt(const QString& text, qsizetype pos) {
   } words[] = {{QLatin1String("Warning"), mkWarning},
                {QLatin1String("Error"), mkError},
                {QLatin1String("Warnung"), mkWarning},
-               {QLatin1String("Fehler"), mkError}};
+               {QLatin1String("Fehler"), mkError},
+               {QLatin1String("Fatal"), mkError}};
   if (pos < 0 || pos >= text.size()) return -1;
   const QStringView rest = QStringView(text).mid(pos);
   for (const auto& w : words)
     if (rest.startsWith(w.word, Qt::CaseInsensitive)) return w.kind;
   return -1;
+}
+
+qsizetype SkipBlanks(const QString& text, qsizetype i) {
+  while (i < text.size() && text[i] == u' ') ++i;
+  return i;
+}
+
+// The class after a position group that ends before Pos: an optional column (":18"), then ":"
+// and the word, blanks allowed around the colons.
+int ClassAfterGroup(const QString& text, qsizetype pos) {
+  qsizetype i = SkipBlanks(text, pos);
+  if (i + 1 < text.size() && text[i] == u':' && text[i + 1].isDigit()) {
+    for (++i; i < text.size() && text[i].isDigit();) ++i;
+    i = SkipBlanks(text, i);
+  }
+  if (i >= text.size() || text[i] != u':') return -1;
+  return ClassAt(text, SkipBlanks(text, i + 1));
+}
+
+// The class word of an entry whose position ends at Q. Macro, REPT and IRP expansions add
+// groups, each closed by "(n)": "test.asm(19) REPT 1(3)IRP:400(1):18: error: ...". Their
+// arguments may hold anything: quoted ones are skipped, and an IRPC argument is always one
+// quoted character, a quote included ("IRPC:'''(1)").
+int ClassAfterPosition(const QString& text, qsizetype q) {
+  int kind = ClassAfterGroup(text, q + 1);
+  for (qsizetype i = q + 1; kind < 0 && i < text.size();) {
+    const QChar c = text[i];
+    if (QStringView(text).mid(i).startsWith(QLatin1String("IRPC:'"))) {
+      i += 8;
+    } else if (c == u'\'' || c == u'"') {
+      const qsizetype close = text.indexOf(c, i + 1);
+      i = close < 0 ? i + 1 : close + 1;
+    } else if (c == u'(') {
+      qsizetype j = i + 1;
+      while (j < text.size() && text[j].isDigit()) ++j;
+      if (j > i + 1 && j < text.size() && text[j] == u')') kind = ClassAfterGroup(text, j + 1);
+      i = j;
+    } else {
+      ++i;
+    }
+  }
+  // The oldest form: the word four characters after ")", without a colon.
+  return kind >= 0 ? kind : ClassAt(text, q + 4);
 }
 
 // The position group: the first "(" digits ")" followed by the end, a blank or ":", so that
@@ -117,20 +145,7 @@ TLogEntry ParseLogEntry(const QString& text) {
   if (entry.FileName.isEmpty()) return entry;
   entry.Line = int(line);
   entry.Valid = true;
-  // The class word follows a ":" after the position; a column (":9") or a macro group
-  // ("REPT 1(1):18") may come first. Message texts that contain class words come later.
-  for (qsizetype colon = text.indexOf(u':', q + 1); colon >= 0; colon = text.indexOf(u':', colon + 1)) {
-    qsizetype i = colon + 1;
-    while (i < text.size() && text[i] == u' ') ++i;
-    const int kind = ClassAt(text, i);
-    if (kind >= 0) {
-      entry.Kind = kind;
-      return entry;
-    }
-    if (i >= text.size() || !text[i].isDigit()) break;
-  }
-  // Classic form: the word four characters after ")".
-  const int kind = ClassAt(text, q + 4);
+  const int kind = ClassAfterPosition(text, q);
   if (kind >= 0) entry.Kind = kind;
   return entry;
 }
@@ -143,12 +158,32 @@ QStringList ConsoleLines(const QByteArray& bytes) {
   for (qsizetype i = 0; i <= size; ++i) {
     if (i < size && data[i] != '\r' && data[i] != '\n') continue;
     if (i > start) {
-      QString line = ConsoleCodec::ToUnicode(data + start, i - start);
+      QString line = DisplayableLine(ConsoleCodec::ToUnicode(data + start, i - start));
       if (!line.trimmed().isEmpty()) lines.append(std::move(line));
     }
     start = i + 1;
   }
   return lines;
+}
+
+QString DisplayableLine(const QString& line) {
+  const auto isControl = [](QChar c) { return (c < u' ' && c != u'\t') || (c >= QChar(0x7F) && c < QChar(0xA0)); };
+  if (std::none_of(line.begin(), line.end(), isControl)) return line;
+  QString out;
+  out.reserve(line.size());
+  for (qsizetype i = 0; i < line.size(); ++i) {
+    const QChar c = line[i];
+    if (c == u'\b') {
+      out.chop(1);
+    } else if (c == QChar(0x1B)) {
+      // ESC [ parameters final byte, as a terminal writes them; a lone ESC just goes.
+      if (i + 1 < line.size() && line[i + 1] == u'[')
+        for (i += 2; i < line.size() && (line[i].unicode() < 0x40 || line[i].unicode() > 0x7E);) ++i;
+    } else {
+      out += isControl(c) ? QChar(QChar::ReplacementCharacter) : c;
+    }
+  }
+  return out;
 }
 
 QStringList OptionFileLines(const QString& asDirectory, const QString& processor) {
@@ -160,9 +195,9 @@ void TAssembleOutput::BeginRun() {
   FRunLines = 0;
   FFirstLineAdded = false;
   FLastWasCR = false;
-  FBareCRSeen = false;
-  FPrevPositionName.clear();
-  FPrevPositionValue = -1;
+  FOpenFiles.clear();
+  FLinesDone = 0;
+  FLastWasPosition = false;
   FLineCount = 0;
   FPassesText = QStringLiteral("Durchläufe:");
   FLinesSeen = false;
@@ -188,7 +223,7 @@ QStringList TAssembleOutput::TakeLines() {
 void TAssembleOutput::AddFirstLine() {
   // The output page starts with the line pending from before (an empty one).
   FFirstLineAdded = true;
-  AppendLine(ConsoleCodec::ToUnicode(FPending));
+  AppendLine(DisplayableLine(ConsoleCodec::ToUnicode(FPending)));
   FPending.clear();
 }
 
@@ -201,9 +236,8 @@ void TAssembleOutput::SplitLongLine() {
 }
 
 void TAssembleOutput::CompleteLine() {
-  QString line = ConsoleCodec::ToUnicode(FPending);
+  const QString line = DisplayableLine(ConsoleCodec::ToUnicode(FPending));
   FPending.clear();
-  if (line.contains(QChar(0x1B)) || line.contains(u'\b')) line = WithoutEscapes(line);
   ProcessLine(line);
   AnalyseSummaryLine(line, FSummary);
   AppendLine(line);
@@ -217,31 +251,56 @@ void TAssembleOutput::AppendLine(const QString& line) {
 
 void TAssembleOutput::ProcessLine(const QString& line) {
   if (line.startsWith(QLatin1String("PASS"))) {
-    FLineCount = 0;
     FPassesText = QStringLiteral("Durchläufe: ") + line.mid(4).trimmed();
-    FPrevPositionName.clear();
+    FOpenFiles.clear();
+    FLinesDone = 0;
+    FLineCount = 0;
+    FLastWasPosition = false;
     return;
   }
-  // Progress lines end in ") " (and a bare CR): trailing blanks do not hide the ")".
+  // Position lines "name(N)": N counts the lines of that file so far. Progress lines end in
+  // ") " (and a bare CR): trailing blanks do not hide the ")".
   qsizetype end = line.size();
   while (end > 0 && line[end - 1].isSpace()) --end;
-  if (end == 0 || line[end - 1] != u')') {
-    if (!line.isEmpty()) FPrevPositionName.clear();
+  if (end == 0) return;  // an empty line keeps "name(N)\r\r\n" together
+  if (line[end - 1] != u')') {
+    FLastWasPosition = false;
     return;
   }
-  const qsizetype open = line.indexOf(u'(');
-  const qsizetype from = open >= 0 && open < end - 1 ? open + 1 : 0;
+  const qsizetype open = line.lastIndexOf(u'(', end - 1);
+  const qsizetype from = open >= 0 ? open + 1 : 0;
   qint64 n = 0;
   if (!ReadDigits(QStringView(line).mid(from, end - 1 - from).trimmed(), n)) n = 0;
-  const QStringView name = open >= 0 ? QStringView(line).left(open).trimmed() : QStringView();
-  // A timed progress line of the same file replaces the previous one instead of adding to it.
-  const bool progress = FBareCRSeen;
-  FBareCRSeen = false;
-  if (progress && !name.isEmpty() && name == FPrevPositionName && n >= FPrevPositionValue) n -= FPrevPositionValue;
-  else FPrevPositionValue = 0;
-  FLineCount = n > std::numeric_limits<qint64>::max() - FLineCount ? std::numeric_limits<qint64>::max() : FLineCount + n;
-  if (name != FPrevPositionName) FPrevPositionName = name.toString();
-  FPrevPositionValue += n;
+  Position(open >= 0 ? QStringView(line).left(open).trimmed() : QStringView(), n);
+}
+
+void TAssembleOutput::Position(QStringView name, qint64 lines) {
+  // A file open already reports progress, or its include has ended; otherwise it is new.
+  qsizetype at = FOpenFiles.size() - 1;
+  while (at >= 0 && FOpenFiles[at].Name != name) --at;
+  if (at >= 0) {
+    CloseFilesAbove(at);
+    FOpenFiles[at].Lines = lines;
+  } else {
+    // Includes nest only so deep: a flood of names folds the oldest into the files done.
+    if (FOpenFiles.size() >= 64) FLinesDone = SaturatedAdd(FLinesDone, FOpenFiles.takeFirst().Lines);
+    FOpenFiles.append({name.toString(), lines});
+  }
+  qint64 total = FLinesDone;
+  for (const TOpenFile& file : FOpenFiles) total = SaturatedAdd(total, file.Lines);
+  FLineCount = total;
+  FLastWasPosition = true;
   FLinesSeen = true;
   FLinesShown = FLineCount;
+}
+
+void TAssembleOutput::CloseFilesAbove(qsizetype index) {
+  // Files above a parent that goes on have ended with the lines they last reported.
+  while (FOpenFiles.size() > index + 1) FLinesDone = SaturatedAdd(FLinesDone, FOpenFiles.takeLast().Lines);
+}
+
+void TAssembleOutput::EndOfFile() {
+  // The innermost file's position line ended in a line feed: that file is done.
+  FLastWasPosition = false;
+  if (!FOpenFiles.isEmpty()) CloseFilesAbove(FOpenFiles.size() - 2);
 }

@@ -33,8 +33,12 @@ struct TLogEntry {
 TLogEntry ParseLogEntry(const QString& text);
 
 // Splits file or output bytes at CR, LF or CR LF, converts each line from the console code
-// page and drops the empty ones (the error log as the list shows it).
+// page, makes it displayable and drops the empty ones (the error log as the list shows it).
 QStringList ConsoleLines(const QByteArray& bytes);
+
+// A line as it may reach the screen: terminal control sequences removed, backspaces applied,
+// other control characters (tab aside) shown as U+FFFD.
+QString DisplayableLine(const QString& line);
 
 // The three lines of the option file for the assembler directory and the processor.
 QStringList OptionFileLines(const QString& asDirectory, const QString& processor);
@@ -50,11 +54,15 @@ class TAssembleOutput {
     if (!FFirstLineAdded) AddFirstLine();
     if (FLastWasCR) {
       FLastWasCR = false;
-      if (ch == '\n') return;  // the LF of a CR LF pair
-      FBareCRSeen = true;       // the console went back to overwrite a progress line
+      if (ch == '\n') {  // the LF of a CR LF pair
+        if (FLastWasPosition) EndOfFile();
+        return;
+      }
     }
     if (ch == '\n' || ch == '\r') {
       CompleteLine();
+      // A position line that ends in a bare CR is progress: the next one overwrites it.
+      if (ch == '\n' && FLastWasPosition) EndOfFile();
       FLastWasCR = ch == '\r';
       return;
     }
@@ -85,15 +93,24 @@ class TAssembleOutput {
   void SplitLongLine();
   void ProcessLine(const QString& line);
   void AppendLine(const QString& line);
+  void Position(QStringView name, qint64 lines);
+  void EndOfFile();
+  void CloseFilesAbove(qsizetype index);
 
   QByteArray FPending;
   QStringList FLines;
   qsizetype FRunLines = 0;
   bool FFirstLineAdded = false;
   bool FLastWasCR = false;
-  bool FBareCRSeen = false;  // a CR without LF since the last line with a position
-  QString FPrevPositionName;
-  qint64 FPrevPositionValue = -1;
+  // Lines of this pass: files done, plus the files still open (an include's parents) with the
+  // latest line each reported; the innermost last.
+  struct TOpenFile {
+    QString Name;
+    qint64 Lines;
+  };
+  QList<TOpenFile> FOpenFiles;
+  qint64 FLinesDone = 0;
+  bool FLastWasPosition = false;  // the last non-empty line gave a file position
   qint64 FLineCount = 0;
   QString FPassesText;
   bool FLinesSeen = false;  // a line with a position was seen in this run
