@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -126,6 +127,7 @@ TFormAssemble::TFormAssemble(QWidget* parent)
   connect(BtnOK, &QPushButton::clicked, this, [this] { BtnOKClick(); });
   connect(BtnCancel, &QPushButton::clicked, this, [this] { CancelRun(); });
   connect(ListBoxErrors, &QListWidget::itemClicked, this, [this] { ListBoxErrorsClick(); });
+  ListBoxErrors->installEventFilter(this);
 
   FRunProcess->UseComSpec = true;
   FRunProcess->UseShow = -2;
@@ -194,6 +196,13 @@ void TFormAssemble::Assemble() {
   FRunning = false;
   BtnCancel->hide();
   BtnOK->setEnabled(true);
+  // The keys go to the list when it has entries to go through, else to OK.
+  if (ListBoxErrors->count() > 0 && PageControl->currentWidget() == TabSheetWarningsErrors) {
+    ListBoxErrors->setCurrentRow(0);
+    ListBoxErrors->setFocus();
+  } else {
+    BtnOK->setFocus();
+  }
 }
 
 void TFormAssemble::RunBatchFile(const QString& command) {
@@ -312,6 +321,21 @@ void TFormAssemble::CancelRun() {
 }
 
 void TFormAssemble::BtnOKClick() { hide(); }
+
+bool TFormAssemble::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != ListBoxErrors) return QDialog::eventFilter(watched, event);
+  // Return in the list jumps to the entry's line; OK is the default button only elsewhere.
+  if (event->type() == QEvent::FocusIn) BtnOK->setDefault(false);
+  if (event->type() == QEvent::FocusOut) BtnOK->setDefault(true);
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      ListBoxErrorsClick();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
 
 void TFormAssemble::closeEvent(QCloseEvent* event) {
   CancelRun();

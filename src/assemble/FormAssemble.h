@@ -34,6 +34,7 @@ class TFormAssemble : public QDialog {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void reject() override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BtnOKClick();
