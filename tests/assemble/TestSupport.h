@@ -1,6 +1,5 @@
 #pragma once
-// Small helpers for the assemble tests: scripts written into a temporary directory, and an
-// environment variable set for the length of a scope.
+// Files, captures of the real assembler (captures/), an environment variable for a scope.
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -8,8 +7,7 @@
 
 inline void WriteFile(const QString& path, const QByteArray& content, bool executable = false) {
   QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
-  file.write(content);
+  if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(content);
   file.close();
   if (executable) file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeUser);
 }
@@ -19,26 +17,22 @@ inline QByteArray ReadFile(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-class TScopedEnv {
- public:
-  TScopedEnv(const char* name, const QByteArray& value)
-      : FName(name), FHad(qEnvironmentVariableIsSet(name)), FOld(qgetenv(name)) {
-    if (value.isNull()) qunsetenv(name);
-    else qputenv(name, value);
-  }
-  ~TScopedEnv() {
-    if (FHad) qputenv(FName, FOld);
-    else qunsetenv(FName);
-  }
+inline QString CapturePath(const QString& name) { return QStringLiteral(KODRILL_TEST_DATA_DIR "/captures/") + name; }
 
- private:
-  const char* FName;
-  bool FHad;
-  QByteArray FOld;
+// Sets (a null value: removes) an environment variable for the length of a scope.
+struct TScopedEnv {
+  TScopedEnv(const char* name, const QByteArray& value) : Name(name), Had(qEnvironmentVariableIsSet(name)), Old(qgetenv(name)) {
+    value.isNull() ? void(qunsetenv(name)) : void(qputenv(name, value));
+  }
+  ~TScopedEnv() { Had ? void(qputenv(Name, Old)) : void(qunsetenv(Name)); }
+  const char* Name;
+  bool Had;
+  QByteArray Old;
 };
 
 // True once the process is gone (or a zombie); gives a killed process a few seconds to go.
 inline bool ProcessEnded(const QByteArray& pid) {
+  if (pid.isEmpty()) return false;
   for (int i = 0; i < 100; ++i) {
     const QByteArray stat = ReadFile("/proc/" + pid + "/stat");
     if (stat.isEmpty() || stat.contains(") Z")) return true;
