@@ -143,7 +143,7 @@ bool TEditorView::QuerySave() {
       SaveAs();
       return !FModified;
     case TAnswer::No:
-      FModified = false;
+      // The flag stays until the whole close goes ahead: a later "Abbrechen" keeps the edits.
       return true;
     case TAnswer::Cancel:
       break;

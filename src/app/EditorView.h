@@ -52,6 +52,8 @@ class TEditorView : public QWidget {
   void LoadFile();
   void Save();
   void SaveAs();
+  // True when the view may be closed. After "Nein" the view stays modified: the caller drops the
+  // flag once the whole close goes ahead.
   bool QuerySave();
   void CloseView();
   void SetModified(bool value);

@@ -440,6 +440,9 @@ bool TFormMain::FormCloseQuery() {
         break;
     }
   }
+  // Only now may the changes of files answered with "Nein" go.
+  if (canClose)
+    for (int i = 0; i < ViewCount(); ++i) View(i)->SetModified(false);
   return canClose;
 }
 
