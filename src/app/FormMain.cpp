@@ -341,7 +341,7 @@ TEditorView* TFormMain::ActiveView() const {
 void TFormMain::StartUp(const QStringList& args) {
   const QString startDirectory = Paths::CurrentDir();
   RunCommand([] { KodrillApp->LoadPrefs(); });
-  const QString directory = KodrillApp->GeneralPrefs()->ProjectDirectory;
+  const QString directory = Paths::FromStored(KodrillApp->GeneralPrefs()->ProjectDirectory);
   // No project directory configured: stay where the program was started.
   if (!directory.isEmpty() && !Paths::SetCurrentDir(directory)) {
     ShowErrorBox(this, QStringLiteral("Kann nicht in das Projektverzeichnis %1 wechseln.\n"
@@ -360,19 +360,23 @@ void TFormMain::StartUp(const QStringList& args) {
 }
 
 void TFormMain::OpenFile(const QString& name) {
-  TStringIniList properties;
-  properties.append(QStringLiteral("File=") + name);
   const QString ext = Paths::ExtractFileExt(name).toUpper();
-  if (ext == u".ASMPRJ")
+  if (ext == u".ASMPRJ") {
     OpenProject(name);
-  else if (ext == u".HC11" || ext == u".ASC" || ext == u".INC" || ext == u".ASM")
-    OpenAsmFile(properties);
+  } else if (ext == u".HC11" || ext == u".ASC" || ext == u".INC" || ext == u".ASM") {
+    TStringIniList properties;
+    properties.append(QStringLiteral("File=") + name);
+    AddAsmFile(properties, name);
+  }
 }
 
-void TFormMain::OpenAsmFile(const TStringIniList& properties) {
-  auto* entry = new TProjectAsmFile(KodrillApp->Project(), properties, this);
+void TFormMain::OpenAsmFile(const TStringIniList& properties) { AddAsmFile(properties, QString()); }
+
+TEditorView* TFormMain::AddAsmFile(const TStringIniList& properties, const QString& givenName) {
+  auto* entry = new TProjectAsmFile(KodrillApp->Project(), properties, this, givenName);
   ShowStatus(QStringLiteral("Asmfile \"%1\" gelesen.").arg(entry->File));
   UpdateControls();
+  return entry->View();
 }
 
 void TFormMain::OpenProject(const QString& name) {

@@ -5,10 +5,12 @@
 #include "app/EditorView.h"
 #include "app/FormMain.h"
 
-TProjectAsmFile::TProjectAsmFile(TProject* project, const TStringIniList& list, TFormMain* window)
+TProjectAsmFile::TProjectAsmFile(TProject* project, const TStringIniList& list, TFormMain* window,
+                                 const QString& givenName)
     : FWindow(window) {
   if (project) project->AddFile(this);
   LoadFromList(list);
+  if (!givenName.isEmpty()) File = givenName;
   CreateView();
   try {
     LoadView();

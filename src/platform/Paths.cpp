@@ -8,19 +8,26 @@ namespace Paths {
 
 QString Separator() { return QString(QDir::separator()); }
 
-static bool IsSeparator(QChar c) { return c == u'/' || c == u'\\'; }
+// Where "\" is no separator it is an ordinary character of a file name.
+static bool IsSeparator(QChar c) {
+#ifdef Q_OS_WIN
+  return c == u'/' || c == u'\\';
+#else
+  return c == u'/';
+#endif
+}
 
 QString FromStored(const QString& name) {
   QString s = name;
   const QChar sep = QDir::separator();
   for (QChar& c : s)
-    if (IsSeparator(c)) c = sep;
+    if (c == u'/' || c == u'\\') c = sep;
   return s;
 }
 
 QString ExpandFileName(const QString& name) {
   if (name.isEmpty()) return CurrentDir();
-  QString relative = FromStored(name);
+  QString relative = name;
   // Qt reads a leading colon as a resource path; here it starts an ordinary file name.
   if (relative.startsWith(u':')) relative.prepend(QStringLiteral("./"));
   QString s = QDir::cleanPath(QDir(QDir::currentPath()).absoluteFilePath(relative));
@@ -83,7 +90,7 @@ bool FileExists(const QString& name) {
 bool DirectoryExists(const QString& name) { return QFileInfo(name).isDir(); }
 
 bool SetCurrentDir(const QString& dir) {
-  return !dir.isEmpty() && QDir::setCurrent(FromStored(dir));
+  return !dir.isEmpty() && QDir::setCurrent(dir);
 }
 
 QString CurrentDir() { return IncludeTrailingSeparator(QDir::toNativeSeparators(QDir::currentPath())); }

@@ -1,6 +1,7 @@
 #pragma once
 // Path helpers shared by every area. Directories are kept as full paths ending in the native
-// separator; names read from stored files may use "\" and are converted on the way in.
+// separator. Names read from stored files may use "\" and go through FromStored first; every other
+// helper takes native names, where "\" is a separator only on Windows.
 #include <QString>
 
 namespace Paths {
