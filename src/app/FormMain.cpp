@@ -366,7 +366,8 @@ void TFormMain::OpenFile(const QString& name) {
   } else if (ext == u".HC11" || ext == u".ASC" || ext == u".INC" || ext == u".ASM") {
     TStringIniList properties;
     properties.append(QStringLiteral("File=") + name);
-    AddAsmFile(properties, name);
+    // The user is about to type into what was just opened.
+    ActivateView(AddAsmFile(properties, name));
   }
 }
 
@@ -377,6 +378,12 @@ TEditorView* TFormMain::AddAsmFile(const TStringIniList& properties, const QStri
   ShowStatus(QStringLiteral("Asmfile \"%1\" gelesen.").arg(entry->File));
   UpdateControls();
   return entry->View();
+}
+
+void TFormMain::ActivateView(TEditorView* view) {
+  if (!view) return;
+  FPageControl->setCurrentWidget(view);
+  view->setFocus();
 }
 
 void TFormMain::OpenProject(const QString& name) {
@@ -402,6 +409,8 @@ void TFormMain::OpenProject(const QString& name) {
                  .arg(project->Directory, project->FileName)
                  .arg(project->FileCount()));
   setWindowTitle(QStringLiteral("Kodrill [") + project->FileName + QLatin1Char(']'));
+  // Every earlier tab was closed: the first tab holds the project's first file.
+  if (ViewCount() > 0) ActivateView(View(0));
 }
 
 void TFormMain::SaveProject(const QString& name) {

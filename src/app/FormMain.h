@@ -70,6 +70,8 @@ class TFormMain : public QMainWindow {
   // GivenName, when set, is the file's name as the user gave it and is taken as it is; names read
   // from a project also take "\" for a separator.
   TEditorView* AddAsmFile(const TStringIniList& properties, const QString& givenName);
+  // The tab comes to the front and takes the keys.
+  void ActivateView(TEditorView* view);
   void CreateImageList();
   void CreateActions();
   void CreateMenus();
