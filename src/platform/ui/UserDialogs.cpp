@@ -1,14 +1,25 @@
 #include "platform/ui/UserDialogs.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QUrl>
 
 namespace {
 TUserDialogHooks* Hooks = nullptr;
 const QString Title = QStringLiteral("Assembler-Editor");
+
+// A description that ends in its own pattern text ("alle (*.a; *.b) (*.a *.b)") is shown as written:
+// the pattern list after it is for the dialog only.
+QFileDialog::Options FilterOptions(const QString& filter) {
+  static const QRegularExpression ownPatterns(QStringLiteral("\\)\\s*\\([^()]*\\)$"));
+  for (const QString& entry : filter.split(QStringLiteral(";;")))
+    if (ownPatterns.match(entry).hasMatch()) return QFileDialog::HideNameFilterDetails;
+  return {};
+}
 }  // namespace
 
 void SetUserDialogHooks(TUserDialogHooks* hooks) { Hooks = hooks; }
@@ -41,7 +52,7 @@ void ShowErrorBox(QWidget* parent, const QString& text) {
 
 QString AskOpenFileName(QWidget* parent, const QString& caption, const QString& preset, const QString& filter) {
   if (Hooks && Hooks->OpenFileName) return Hooks->OpenFileName(caption, preset);
-  return QFileDialog::getOpenFileName(parent, caption, preset, filter);
+  return QFileDialog::getOpenFileName(parent, caption, preset, filter, nullptr, FilterOptions(filter));
 }
 
 QString AskSaveFileName(QWidget* parent, const QString& caption, const QString& preset, const QString& filter,
@@ -50,8 +61,10 @@ QString AskSaveFileName(QWidget* parent, const QString& caption, const QString& 
   QFileDialog dialog(parent, caption, preset, filter);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOptions(FilterOptions(filter));
   if (!defaultSuffix.isEmpty()) dialog.setDefaultSuffix(defaultSuffix);
-  if (!preset.isEmpty()) dialog.selectFile(preset);
+  // A preset ending in a separator names only the folder: the name field starts empty.
+  if (!preset.isEmpty() && !preset.endsWith(u'/') && !preset.endsWith(QDir::separator())) dialog.selectFile(preset);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
   return dialog.selectedFiles().constFirst();
 }
