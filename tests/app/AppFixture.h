@@ -4,11 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
+#include <QMimeData>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
 
 #include <deque>
 
@@ -18,7 +23,6 @@
 #include "platform/ui/UserDialogs.h"
 #include "settings/KodrillApp.h"
 
-// Readable failure output for Qt strings.
 inline void PrintTo(const QByteArray& bytes, std::ostream* os) { *os << '"' << bytes.toStdString() << '"'; }
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
@@ -30,32 +34,23 @@ class AppTest : public ::testing::Test {
     QDir::setCurrent(Temp.path());
     KodrillApp = new TKodrillApp;
     KodrillApp->SetSettingsFilePath(Temp.filePath(QStringLiteral("Kodrill.ini")));
-    Hooks.Question = [this](const QString& text) {
-      Questions.push_back(text);
-      if (Answers.empty()) return TAnswer::Cancel;
-      const TAnswer a = Answers.front();
-      Answers.pop_front();
-      return a;
+    const auto next = [](auto& queue, auto none) {
+      if (queue.empty()) return none;
+      auto front = queue.front();
+      queue.pop_front();
+      return front;
+    };
+    Hooks.Question = [=, this](const QString& text) {
+      return Questions.push_back(text), next(Answers, TAnswer::Cancel);
     };
     Hooks.Error = [this](const QString& text) { Errors.push_back(text); };
-    Hooks.SaveFileName = [this](const QString&, const QString& preset) {
-      SavePresets.push_back(preset);
-      if (SaveNames.empty()) return QString();
-      const QString n = SaveNames.front();
-      SaveNames.pop_front();
-      return n;
+    Hooks.SaveFileName = [=, this](const QString&, const QString& preset) {
+      return SavePresets.push_back(preset), next(SaveNames, QString());
     };
-    Hooks.OpenFileName = [this](const QString&, const QString&) {
-      if (OpenNames.empty()) return QString();
-      const QString n = OpenNames.front();
-      OpenNames.pop_front();
-      return n;
-    };
+    Hooks.OpenFileName = [=, this](const QString&, const QString&) { return next(OpenNames, QString()); };
     SetUserDialogHooks(&Hooks);
-    FormMain = new TFormMain;
-    Main = FormMain;
+    Main = FormMain = new TFormMain;
   }
-
   void TearDown() override {
     delete Main;
     FormMain = nullptr;
@@ -67,7 +62,6 @@ class AppTest : public ::testing::Test {
 
   QString Path(const QString& name) const { return Temp.filePath(name); }
   QString Native(const QString& name) const { return QDir::toNativeSeparators(Temp.filePath(name)); }
-
   void WriteFile(const QString& name, const QByteArray& bytes) const {
     QFile f(Temp.filePath(name));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -75,15 +69,22 @@ class AppTest : public ::testing::Test {
   }
   QByteArray ReadFile(const QString& name) const {
     QFile f(Temp.filePath(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : "<missing>";
   }
-
+  // Drops local files on the window as the desktop does.
+  void Drop(const QStringList& files) const {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& f : files) urls.append(QUrl::fromLocalFile(f));
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Main, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Main, &drop);
+  }
   QAction* Action(const char* name) const { return Main->findChild<QAction*>(QLatin1String(name)); }
-  void Trigger(const char* name) const {
-    QAction* a = Action(name);
-    ASSERT_NE(a, nullptr) << name;
-    a->trigger();
-  }
+  void Trigger(const char* name) const { Action(name)->trigger(); }
+  void ShowActive() const { Main->show(); Main->activateWindow(); ASSERT_TRUE(QTest::qWaitForWindowActive(Main)); }
   TEditorView* View(int i) const { return Main->View(i); }
   int Tabs() const { return Main->PageControl()->count(); }
   QString Panel(int i) const { return Main->StatusPanel(i)->text(); }
@@ -93,10 +94,7 @@ class AppTest : public ::testing::Test {
   QString OldDir;
   TFormMain* Main = nullptr;
   TUserDialogHooks Hooks;
-  std::vector<QString> Questions;
+  std::vector<QString> Questions, Errors, SavePresets;
   std::deque<TAnswer> Answers;
-  std::vector<QString> Errors;
-  std::deque<QString> SaveNames;
-  std::vector<QString> SavePresets;
-  std::deque<QString> OpenNames;
+  std::deque<QString> SaveNames, OpenNames;
 };
