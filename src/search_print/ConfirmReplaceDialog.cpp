@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include "platform/ui/FitTexts.h"
 #include "search_print/SearchLogic.h"
 
 TConfirmReplaceDialog::TConfirmReplaceDialog(QWidget* parent) : QDialog(parent) {
@@ -34,6 +35,7 @@ TConfirmReplaceDialog::TConfirmReplaceDialog(QWidget* parent) : QDialog(parent) 
   FReplaceAll = button("btnReplaceAll", QStringLiteral("Ja, &alle"), 248, crYesToAll);
   FReplace->setDefault(true);
   FormCreate();
+  FitTexts(this);
 }
 
 void TConfirmReplaceDialog::FormCreate() {

@@ -10,6 +10,7 @@
 #include <QToolButton>
 
 #include "highlight/AssemSyn.h"
+#include "platform/ui/FitTexts.h"
 #include "platform/ui/UserDialogs.h"
 #include "search_print/EditPrint.h"
 #include "search_print/EditPrintPreview.h"
@@ -118,6 +119,7 @@ TFormPrintPreview::TFormPrintPreview(QWidget* parent) : QMainWindow(parent) {
   setCentralWidget(FEditPrintPreview);
   FormCreate();
   FEditPrintPreview->SetEditPrint(FEditPrint.get());
+  FitTexts(this);
 }
 
 TFormPrintPreview::~TFormPrintPreview() = default;

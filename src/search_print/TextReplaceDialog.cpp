@@ -3,6 +3,8 @@
 #include <QComboBox>
 #include <QLabel>
 
+#include "platform/ui/FitTexts.h"
+
 TTextReplaceDialog::TTextReplaceDialog(QWidget* parent) : TTextSearchDialog(parent, 30) {
   setObjectName(QStringLiteral("TextReplaceDialog"));
   setWindowTitle(QStringLiteral("Text Ersetzen"));
@@ -15,6 +17,7 @@ TTextReplaceDialog::TTextReplaceDialog(QWidget* parent) : TTextSearchDialog(pare
   FLabel2->setBuddy(FReplaceText);
   // Tab order follows the boxes from top to bottom.
   setTabOrder(findChild<QComboBox*>(QStringLiteral("cbSearchText")), FReplaceText);
+  FitTexts(this);
 }
 
 QString TTextReplaceDialog::ReplaceText() const { return FReplaceText->currentText(); }

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "platform/ui/FitTexts.h"
 #include "search_print/SearchLogic.h"
 
 namespace {
@@ -26,6 +27,7 @@ TTextSearchDialog::TTextSearchDialog(QWidget* parent) : TTextSearchDialog(parent
   setWindowTitle(QStringLiteral("Text Suchen"));
   setFixedSize(332, 180);
   move(304, 244);
+  FitTexts(this);
 }
 
 TTextSearchDialog::TTextSearchDialog(QWidget* parent, int offset) : QDialog(parent) {

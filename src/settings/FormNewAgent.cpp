@@ -18,6 +18,7 @@
 #include <stdexcept>
 
 #include "platform/Paths.h"
+#include "platform/ui/FitTexts.h"
 #include "platform/ui/UserDialogs.h"
 #include "settings/IniFile.h"
 #include "settings/KodrillApp.h"
@@ -132,6 +133,7 @@ TFormNewAgent::TFormNewAgent(QWidget* parent) : QDialog(parent) {
   connect(BtnBack, &QPushButton::clicked, this, &TFormNewAgent::BtnBackClick);
   connect(BtnContinue, &QPushButton::clicked, this, &TFormNewAgent::BtnContinueClick);
   connect(BtnFinish, &QPushButton::clicked, this, &TFormNewAgent::BtnFinishClick);
+  FitTexts(this);
 }
 
 void TFormNewAgent::showEvent(QShowEvent* event) {

@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "platform/ui/FitTexts.h"
 #include "settings/FormPrefsLogic.h"
 #include "settings/FormRadioGroup.h"
 #include "settings/KodrillApp.h"
@@ -76,6 +77,7 @@ TFormProjectPrefs::TFormProjectPrefs(QWidget* parent) : QDialog(parent) {
     accept();
   });
   connect(BitBtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+  FitTexts(this);
 }
 
 void TFormProjectPrefs::showEvent(QShowEvent* event) {
