@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QGroupBox>
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTabWidget>
@@ -20,6 +22,7 @@
 #include "editor/ColorConvert.h"
 #include "editor/EditControl.h"
 #include "highlight/AssemSyn.h"
+#include "platform/ui/FitTexts.h"
 #include "platform/ui/UserDialogs.h"
 #include "settings/ColorCombo.h"
 #include "settings/FormPrefsLogic.h"
@@ -57,6 +60,16 @@ void CopyAttributes(const TCustomHighlighter& from, TCustomHighlighter& to) {
 }
 
 
+// The font as the settings keep it: family and size only. A style name from the font dialog
+// ("Oblique", "Book") would override the bold and italic of every attribute in the sample.
+QFont PlainFont(const QString& family, int pointSize) {
+  QFont font(family);
+  if (pointSize > 0) font.setPointSize(pointSize);
+  return font;
+}
+
+const QSize DesignedSize(495, 433);
+
 TFontStyles StyleOf(const QFont& font) {
   return (font.bold() ? fsBold : 0) | (font.italic() ? fsItalic : 0) | (font.underline() ? fsUnderline : 0) |
          (font.strikeOut() ? fsStrikeOut : 0);
@@ -67,7 +80,7 @@ TFormGlobalPrefs::TFormGlobalPrefs(QWidget* parent) : QDialog(parent), FSampleSy
   setObjectName(QStringLiteral("FormGlobalPrefs"));
   setWindowTitle(QStringLiteral("Globale Einstellungen"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-  setFixedSize(495, 433);
+  setFixedSize(DesignedSize);
 
   PageControl = Named(new QTabWidget(this), "PageControl");
 
@@ -224,6 +237,7 @@ TFormGlobalPrefs::TFormGlobalPrefs(QWidget* parent) : QDialog(parent), FSampleSy
   connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
   TestEditor->OnClick = [this](TEditControl*) { TestEditorClick(); };
   TestEditor->OnCommandProcessed = [this](TEditControl*, int, QChar) { TestEditorClick(); };
+  FitSample();
 }
 
 TFormGlobalPrefs::~TFormGlobalPrefs() {
@@ -250,10 +264,9 @@ void TFormGlobalPrefs::FormShow() {
   const TGeneralPrefs* generalPrefs = KodrillApp->GeneralPrefs();
 
   CopyAttributes(*highlighterPrefs->HighLighter(), *FSampleSyn);
-  QFont font = TestEditor->font();
-  font.setFamily(highlighterPrefs->FontName);
-  if (highlighterPrefs->FontSize > 0) font.setPointSize(highlighterPrefs->FontSize);
-  TestEditor->setFont(font);
+  // Made anew each time, so that nothing of a font chosen before a cancel is left.
+  TestEditor->setFont(PlainFont(highlighterPrefs->FontName, highlighterPrefs->FontSize));
+  FitSample();
   // A place stored on a screen that is gone would leave the dialog out of reach: keep the current one.
   const QPoint stored(generalPrefs->WindowLeft, generalPrefs->WindowTop);
   if (QGuiApplication::screenAt(stored + QPoint(20, 20))) move(stored);
@@ -275,6 +288,14 @@ void TFormGlobalPrefs::ShowFontOnLabel() {
   const QFont font = TestEditor->font();
   LabelTestText->setText(font.family() + QLatin1Char(' ') + QString::number(font.pointSize()));
   LabelTestText->setFont(font);
+}
+
+void TFormGlobalPrefs::FitSample() {
+  // Every line of the sample in view, below it the room of the horizontal scroll bar.
+  TestEditor->setMinimumHeight(TestEditor->Lines().Count() * TestEditor->LineHeight() + 2 * TestEditor->frameWidth() +
+                               TestEditor->horizontalScrollBar()->sizeHint().height());
+  setFixedSize(DesignedSize);
+  FitTexts(this);
 }
 
 void TFormGlobalPrefs::SetLabelColors(const QColor* text, const QColor* back) {
@@ -342,7 +363,10 @@ void TFormGlobalPrefs::TestEditorClick() {
 
 void TFormGlobalPrefs::BtnFontClick() {
   QFont font = TestEditor->font();
-  if (AskFont(this, font, true)) TestEditor->setFont(font);
+  if (AskFont(this, font, true)) {
+    TestEditor->setFont(PlainFont(font.family(), QFontInfo(font).pointSize()));
+    FitSample();
+  }
   ShowFontOnLabel();
   ComboBoxAttribChange();
 }

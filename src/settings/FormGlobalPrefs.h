@@ -42,6 +42,7 @@ class TFormGlobalPrefs : public QDialog {
   void AssemblePathEditAfterDialog(const QString& directory);
   void BtnOKClick();
   void ShowFontOnLabel();
+  void FitSample();
   void SetLabelColors(const QColor* text, const QColor* back);
 
   std::unique_ptr<TVoMAssemSyn> FSampleSyn;

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "SettingsUiFixture.h"
+#include "editor/ColorConvert.h"
 #include "editor/EditControl.h"
 #include "highlight/AssemSyn.h"
 #include "platform/Paths.h"
@@ -60,7 +61,6 @@ class GlobalPrefsTest : public SettingsUiTest {
 
 TEST_F(GlobalPrefsTest, ShowsSampleAndChoices) {
   EXPECT_EQ(Dialog->windowTitle(), "Globale Einstellungen");
-  EXPECT_EQ(Dialog->size(), QSize(495, 433));
   const TEditLines& lines = Editor()->Lines();
   ASSERT_EQ(lines.Count(), 13);
   const QString stars(77, '*');
@@ -212,6 +212,35 @@ TEST_F(GlobalPrefsTest, OkStoresEverythingAndItSurvivesARestart) {
   App->GeneralPrefs()->WindowLeft = 100000;
   Dialog->show();
   EXPECT_EQ(Dialog->pos(), QPoint(40, 30));
+}
+
+TEST_F(GlobalPrefsTest, ChosenFontKeepsTheStylesAndCancelRestoresTheSample) {
+  auto* label = Child<QLabel>("LabelTestText");
+  const QFont editorFont = Editor()->font(), labelFont = label->font();
+  const QString caption = label->text();
+  // Font dialogs return a style name, even when confirmed unchanged.
+  for (const char* styleName : {"Oblique", "Book", "Bold"}) {
+    ChosenFont = "DejaVu Sans Mono";
+    ChosenSize = 16;
+    ChosenStyle = styleName;
+    Child<QPushButton>("BtnFont")->click();
+    for (const char* attribute : {"keyword", "comment", "identifier"}) {
+      SelectAttribute(attribute);
+      const TFontStyles style = Dialog->SampleHighlighter()->Attribute(Child<QComboBox>("ComboBoxAttrib")->currentIndex())->Style();
+      // The face drawn is the one the attribute's flags choose in that family and size.
+      const QString face = QFontInfo(FontWithStyle(QFont(ChosenFont, ChosenSize), style)).styleName();
+      EXPECT_EQ(QFontInfo(FontWithStyle(Editor()->font(), style)).styleName(), face) << styleName << attribute;
+      EXPECT_EQ(QFontInfo(label->font()).styleName(), face) << styleName << attribute;
+    }
+    // All lines of the sample in view, whatever the font.
+    EXPECT_GE(Editor()->LinesInWindow(), Editor()->Lines().Count()) << styleName;
+  }
+  Child<QPushButton>("BtnCancel")->click();
+  Dialog->show();
+  EXPECT_EQ(Editor()->font(), editorFont);
+  EXPECT_EQ(label->font(), labelFont);
+  EXPECT_EQ(label->text(), caption);
+  EXPECT_GE(Editor()->LinesInWindow(), Editor()->Lines().Count());
 }
 
 TEST_F(GlobalPrefsTest, ChecksTheChosenAssemblerDirectory) {

@@ -40,6 +40,7 @@ class SettingsUiTest : public ::testing::Test {
       if (ChosenFont.isEmpty()) return false;
       font.setFamily(ChosenFont);
       font.setPointSize(ChosenSize);
+      font.setStyleName(ChosenStyle);
       return true;
     };
     SetUserDialogHooks(&Hooks);
@@ -68,6 +69,6 @@ class SettingsUiTest : public ::testing::Test {
   TAnswer Answer = TAnswer::Yes;
   QStringList Questions, Errors, DialogCalls;
   QString DialogResult;
-  QString ChosenFont;
+  QString ChosenFont, ChosenStyle;
   int ChosenSize = 0;
 };
