@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/ui/FitTexts.h"
 #include "platform/ui/UserDialogs.h"
 #include "settings/KodrillApp.h"
 
@@ -96,6 +97,7 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
   layout->setContentsMargins(6, 6, 6, 6);
   layout->addWidget(panel, 1);
   layout->addWidget(ok, 0, Qt::AlignHCenter);
+  FitTexts(this);
 }
 
 void TFormAbout::LabelWWWLinkClick() { ShellOpen(WebAddress); }
