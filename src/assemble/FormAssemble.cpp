@@ -18,6 +18,7 @@
 #include "assemble/AssembleOutput.h"
 #include "assemble/RunProcess.h"
 #include "platform/Paths.h"
+#include "platform/ui/FitTexts.h"
 #include "platform/ui/UserDialogs.h"
 #include "settings/IniFile.h"
 #include "settings/KodrillApp.h"
@@ -135,6 +136,7 @@ TFormAssemble::TFormAssemble(QWidget* parent)
   FRunProcess->OnTaskSwitch = [this](TRunProcess*) { return RunProcessTaskSwitch(); };
   FRunProcess->OnError = [this](TRunProcess*, const QString& msg) { FRunFailure = msg; };
   FOutput->OnLine = [this] { PumpEvents(false); };
+  FitTexts(this);
 }
 
 TFormAssemble::~TFormAssemble() = default;
