@@ -10,6 +10,22 @@
 
 namespace {
 QWidget* ParentWindow(QObject* parent) { return qobject_cast<QWidget*>(parent); }
+
+QMargins FrameMargins(const QWidget* window) {
+  const QRect frame = window->frameGeometry();
+  const QRect client = window->geometry();
+  return QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                  frame.bottom() - client.bottom());
+}
+
+// The dialog's size with its window frame, which a window manager adds around it and which
+// must not cover the occurrence either. Until the dialog was first shown its frame is not
+// known, and the frame of the editor's window stands in for it.
+QSize FramedSize(const QWidget* dialog, const QWidget* editor) {
+  QMargins frame = FrameMargins(dialog);
+  if (frame.isNull()) frame = FrameMargins(editor->window());
+  return dialog->size().grownBy(frame);
+}
 }  // namespace
 
 TVoSearchReplaceDialog::TVoSearchReplaceDialog(QObject* parent) : QObject(parent) {
@@ -112,8 +128,9 @@ void TVoSearchReplaceDialog::ReplaceTextHandler(const QString& search, const QSt
     const QPoint clientAt = client->mapToGlobal(QPoint(0, 0));
     const TScreenRect editor{clientAt.x(), clientAt.y(), clientAt.x() + client->width(),
                              clientAt.y() + client->height()};
-    FConfirmDialog->move(
-        ConfirmDialogPosition(occurrenceAt, FEditControl->LineHeight(), editor, FConfirmDialog->size()));
+    // Placed by its frame's corner, as moving a window does.
+    FConfirmDialog->move(ConfirmDialogPosition(occurrenceAt, FEditControl->LineHeight(), editor,
+                                               FramedSize(FConfirmDialog, FEditControl)));
   }
   action = ConfirmResultToAction(ShowConfirmDialog(FConfirmDialog));
   FAnsweredAll = action == TReplaceAction::raReplaceAll;
