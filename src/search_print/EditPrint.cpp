@@ -1,5 +1,7 @@
 #include "search_print/EditPrint.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
@@ -22,6 +24,26 @@ QFont LayoutFont(QFont font) {
   return font;
 }
 
+// Why a job cannot start on Printer, or "" when nothing is known against it.
+QString PrintObstacle(const QPrinter& printer) {
+  if (printer.outputFormat() != QPrinter::PdfFormat) return QString();
+  // Without printers the printer writes files, and without a file name it has nowhere to go.
+  // Trying anyway would leave it stuck, refusing the file chosen later.
+  const QString name = printer.outputFileName();
+  if (name.isEmpty()) return QStringLiteral("Drucken nicht möglich: Es ist kein Drucker eingerichtet.");
+  const QDir folder = QFileInfo(name).absoluteDir();
+  if (!folder.exists())
+    return QStringLiteral("Drucken nicht möglich: Der Ordner \"%1\" existiert nicht.")
+        .arg(QDir::toNativeSeparators(folder.path()));
+  return QString();
+}
+
+QString PrintFailure(const QPrinter& printer) {
+  if (printer.outputFormat() == QPrinter::PdfFormat)
+    return QStringLiteral("Drucken nicht möglich: Kann Datei \"%1\" nicht schreiben.")
+        .arg(QDir::toNativeSeparators(printer.outputFileName()));
+  return QStringLiteral("Drucken nicht möglich: Der Drucker \"%1\" nimmt den Auftrag nicht an.").arg(printer.printerName());
+}
 }  // namespace
 
 // Measures characters once per font. A character advances by its widest form among the
@@ -288,20 +310,21 @@ void TEditPrint::PaintPage(QPainter& painter, int index) {
   painter.restore();
 }
 
-bool TEditPrint::Print(QPrinter& printer) {
+QString TEditPrint::Print(QPrinter& printer) {
+  if (QString obstacle = PrintObstacle(printer); !obstacle.isEmpty()) return obstacle;
   printer.setDocName(FTitle);
   printer.setFullPage(true);
   SetPaperSize(printer.pageLayout().fullRect(QPageLayout::Millimeter).size());
   const int count = PageCount();
   QPainter painter;
-  if (!painter.begin(&printer)) return false;
+  if (!painter.begin(&printer)) return PrintFailure(printer);
   const double scale = printer.resolution() / LayoutDpi;
   for (int i = 0; i < count; ++i) {
-    if (i > 0 && !printer.newPage()) return false;
+    if (i > 0 && !printer.newPage()) return PrintFailure(printer);
     painter.save();
     painter.scale(scale, scale);
     PaintPage(painter, i);
     painter.restore();
   }
-  return painter.end();
+  return painter.end() ? QString() : PrintFailure(printer);
 }

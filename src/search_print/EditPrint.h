@@ -88,8 +88,9 @@ class TEditPrint {
   // Paints page Index (0-based) with its top-left corner at the painter's origin, in layout
   // pixels; the painter's transform maps them to its device.
   void PaintPage(QPainter& painter, int index);
-  // Prints every page as one job titled Title on Printer. False when the job could not start.
-  bool Print(QPrinter& printer);
+  // Prints every page as one job titled Title on Printer. Returns "" when done, otherwise the
+  // user's message why not.
+  QString Print(QPrinter& printer);
 
  private:
   struct TPageStart {

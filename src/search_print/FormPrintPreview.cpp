@@ -160,8 +160,9 @@ void TFormPrintPreview::ToolbarButtonPrintClick() {
   // Always every page and one copy, whatever the print dialog was last set to.
   FPrinter->setPrintRange(QPrinter::AllPages);
   FPrinter->setCopyCount(1);
-  FEditPrint->Print(*FPrinter);
+  const QString failure = FEditPrint->Print(*FPrinter);
   FEditPrintPreview->UpdatePreview();
+  if (!failure.isEmpty()) ShowErrorBox(this, failure);
 }
 
 void TFormPrintPreview::ToolbarButtonSettingsClick() {

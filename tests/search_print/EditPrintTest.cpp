@@ -37,7 +37,7 @@ class EditPrintTest : public ::testing::Test {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(file);
     printer.setPageSize(QPageSize(QPageSize::A4));
-    EXPECT_TRUE(Print.Print(printer));
+    EXPECT_EQ(Print.Print(printer), "");
     return file;
   }
 

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QScrollBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -182,4 +183,26 @@ TEST_F(FormPrintPreviewTest, PreviewShowsOnlyThePagesInView) {
   preview->SetScalePercent(50);
   EXPECT_EQ(preview->verticalScrollBar()->value(), 0);
   EXPECT_EQ(preview->VisiblePages().first, 0);
+}
+
+TEST_F(FormPrintPreviewTest, FailedPrintingSaysWhyAndThePrinterStaysUsable) {
+  TUserDialogHooks hooks;
+  QStringList errors;
+  hooks.Error = [&](const QString& text) { errors << text; };
+  SetUserDialogHooks(&hooks);
+  ShowLines(3);
+  const std::pair<QString, QString> cases[] = {
+      {Dir.filePath("missing/out.pdf"), "\"" + QDir::toNativeSeparators(Dir.filePath("missing")) + "\""},
+      {QString(), "kein Drucker"},  // no printer: Qt falls back to files, without a name
+  };
+  for (const auto& [file, reason] : cases) {
+    if (file.isEmpty() && !QPrinterInfo::availablePrinterNames().isEmpty()) continue;
+    Form.Printer()->setOutputFormat(QPrinter::PdfFormat);
+    Form.Printer()->setOutputFileName(file);
+    Click("ToolbarButtonPrint");
+    ASSERT_EQ(errors.size(), 1) << reason.toStdString();
+    EXPECT_TRUE(errors.takeFirst().contains(reason)) << reason.toStdString();
+  }
+  EXPECT_EQ(PdfInfo(PrintToPdf(), QStringLiteral("Pages")).toInt(), 1);
+  EXPECT_TRUE(errors.isEmpty());
 }
