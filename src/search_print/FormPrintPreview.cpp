@@ -15,6 +15,7 @@
 #include "search_print/EditPrint.h"
 #include "search_print/EditPrintPreview.h"
 #include "search_print/ZoomSteps.h"
+#include "settings/FormPrefsLogic.h"
 #include "settings/KodrillApp.h"
 
 TFormPrintPreview* FormPrintPreview = nullptr;
@@ -135,12 +136,9 @@ void TFormPrintPreview::ShowPreview(const TEditLines& lines, const QString& jobT
   // Printed highlighting follows the project's processor and number format, and the
   // user's styles.
   if (KodrillApp) {
-    if (const TProject* project = KodrillApp->Project()) {
-      FPrintAsmSyntax->SetCPUTypeString(project->Processor.toStdString());
-      TVoNumberFormat format = VoNF_CMode;
-      NumberFormatFromWord(project->NumberFormat.toStdString(), format);
-      FPrintAsmSyntax->SetNumberFormat(format);
-    }
+    const THighlightChoice choice = HighlightChoice(*KodrillApp->Project(), *KodrillApp->AssemblerPrefs());
+    FPrintAsmSyntax->SetCPUTypeString(choice.Processor.toStdString());
+    if (choice.NumberFormat) FPrintAsmSyntax->SetNumberFormat(*choice.NumberFormat);
     const THighLighterPrefs* prefs = KodrillApp->HighLighterPrefs();
     if (const TVoMAssemSyn* master = prefs ? prefs->HighLighter() : nullptr)
       for (int i = 0; i < master->AttributeCount() && i < FPrintAsmSyntax->AttributeCount(); ++i)

@@ -4,6 +4,7 @@
 #include "highlight/CpuTypes.h"
 #include "platform/Paths.h"
 #include "settings/Prefs.h"
+#include "settings/Project.h"
 
 QString AssemblerDirectoryFromField(const QString& text) {
   if (text.isEmpty() || text.endsWith(QLatin1Char('\\')) || text.endsWith(Paths::Separator())) return text;
@@ -48,4 +49,13 @@ QStringList ProcessorNameList() {
   QStringList names;
   for (const std::string& name : ProcessorNames()) names << QString::fromStdString(name);
   return names;
+}
+
+THighlightChoice HighlightChoice(const TProject& project, const TAssemblerPrefs& defaults) {
+  THighlightChoice choice;
+  choice.Processor = project.Processor.isEmpty() ? defaults.DefaultProcessor : project.Processor;
+  const QString word = project.NumberFormat.isEmpty() ? defaults.DefaultNumberFormat : project.NumberFormat;
+  TVoNumberFormat format;
+  if (NumberFormatFromWord(word.toStdString(), format)) choice.NumberFormat = format;
+  return choice;
 }

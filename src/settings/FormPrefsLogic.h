@@ -3,6 +3,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
+#include "highlight/AssemSyn.h"
+
+class TProject;
+class TAssemblerPrefs;
+
 // The assembler path field's text as stored: a separator appended unless it ends in one ("\"
 // counts too). An empty text stays empty.
 QString AssemblerDirectoryFromField(const QString& text);
@@ -25,3 +32,11 @@ QString NumberFormatWordAt(int index);
 QStringList NumberFormatCaptions();
 
 QStringList ProcessorNameList();
+
+// Processor and number format that highlight the project's files: the project's own, or the
+// defaults of the settings where the project names none (files opened without a project).
+struct THighlightChoice {
+  QString Processor;
+  std::optional<TVoNumberFormat> NumberFormat;  // none for a word that names no format ("C++")
+};
+THighlightChoice HighlightChoice(const TProject& project, const TAssemblerPrefs& defaults);

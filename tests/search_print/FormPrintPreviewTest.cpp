@@ -87,16 +87,27 @@ TEST_F(FormPrintPreviewTest, ZoomButtonsAndZoomBox) {
   EXPECT_EQ(Form.EditPrintPreview()->ScalePercent(), 50);
 }
 
-TEST_F(FormPrintPreviewTest, ShowsACopyFollowingTheProjectsProcessor) {
-  App.Project()->Processor = QStringLiteral("6811");
-  App.Project()->NumberFormat = QStringLiteral("Motorola");
+TEST_F(FormPrintPreviewTest, ShowsACopyHighlightedLikeTheEditor) {
+  App.AssemblerPrefs()->DefaultProcessor = QStringLiteral("8051");
+  App.AssemblerPrefs()->DefaultNumberFormat = QStringLiteral("Intel");
   App.HighLighterPrefs()->HighLighter()->KeyAttri()->SetStyle(fsUnderline);
   TEditLines lines;
   SetText(lines, {QStringLiteral("\tldaa #1")});
-  Form.ShowPreview(lines, QStringLiteral("main.asm"));
+  // The project's processor and number format, without them the default ones; a word that
+  // names no number format keeps the last.
+  const std::tuple<QString, QString, TVoCPUType, TVoNumberFormat> cases[] = {
+      {"6811", "Motorola", VoCPU_6811, VoNF_MotorolaMode},
+      {"", "", VoCPU_8051, VoNF_IntelMode},
+      {"6811", "C++", VoCPU_6811, VoNF_IntelMode},
+  };
+  for (const auto& [processor, format, cpu, numbers] : cases) {
+    App.Project()->Processor = processor;
+    App.Project()->NumberFormat = format;
+    Form.ShowPreview(lines, QStringLiteral("main.asm"));
+    EXPECT_EQ(Form.PrintAsmSyntax()->CPUType(), cpu) << processor.toStdString();
+    EXPECT_EQ(Form.PrintAsmSyntax()->NumberFormat(), numbers) << format.toStdString();
+  }
   EXPECT_TRUE(Form.isVisible());
-  EXPECT_EQ(Form.PrintAsmSyntax()->CPUType(), VoCPU_6811);
-  EXPECT_EQ(Form.PrintAsmSyntax()->NumberFormat(), VoNF_MotorolaMode);
   EXPECT_EQ(Form.PrintAsmSyntax()->KeyAttri()->Style(), fsUnderline);  // the user's styles
   EXPECT_EQ(Form.EditPrint()->Title(), QStringLiteral("main.asm"));
   EXPECT_EQ(Form.EditPrint()->LineText(0), QStringLiteral("        ldaa #1"));
