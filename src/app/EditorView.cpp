@@ -15,6 +15,7 @@
 #include "platform/Paths.h"
 #include "platform/ui/UserDialogs.h"
 #include "search_print/FormPrintPreview.h"
+#include "settings/FormPrefsLogic.h"
 #include "settings/KodrillApp.h"
 
 namespace {
@@ -251,12 +252,9 @@ void TEditorView::ApplyHighlighterSettings() {
   }
   // Files opened without a project would show no keywords at all: until a processor is chosen,
   // the default processor and number format of the settings apply.
-  const TProject* project = KodrillApp->Project();
-  const TAssemblerPrefs* defaults = KodrillApp->AssemblerPrefs();
-  SetProcessor(project->Processor.isEmpty() ? defaults->DefaultProcessor : project->Processor);
-  const QString word = project->NumberFormat.isEmpty() ? defaults->DefaultNumberFormat : project->NumberFormat;
-  TVoNumberFormat format;
-  if (NumberFormatFromWord(word.toStdString(), format)) SetNumberFormat(format);
+  const THighlightChoice choice = HighlightChoice(*KodrillApp->Project(), *KodrillApp->AssemblerPrefs());
+  SetProcessor(choice.Processor);
+  if (choice.NumberFormat) SetNumberFormat(*choice.NumberFormat);
 }
 
 void TEditorView::SetProcessor(const QString& name) {
