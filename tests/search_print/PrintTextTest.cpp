@@ -1,77 +1,65 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "search_print/PrintText.h"
+#include "search_print/ZoomSteps.h"
 
-TEST(PrintText, TabsExpandToTheNextStop) {
-  EXPECT_EQ(ExpandTabs("a\tb", 8, TTextEncoding::Latin1), "a       b");
-  EXPECT_EQ(ExpandTabs("12345678\tb", 8, TTextEncoding::Latin1), "12345678        b");
-  EXPECT_EQ(ExpandTabs("\t\tx", 4, TTextEncoding::Latin1), "        x");
-  EXPECT_EQ(ExpandTabs("no tabs", 8, TTextEncoding::Latin1), "no tabs");
-  EXPECT_EQ(ExpandTabs("a\tb", 0, TTextEncoding::Latin1), "a b");
-  // A character is one column, however many bytes it takes.
-  EXPECT_EQ(ExpandTabs("\xC3\xA4\tx", 4, TTextEncoding::Utf8), "\xC3\xA4   x");
-  EXPECT_EQ(ExpandTabs("\xE4\tx", 4, TTextEncoding::Latin1), "\xE4   x");
-  EXPECT_EQ(ExpandTabs("\xC3\xA4\tx", 4, TTextEncoding::Latin1), "\xC3\xA4  x");
-}
-
-TEST(PrintText, ByteOffsetsMapToCharacters) {
-  std::vector<int> offsets;
-  ByteToCharOffsets("ab", TTextEncoding::Latin1, offsets);
-  EXPECT_EQ(offsets, (std::vector<int>{0, 1, 2}));
-  ByteToCharOffsets("a\xC3\xA4" "b", TTextEncoding::Utf8, offsets);
-  EXPECT_EQ(offsets, (std::vector<int>{0, 1, 1, 2, 3}));
+TEST(PrintText, TabsAndCharacterOffsets) {
+  using enum TTextEncoding;
+  // A tab runs to the next stop; a character is one column, however many bytes it takes.
+  const std::tuple<const char*, int, TTextEncoding, const char*> tabs[] = {
+      {"a\tb", 8, Latin1, "a       b"},    {"12345678\tb", 8, Latin1, "12345678        b"},
+      {"\t\tx", 4, Latin1, "        x"},    {"a\tb", 0, Latin1, "a b"},
+      {"\xC3\xA4\tx", 4, Utf8, "\xC3\xA4   x"}, {"\xC3\xA4\tx", 4, Latin1, "\xC3\xA4  x"},
+  };
+  for (const auto& [line, width, encoding, expanded] : tabs) EXPECT_EQ(ExpandTabs(line, width, encoding), expanded);
   // A character outside the basic plane is two UTF-16 units.
-  ByteToCharOffsets("a\xF0\x9F\x98\x80" "b", TTextEncoding::Utf8, offsets);
-  EXPECT_EQ(offsets, (std::vector<int>{0, 1, 1, 1, 1, 3, 4}));
-  ByteToCharOffsets("\xC3\xA4", TTextEncoding::Latin1, offsets);
-  EXPECT_EQ(offsets, (std::vector<int>{0, 1, 2}));
-  ByteToCharOffsets("", TTextEncoding::Utf8, offsets);
-  EXPECT_EQ(offsets, (std::vector<int>{0}));
+  const std::tuple<const char*, TTextEncoding, std::vector<int>> offsets[] = {
+      {"a\xC3\xA4" "b", Utf8, {0, 1, 1, 2, 3}},
+      {"a\xF0\x9F\x98\x80" "b", Utf8, {0, 1, 1, 1, 1, 3, 4}},
+      {"\xC3\xA4", Latin1, {0, 1, 2}},
+      {"", Utf8, {0}},
+  };
+  std::vector<int> result;
+  for (const auto& [bytes, encoding, expected] : offsets) {
+    ByteToCharOffsets(bytes, encoding, result);
+    EXPECT_EQ(result, expected) << bytes;
+  }
 }
 
-TEST(PrintText, LongWordsBreakAnywhere) {
-  const std::u16string word(10, u'x');
-  const std::vector<double> ten(10, 10.0);
+TEST(PrintText, RowsEndAfterTheLastSpaceThatFitsOrInsideLongWords) {
+  const std::vector<double> ten(20, 10.0), wide{20, 0, 10, 10};
+  const std::tuple<std::u16string, const std::vector<double>*, int, double, std::vector<int>> cases[] = {
+      {u"xxxxxxxxxx", &ten, 10, 35, {0, 3, 6, 9}},
+      {u"xxx", &ten, 3, 30, {0}},  // fits exactly
+      {u"", &ten, 0, 30, {0}},
+      {u"xxxx", &wide, 4, 15, {0, 2, 3}},  // too wide alone; a zero-advance unit stays with it
+      {u"xxxxx", &ten, 5, 0, {0, 1, 2, 3, 4}},  // no room still makes progress
+      {u"ab cd efghijklm n", &ten, 17, 60, {0, 6, 12}},
+      {u"ab cd efghijklm n", &ten, 17, 40, {0, 3, 6, 10, 14}},
+      {u"abc def", &ten, 7, 40, {0, 4}},  // a space that still fits ends its row
+  };
   std::vector<int> starts;
-  EXPECT_EQ(WrapLine(word.data(), ten.data(), 10, 35, &starts), 4);
-  EXPECT_EQ(starts, (std::vector<int>{0, 3, 6, 9}));
-  EXPECT_EQ(WrapLine(word.data(), ten.data(), 3, 30, &starts), 1);  // fits exactly
-  EXPECT_EQ(WrapLine(word.data(), ten.data(), 0, 30, &starts), 1);
-  EXPECT_EQ(starts, (std::vector<int>{0}));
-  EXPECT_EQ(WrapLine(word.data(), ten.data(), 10, 35, nullptr), 4);
-  // A character wider than the row stands alone; a zero-advance unit stays with it.
-  const std::vector<double> wide{20, 0, 10, 10};
-  EXPECT_EQ(WrapLine(word.data(), wide.data(), 4, 15, &starts), 3);
-  EXPECT_EQ(starts, (std::vector<int>{0, 2, 3}));
-  // No room at all still makes progress, one character per row.
-  EXPECT_EQ(WrapLine(word.data(), ten.data(), 5, 0, nullptr), 5);
+  for (const auto& [text, advances, count, width, expected] : cases) {
+    EXPECT_EQ(WrapLine(text.data(), advances->data(), count, width, &starts), int(expected.size()));
+    EXPECT_EQ(starts, expected) << width;
+    EXPECT_EQ(WrapLine(text.data(), advances->data(), count, width, nullptr), int(expected.size()));
+  }
+  EXPECT_EQ(std::pair(DecimalDigits(99999), DecimalDigits(100000)), std::pair(5, 6));
 }
 
-TEST(PrintText, RowsEndAfterTheLastSpaceThatFits) {
-  const std::u16string text = u"ab cd efghijklm n";
-  const std::vector<double> ten(text.size(), 10.0);
-  std::vector<int> starts;
-  // Rows of 6: "ab cd " | "efghij" | "klm n"
-  EXPECT_EQ(WrapLine(text.data(), ten.data(), int(text.size()), 60, &starts), 3);
-  EXPECT_EQ(starts, (std::vector<int>{0, 6, 12}));
-  // Rows of 4: "ab " | "cd " | "efgh" | "ijkl" | "m n"
-  EXPECT_EQ(WrapLine(text.data(), ten.data(), int(text.size()), 40, &starts), 5);
-  EXPECT_EQ(starts, (std::vector<int>{0, 3, 6, 10, 14}));
-  // A space that still fits stays at the end of its row.
-  const std::u16string spaced = u"abc def";
-  EXPECT_EQ(WrapLine(spaced.data(), ten.data(), 7, 40, &starts), 2);
-  EXPECT_EQ(starts, (std::vector<int>{0, 4}));
-}
-
-TEST(PrintText, UnitsAndDigits) {
-  EXPECT_DOUBLE_EQ(UnitsToLayoutPixels(25.4, TUnitSystem::usMM), 96.0);
-  EXPECT_DOUBLE_EQ(UnitsToLayoutPixels(2.54, TUnitSystem::usCM), 96.0);
-  EXPECT_DOUBLE_EQ(UnitsToLayoutPixels(0.5, TUnitSystem::usInch), 48.0);
-  EXPECT_EQ(DecimalDigits(0), 1);
-  EXPECT_EQ(DecimalDigits(9), 1);
-  EXPECT_EQ(DecimalDigits(10), 2);
-  EXPECT_EQ(DecimalDigits(99999), 5);
-  EXPECT_EQ(DecimalDigits(100000), 6);
+TEST(ZoomSteps, InAndOutBetweenTenAndThousand) {
+  const std::vector<int> steps = {10,  15,  20,  30,  40,  50,  75,  100, 125, 150, 175,
+                                  200, 250, 300, 350, 400, 500, 600, 700, 800, 900, 1000};
+  for (size_t i = 0; i + 1 < steps.size(); ++i) {
+    EXPECT_EQ(ZoomInPercent(steps[i]), steps[i + 1]);
+    EXPECT_EQ(ZoomOutPercent(steps[i + 1]), steps[i]);
+  }
+  // At the ends, and typed percentages between the table's entries.
+  for (auto [in, out] : {std::pair{1000, 1000}, {19, 24}, {49, 59}, {199, 224}, {399, 449}, {899, 999}})
+    EXPECT_EQ(ZoomInPercent(in), out) << in;
+  for (auto [in, out] : {std::pair{10, 10}, {16, 11}, {21, 11}, {51, 26}, {201, 151}, {401, 301}, {15, 10}})
+    EXPECT_EQ(ZoomOutPercent(in), out) << in;
 }

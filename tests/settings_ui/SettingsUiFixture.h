@@ -3,11 +3,8 @@
 // answered by the test instead of a person.
 #include <gtest/gtest.h>
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -22,9 +19,8 @@ class SettingsUiTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(Temp.isValid());
-    App = std::make_unique<TKodrillApp>();
     KodrillApp = App.get();
-    App->SetSettingsFilePath(Path(QStringLiteral("Kodrill.ini")));
+    App->SetSettingsFilePath(Path("Kodrill.ini"));
     App->LoadPrefs();  // no file yet: the defaults
     Hooks.Question = [this](const QString& text) {
       Questions << text;
@@ -32,27 +28,24 @@ class SettingsUiTest : public ::testing::Test {
     };
     Hooks.Error = [this](const QString& text) { Errors << text; };
     Hooks.SaveFileName = [this](const QString& caption, const QString& preset) {
-      DialogCalls << caption + QStringLiteral("|") + preset;
+      DialogCalls << caption + "|" + preset;
       return DialogResult;
     };
     Hooks.Directory = [this](const QString&, const QString&) { return DialogResult; };
     Hooks.Font = [this](QFont& font) {
-      if (ChosenFont.isEmpty()) return false;
       font.setFamily(ChosenFont);
       font.setPointSize(ChosenSize);
       font.setStyleName(ChosenStyle);
-      return true;
+      return !ChosenFont.isEmpty();
     };
     SetUserDialogHooks(&Hooks);
   }
-
   void TearDown() override {
     SetUserDialogHooks(nullptr);
     KodrillApp = nullptr;
   }
 
   QString Path(const QString& name) const { return QDir::toNativeSeparators(Temp.filePath(name)); }
-
   static QByteArray ReadBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
@@ -64,11 +57,10 @@ class SettingsUiTest : public ::testing::Test {
   }
 
   QTemporaryDir Temp;
-  std::unique_ptr<TKodrillApp> App;
+  std::unique_ptr<TKodrillApp> App = std::make_unique<TKodrillApp>();
   TUserDialogHooks Hooks;
   TAnswer Answer = TAnswer::Yes;
   QStringList Questions, Errors, DialogCalls;
-  QString DialogResult;
-  QString ChosenFont, ChosenStyle;
+  QString DialogResult, ChosenFont, ChosenStyle;
   int ChosenSize = 0;
 };
