@@ -84,21 +84,52 @@ QString EditText::DecodeBytes(std::string_view bytes, TTextEncoding encoding) {
   return s;
 }
 
+int EditText::DecodeChar(std::string_view s, std::size_t i, TTextEncoding encoding, char32_t& cp) {
+  const auto c = static_cast<unsigned char>(s[i]);
+  if (c < 0x80 || encoding != TTextEncoding::Utf8) {
+    cp = (c >= 0x80 && c < 0xA0) ? kCp1252High[c - 0x80] : c;
+    return 1;
+  }
+  const int n = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+  cp = 0xFFFD;
+  if (n == 0 || i + static_cast<std::size_t>(n) >= s.size()) return 1;
+  char32_t v = c & (0x3F >> n);
+  for (int k = 1; k <= n; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+    if ((b & 0xC0) != 0x80) return 1;
+    v = (v << 6) | (b & 0x3F);
+  }
+  cp = v;
+  return n + 1;
+}
+
+namespace {
+int Cp1252Byte(char16_t u) {  // -1: not in the code page
+  if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return u;
+  const char16_t* hit = std::find(std::begin(kCp1252High), std::end(kCp1252High), u);
+  return hit != std::end(kCp1252High) ? 0x80 + static_cast<int>(hit - kCp1252High) : -1;
+}
+}  // namespace
+
+qsizetype EditText::UnencodableAt(const QString& text, TTextEncoding encoding) {
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar c = text[i];
+    const bool pair = c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+    if (c.isSurrogate() && !pair) return i;  // half a character
+    if (encoding != TTextEncoding::Utf8 && (pair || Cp1252Byte(c.unicode()) < 0)) return i;
+    if (pair) ++i;
+  }
+  return -1;
+}
+
 std::string EditText::EncodeText(const QString& text, TTextEncoding encoding) {
   if (encoding == TTextEncoding::Utf8) return text.toStdString();
   std::string out;
   out.reserve(static_cast<std::size_t>(text.size()));
   for (qsizetype i = 0; i < text.size(); ++i) {
-    const char16_t u = text[i].unicode();
-    if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-      ++i;
-      out += '?';
-    } else if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-      out += static_cast<char>(u);
-    } else {
-      const char16_t* hit = std::find(std::begin(kCp1252High), std::end(kCp1252High), u);
-      out += hit != std::end(kCp1252High) ? static_cast<char>(0x80 + (hit - kCp1252High)) : '?';
-    }
+    if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ++i;
+    const int b = Cp1252Byte(text[i].unicode());
+    out += b < 0 ? '?' : static_cast<char>(b);
   }
   return out;
 }
@@ -465,6 +496,7 @@ void TEditLines::SaveToFile(const QString& path) const {
     ThrowWrite(path, reason);
   }
   if (!file.commit()) ThrowWrite(path, file.errorString());
+  if (OnSaved) OnSaved();
 }
 
 std::string TEditLines::SaveToBytes() const { return FImpl->SaveBytes(); }
@@ -483,3 +515,4 @@ bool TEditLines::FinalLineBreak() const { return FImpl->FinalLineBreak; }
 
 QString TEditLines::Decode(std::string_view bytes) const { return EditText::DecodeBytes(bytes, Encoding()); }
 std::string TEditLines::Encode(const QString& text) const { return EditText::EncodeText(text, Encoding()); }
+qsizetype TEditLines::UnencodableAt(const QString& text) const { return EditText::UnencodableAt(text, Encoding()); }

@@ -62,12 +62,16 @@ class TEditLines {
   // False when the loaded text did not end with a line break; saving keeps it that way.
   bool FinalLineBreak() const;
 
-  // Conversions between display text and the bytes of this text's encoding.
+  // Conversions between display text and the bytes of this text's encoding. Encode turns what
+  // the encoding cannot hold into "?": check UnencodableAt first where that matters.
   QString Decode(std::string_view bytes) const;
   std::string Encode(const QString& text) const;
+  qsizetype UnencodableAt(const QString& text) const;
 
   // Change notification for the owning editor: (first line 0-based, lines removed, lines added).
   std::function<void(int, int, int)> OnLinesChanged;
+  // After SaveToFile wrote the text: the file now holds exactly these lines.
+  std::function<void()> OnSaved;
 
   TEditLinesImpl& Impl() { return *FImpl; }
   const TEditLinesImpl& Impl() const { return *FImpl; }
