@@ -34,6 +34,7 @@ bool Before(QPoint a, QPoint b) { return a.y() < b.y() || (a.y() == b.y() && a.x
 
 TEditorModel::TEditorModel(TEditControl* owner) : FOwner(owner), FKeystrokes(DefaultKeystrokes()) {
   FLines.OnLinesChanged = [this](int first, int removed, int added) { OnExternalChange(first, removed, added); };
+  FLines.OnSaved = [this] { SetModified(false); };
   FMarks.OnChange = [this] {
     CleanBookmarks();
     if (OnInvalidateAll) OnInvalidateAll();
@@ -350,6 +351,8 @@ void TEditorModel::SetInsertMode(bool value) {
 }
 
 void TEditorModel::SetModified(bool value) {
+  FSavedState = value ? ~std::uint64_t(0) : CurrentState();
+  if (!value) BreakUndoChain();  // typing after a save is a step of its own
   if (value == FModified) return;
   FModified = value;
   Changed(scModified);
@@ -362,7 +365,7 @@ void TEditorModel::SetTabWidth(int width) {
 
 void TEditorModel::SetMaxUndo(int value) {
   FMaxUndo = std::max(0, value);
-  while (static_cast<int>(FUndo.size()) > FMaxUndo) FUndo.pop_front();
+  TrimUndo();
 }
 
 int TEditorModel::FindCommand(int key) const {
@@ -510,6 +513,7 @@ void TEditorModel::OnExternalChange(int first, int removed, int added) {
     FCaret = FSelBegin = FSelEnd = QPoint(1, 1);
     FTopLine = FLeftChar = 1;
     FLastCaretCell = 0;
+    FSavedState = FBaseState;
     FModified = false;
     FPending |= scAll | scCaretX | scCaretY | scTopLine | scLeftChar | scSelection | scModified;
   } else {
@@ -537,7 +541,6 @@ void TEditorModel::BeginGroup(int command) {
   FGroup->CaretBefore = FCaret;
   FGroup->SelBeginBefore = FSelBegin;
   FGroup->SelEndBefore = FSelEnd;
-  FGroup->ModifiedBefore = FModified;
 }
 
 void TEditorModel::EndGroup() {
@@ -546,27 +549,38 @@ void TEditorModel::EndGroup() {
   std::unique_ptr<TUndoGroup> g = std::move(FGroup);
   if (!g || g->Ops.empty()) return;
   g->CaretAfter = FCaret;
+  g->State = ++FLastState;  // also for typing merged into the last step: the text differs again
   FUndo.push_back(std::move(*g));
   FRedo.clear();
-  while (static_cast<int>(FUndo.size()) > FMaxUndo) FUndo.pop_front();
+  TrimUndo();
+}
+
+void TEditorModel::TrimUndo() {
+  // A saved state pushed out here can never be reached again: modified until the next save.
+  while (static_cast<int>(FUndo.size()) > FMaxUndo) {
+    FBaseState = FUndo.front().State;
+    FUndo.pop_front();
+  }
 }
 
 void TEditorModel::ClearUndo() {
   FUndo.clear();
   FRedo.clear();
+  FBaseState = ++FLastState;
   FTypingLine = -1;
 }
 
 void TEditorModel::ApplyGroup(TUndoGroup& group, std::deque<TUndoGroup>& target, bool undo) {
   BeginUpdate();
+  const bool wasModified = FModified;
   FInUndo = true;
   TUndoGroup inverse;
   inverse.Command = group.Command;
+  inverse.State = group.State;
   inverse.CaretBefore = group.CaretBefore;
   inverse.CaretAfter = group.CaretAfter;
   inverse.SelBeginBefore = group.SelBeginBefore;
   inverse.SelEndBefore = group.SelEndBefore;
-  inverse.ModifiedBefore = group.ModifiedBefore;
   TEditLinesImpl& impl = FLines.Impl();
   for (auto it = group.Ops.rbegin(); it != group.Ops.rend(); ++it) {
     TUndoOp& op = *it;
@@ -581,12 +595,11 @@ void TEditorModel::ApplyGroup(TUndoGroup& group, std::deque<TUndoGroup>& target,
   if (undo) {
     MoveCaret(group.CaretBefore, false);
     if (group.SelBeginBefore != group.SelEndBefore) SetSelection(group.SelBeginBefore, group.SelEndBefore);
-    FModified = !group.ModifiedBefore;  // SetModified below reports the change
-    SetModified(group.ModifiedBefore);
   } else {
     MoveCaret(group.CaretAfter, false);
-    SetModified(true);
   }
+  FModified = CurrentState() != FSavedState;
+  if (FModified != wasModified) FPending |= scModified;
   FLastCaretCell = CellOfColumn(FCaret.y(), FCaret.x());
   FTypingLine = -1;
   EndUpdate();

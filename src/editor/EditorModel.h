@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -38,8 +39,8 @@ struct TUndoGroup {
   std::vector<TUndoOp> Ops;
   QPoint CaretBefore, CaretAfter;
   QPoint SelBeginBefore, SelEndBefore;
-  bool ModifiedBefore = false;
   int Command = ecNone;
+  std::uint64_t State = 0;  // the text's state once the group is applied
 };
 
 class TEditorModel : public IHighlighterListener {
@@ -94,8 +95,9 @@ class TEditorModel : public IHighlighterListener {
 
   bool InsertMode() const { return FInsertMode; }
   void SetInsertMode(bool value);
+  // Whether the text differs from what was last loaded or saved; undo and redo may lead back.
   bool Modified() const { return FModified; }
-  void SetModified(bool value);
+  void SetModified(bool value);  // false: the text as it is counts as saved
   TEditOptions Options() const { return FOptions; }
   void SetOptions(TEditOptions options) { FOptions = options; }
   int TabWidth() const { return FTabWidth; }
@@ -179,6 +181,8 @@ class TEditorModel : public IHighlighterListener {
   void BeginGroup(int command);
   void EndGroup();
   void ApplyGroup(TUndoGroup& group, std::deque<TUndoGroup>& target, bool undo);
+  void TrimUndo();
+  std::uint64_t CurrentState() const { return FUndo.empty() ? FBaseState : FUndo.back().State; }
   TLineSnapshot Snapshot(int first, int count) const;
   void MoveCaret(QPoint pos, bool select);
   QPoint WordLeft(QPoint pos) const;
@@ -220,6 +224,9 @@ class TEditorModel : public IHighlighterListener {
   int FGroupDepth = 0;
   bool FInUndo = false;
   int FTypingLine = -1;
+  std::uint64_t FLastState = 0;  // states handed out so far
+  std::uint64_t FBaseState = 0;  // the state below the oldest undo step
+  std::uint64_t FSavedState = 0;
   int FUpdateLock = 0;
   TStatusChanges FPending = 0;
   bool FTextChanged = false;
