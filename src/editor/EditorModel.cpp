@@ -666,7 +666,26 @@ void TEditorModel::InsertBytes(const std::string& bytes) {
   EndUpdate();
 }
 
+bool TEditorModel::Encodable(const QString& text, bool inserting) {
+  const qsizetype i = FLines.UnencodableAt(text);
+  if (i < 0) return true;
+  const char32_t cp = text[i].isHighSurrogate() && i + 1 < text.size() ? QChar::surrogateToUcs4(text[i], text[i + 1])
+                                                                        : text[i].unicode();
+  const QString code = QStringLiteral("U+%1").arg(static_cast<uint>(cp), 4, 16, QLatin1Char('0')).toUpper();
+  const QString encoding =
+      FLines.Encoding() == TTextEncoding::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Windows-1252");
+  const QString text1 = inserting
+                            ? QStringLiteral("Zeichen \"%1\" (%2) nicht eingefügt: Die Kodierung der Datei (%3) "
+                                             "kann es nicht speichern.")
+                            : QStringLiteral("Zeichen \"%1\" (%2) kann in der Kodierung der Datei (%3) nicht "
+                                             "vorkommen: nichts gesucht oder ersetzt.");
+  if (OnStatusMessage) OnStatusMessage(text1.arg(QString::fromUcs4(&cp, 1), code, encoding));
+  return false;
+}
+
 void TEditorModel::InsertText(const QString& text) {
+  // Never store a stand-in for a character the file cannot hold; nothing of the text goes in.
+  if (!Encodable(text, true)) return;
   QString t = text;
   t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   InsertBytes(FLines.Encode(t));
@@ -674,6 +693,7 @@ void TEditorModel::InsertText(const QString& text) {
 
 void TEditorModel::TypeChar(QChar ch) {
   if (ch.isNull() || (ch.unicode() < 0x20 && ch != QLatin1Char('\t')) || ch.unicode() == 0x7F) return;
+  if (!Encodable(QString(ch), true)) return;
   const std::string bytes = FLines.Encode(QString(ch));
   BeginGroup(ecChar);
   if (HasSelection()) {

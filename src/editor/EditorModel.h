@@ -158,6 +158,7 @@ class TEditorModel : public IHighlighterListener {
   std::function<void(int firstLine, int lastLine)> OnInvalidateLines;  // 1-based; lastLine -1: to the end
   std::function<void()> OnInvalidateAll;
   std::function<void(int command, QChar ch)> OnCommandProcessed;
+  std::function<void(const QString&)> OnStatusMessage;  // a short note for the status bar
   std::function<QString()> GetClipboard;
   std::function<void(const QString&)> SetClipboard;
   std::function<void(const QString& search, const QString& replace, int line, int column, TReplaceAction&)>
@@ -183,6 +184,8 @@ class TEditorModel : public IHighlighterListener {
   void ApplyGroup(TUndoGroup& group, std::deque<TUndoGroup>& target, bool undo);
   void TrimUndo();
   std::uint64_t CurrentState() const { return FUndo.empty() ? FBaseState : FUndo.back().State; }
+  // False, with a status message naming the character, when the encoding cannot hold Text.
+  bool Encodable(const QString& text, bool inserting);
   TLineSnapshot Snapshot(int first, int count) const;
   void MoveCaret(QPoint pos, bool select);
   QPoint WordLeft(QPoint pos) const;
