@@ -1,39 +1,93 @@
 #include "editor/EditorModel.h"
 
+#include <QList>
+
 #include <algorithm>
 
+#include "editor/EditLinesImpl.h"
+
 namespace {
-// The 8-bit code page's lower-case mapping and alphanumeric test.
-struct TCharTables {
-  unsigned char Lower[256];
-  bool AlnumLatin1[256];
-  bool AlnumUtf8[256];
-  TCharTables() {
-    for (int c = 0; c < 256; ++c) {
-      const bool upper = (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);
-      Lower[c] = static_cast<unsigned char>(upper ? c + 0x20 : c);
-      const bool ascii = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-      AlnumLatin1[c] = ascii || c == 0xAA || c == 0xB5 || c == 0xBA || (c >= 0xC0 && c != 0xD7 && c != 0xF7);
-      AlnumUtf8[c] = ascii || c >= 0x80;  // parts of letters
+struct THit {
+  int Column;  // 1-based
+  int Length;  // bytes; a case-insensitive hit may differ from the pattern's
+};
+
+char32_t Fold(char32_t c) {
+  if (c < 0x80) return c >= 'A' && c <= 'Z' ? c + 0x20 : c;
+  return QChar::toCaseFolded(c);
+}
+
+// Finds the occurrences in a line, whole characters only: a hit never starts or ends inside a
+// multi-byte character.
+class TMatcher {
+ public:
+  TMatcher(const TEditLines& lines, const QString& search, bool matchCase, bool wholeWord)
+      : FEnc(lines.Encoding()), FMatchCase(matchCase), FWholeWord(wholeWord), FBytes(lines.Encode(search)) {
+    for (char32_t c : search.toUcs4()) FFolded.push_back(Fold(c));
+  }
+
+  void FindAll(std::string_view s, std::vector<THit>& hits) const {
+    hits.clear();
+    std::size_t i = 0;
+    while (i < s.size()) {
+      std::size_t len = FBytes.size();
+      if (FMatchCase) {
+        i = s.find(FBytes, i);
+        if (i == std::string_view::npos) return;
+      } else {
+        len = FoldedMatch(s, i);
+      }
+      if (len == 0 || (FWholeWord && (WordCharBefore(s, i) || WordCharAt(s, i + len)))) {
+        char32_t c;
+        i += static_cast<std::size_t>(EditText::DecodeChar(s, i, FEnc, c));
+        continue;
+      }
+      hits.push_back({static_cast<int>(i) + 1, static_cast<int>(len)});
+      i += len;
     }
   }
+
+ private:
+  std::size_t FoldedMatch(std::string_view s, std::size_t i) const {  // 0: no match at I
+    std::size_t j = i;
+    for (char32_t want : FFolded) {
+      if (j >= s.size()) return 0;
+      char32_t c;
+      j += static_cast<std::size_t>(EditText::DecodeChar(s, j, FEnc, c));
+      if (Fold(c) != want) return 0;
+    }
+    return j - i;
+  }
+  bool WordCharAt(std::string_view s, std::size_t i) const {
+    if (i >= s.size()) return false;
+    char32_t c;
+    EditText::DecodeChar(s, i, FEnc, c);
+    return QChar::isLetterOrNumber(c);
+  }
+  bool WordCharBefore(std::string_view s, std::size_t i) const {
+    if (i == 0) return false;
+    --i;
+    if (FEnc == TTextEncoding::Utf8)
+      while (i > 0 && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) --i;
+    return WordCharAt(s, i);
+  }
+
+  TTextEncoding FEnc;
+  bool FMatchCase, FWholeWord;
+  std::string FBytes;
+  std::vector<char32_t> FFolded;
 };
-const TCharTables& Tables() {
-  static const TCharTables t;
-  return t;
-}
 }  // namespace
 
 int TEditorModel::SearchReplace(const QString& search, const QString& replace, TSearchOptions options) {
   if (search.isEmpty()) return 0;
-  const std::string pat = FLines.Encode(search);
+  const bool doReplace = options & (ssoReplace | ssoReplaceAll);
+  // A text the file cannot hold is in it nowhere; a stand-in would find and change other text.
+  if (!Encodable(search, false) || (doReplace && !Encodable(replace, false))) return 0;
   const std::string rep = FLines.Encode(replace);
-  const bool matchCase = options & ssoMatchCase;
-  const bool wholeWord = options & ssoWholeWord;
   const bool back = options & ssoBackwards;
   const bool fromCursor = !(options & ssoEntireScope);
   const bool selOnly = (options & ssoSelectedOnly) && HasSelection();
-  const bool doReplace = options & (ssoReplace | ssoReplaceAll);
   bool replaceAll = options & ssoReplaceAll;
   bool prompt = options & ssoPrompt;
 
@@ -52,59 +106,23 @@ int TEditorModel::SearchReplace(const QString& search, const QString& replace, T
     }
   }
   end.setY(std::min(end.y(), LineCount()));
-
-  const TCharTables& tables = Tables();
-  const bool* alnum = FLines.Encoding() == TTextEncoding::Utf8 ? tables.AlnumUtf8 : tables.AlnumLatin1;
-  std::string lowPat = pat;
-  if (!matchCase)
-    for (char& c : lowPat) c = static_cast<char>(tables.Lower[static_cast<unsigned char>(c)]);
-  const std::size_t plen = pat.size();
-  const int delta = static_cast<int>(rep.size()) - static_cast<int>(plen);
-
-  auto findAll = [&](std::string_view s, std::vector<int>& hits) {
-    hits.clear();
-    std::size_t i = 0;
-    while (i + plen <= s.size()) {
-      std::size_t at;
-      if (matchCase) {
-        at = s.find(pat, i);
-        if (at == std::string_view::npos) return;
-      } else {
-        const unsigned char first = static_cast<unsigned char>(lowPat[0]);
-        at = i;
-        while (at + plen <= s.size() && tables.Lower[static_cast<unsigned char>(s[at])] != first) ++at;
-        if (at + plen > s.size()) return;
-        std::size_t k = 1;
-        while (k < plen && tables.Lower[static_cast<unsigned char>(s[at + k])] == static_cast<unsigned char>(lowPat[k]))
-          ++k;
-        if (k < plen) {
-          i = at + 1;
-          continue;
-        }
-      }
-      if (wholeWord && ((at > 0 && alnum[static_cast<unsigned char>(s[at - 1])]) ||
-                        (at + plen < s.size() && alnum[static_cast<unsigned char>(s[at + plen])]))) {
-        i = at + 1;
-        continue;
-      }
-      hits.push_back(static_cast<int>(at) + 1);
-      i = at + plen;
-    }
-  };
+  const TMatcher matcher(FLines, search, options & ssoMatchCase, options & ssoWholeWord);
 
   BeginUpdate();
   if (doReplace) BeginGroup(ecNone);
   int result = 0;
   bool stop = false;
-  std::vector<int> hits;
+  std::vector<THit> hits;
   for (int y = back ? end.y() : start.y(); !stop && (back ? y >= start.y() : y <= end.y()); y += back ? -1 : 1) {
-    findAll(LineBytes(y), hits);
+    matcher.FindAll(LineBytes(y), hits);
     if (hits.empty()) continue;
     int shift = 0;
     int endCol = end.x();
     for (std::size_t h = 0; h < hits.size() && !stop; ++h) {
-      const int col = (back ? hits[hits.size() - 1 - h] : hits[h]) + shift;
-      const int colEnd = col + static_cast<int>(plen);
+      const THit& hit = back ? hits[hits.size() - 1 - h] : hits[h];
+      const int col = hit.Column + shift;
+      const int colEnd = col + hit.Length;
+      const int delta = static_cast<int>(rep.size()) - hit.Length;
       if (mode == TSelectionMode::smNormal) {
         if (y == start.y() && col < start.x()) continue;
         if (y == end.y() && colEnd > endCol) continue;

@@ -118,6 +118,15 @@ int TEditorModel::ColumnOfCell(int line, int cell) const {
   return static_cast<int>(s.size()) + 1 + (cell - c);
 }
 
+int TEditorModel::CharColumn(int line, int column) const {
+  const std::string_view s = LineBytes(line);
+  const auto n = static_cast<std::ptrdiff_t>(std::min<std::size_t>(static_cast<std::size_t>(std::max(column - 1, 0)), s.size()));
+  auto chars = n;
+  if (FLines.Encoding() == TTextEncoding::Utf8)
+    chars -= std::count_if(s.begin(), s.begin() + n, [](char c) { return IsContinuation(static_cast<unsigned char>(c)); });
+  return static_cast<int>(chars) + 1 + std::max(0, column - 1 - static_cast<int>(s.size()));
+}
+
 int TEditorModel::NextCharColumn(int line, int column) const {
   const std::string_view s = LineBytes(line);
   if (column > static_cast<int>(s.size())) return column + 1;

@@ -149,6 +149,7 @@ class TEditorModel : public IHighlighterListener {
   int NextCharColumn(int line, int column) const;
   int PrevCharColumn(int line, int column) const;
   int SnapColumn(int line, int column) const;  // onto the start of a character
+  int CharColumn(int line, int column) const;  // 1-based count of characters, for the user
 
   // Notifications grouped per operation.
   void BeginUpdate() { ++FUpdateLock; }
