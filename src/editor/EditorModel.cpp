@@ -262,10 +262,8 @@ QPoint TEditorModel::BlockEnd() const {
   return Before(FSelEnd, FSelBegin) ? FSelBegin : FSelEnd;
 }
 
-bool TEditorModel::HasSelection() const {
-  if (FSelMode == TSelectionMode::smColumn) return FSelBegin.x() != FSelEnd.x();
-  return FSelBegin != FSelEnd;
-}
+// A column block of zero width still spans lines: it is where a drag or Shift+Down begins.
+bool TEditorModel::HasSelection() const { return FSelBegin != FSelEnd; }
 
 void TEditorModel::SetSelectionMode(TSelectionMode mode) {
   if (mode == FSelMode) return;
@@ -303,8 +301,8 @@ bool TEditorModel::LineSelection(int line, int& startCol, int& endCol, bool& toL
 }
 
 std::string TEditorModel::SelectedBytes() const {
-  if (!HasSelection()) return {};
   const QPoint b = BlockBegin(), e = BlockEnd();
+  if (!HasSelection() || (FSelMode == TSelectionMode::smColumn && b.x() == e.x())) return {};
   std::string out;
   auto part = [&](int line, int from, int to) {  // columns [from, to)
     const std::string_view s = LineBytes(line);
@@ -647,6 +645,7 @@ void TEditorModel::DeleteSelection() {
       break;
     }
     case TSelectionMode::smColumn: {
+      if (b.x() == e.x()) break;  // nothing inside
       std::vector<std::string> texts;
       for (int y = b.y(); y <= std::min(e.y(), FLines.Count()); ++y) {
         std::string s(LineBytes(y));
@@ -1137,11 +1136,11 @@ void TEditorModel::ExecuteCommand(int command, QChar ch) {
         SetSelection(QPoint(1, 1), FCaret);
         break;
       case ecCopy:
-        if (HasSelection() && SetClipboard) SetClipboard(SelectedText());
+        if (const QString t = SelectedText(); !t.isEmpty() && SetClipboard) SetClipboard(t);
         break;
       case ecCut:
         if (HasSelection()) {
-          if (SetClipboard) SetClipboard(SelectedText());
+          if (const QString t = SelectedText(); !t.isEmpty() && SetClipboard) SetClipboard(t);
           BeginGroup(ecCut);
           DeleteSelection();
           EndGroup();
