@@ -806,12 +806,14 @@ void TEditorModel::BlockIndent(bool indent) {
   for (std::size_t i = 0; i < texts.size(); ++i)
     lines.push_back({texts[i], FLines.Impl().LineCrLf(b.y() - 1 + static_cast<int>(i))});
   const QPoint sb = FSelBegin, se = FSelEnd, caret = FCaret;
+  const bool hadSel = sb != se;
   ReplaceLines(b.y() - 1, static_cast<int>(lines.size()), lines);
   auto shift = [&](QPoint p) {
     if (p.y() < b.y() || p.y() > last || p.x() <= 1) return p;
-    return QPoint(std::max(1, p.x() + delta[static_cast<std::size_t>(p.y() - b.y())]), p.y());
+    // A block ending in column 1 leaves its last line out: a repeated unindent must not drop it.
+    const int least = hadSel && p == e && FSelMode == TSelectionMode::smNormal ? 2 : 1;
+    return QPoint(std::max(least, p.x() + delta[static_cast<std::size_t>(p.y() - b.y())]), p.y());
   };
-  const bool hadSel = sb != se;
   SetCaretXY(shift(caret).x(), caret.y());
   if (hadSel) SetSelection(shift(sb), shift(se));
   EndGroup();
