@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "editor/ColorConvert.h"
+#include "editor/EditLinesImpl.h"
 #include "editor/EditorModel.h"
 #include "platform/ui/UserDialogs.h"
 
@@ -32,42 +33,12 @@ struct TCellItem {
   bool Control;  // drawn inverted
 };
 
-const char16_t kCp1252High[32] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
-
 // Control characters show as a letter on an inverted cell ("@" for NUL, "A" for 1, ...), since
 // few fonts carry the control pictures.
 char32_t ControlLetter(char32_t cp) {
   if (cp < 0x20) return U'@' + cp;
   if (cp == 0x7F || (cp >= 0x80 && cp < 0xA0)) return U'?';
   return 0;
-}
-
-// Decodes the character at I; returns its byte length.
-int DecodeAt(std::string_view s, std::size_t i, bool utf8, char32_t& cp) {
-  const auto c = static_cast<unsigned char>(s[i]);
-  if (!utf8 || c < 0x80) {
-    cp = (!utf8 && c >= 0x80 && c < 0xA0) ? kCp1252High[c - 0x80] : c;
-    return 1;
-  }
-  const int n = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-  if (n == 0 || i + static_cast<std::size_t>(n) >= s.size()) {
-    cp = 0xFFFD;
-    return 1;
-  }
-  char32_t v = c & (0x3F >> n);
-  for (int k = 1; k <= n; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-    if ((b & 0xC0) != 0x80) {
-      cp = 0xFFFD;
-      return 1;
-    }
-    v = (v << 6) | (b & 0x3F);
-  }
-  cp = v;
-  return n + 1;
 }
 
 QFont DefaultEditorFont() {
@@ -91,7 +62,9 @@ class TEditControlPrivate {
   TBookMarkOpt BookmarkOpt;
   TColorValue Color = clWindow;
   int RightEdge = 80;
-  int LineHeight = 16, CharWidth = 8, Ascent = 12;
+  int LineHeight = 16, Ascent = 12;
+  qreal Advance = 8;  // the font's real advance: often not a whole pixel
+  QPoint WheelRest;    // wheel deltas not yet worth a line
   QFont Fonts[16];
   QTimer CaretTimer;
   QTimer ScrollTimer;  // keeps scrolling while a selection is dragged beyond the window
@@ -105,6 +78,8 @@ class TEditControlPrivate {
   QPoint DropPos;
 
   int GutterWidth() const { return Gutter.Visible ? Gutter.Width : 0; }
+  // Left pixel of a display cell (0-based, counted from the text's start) in the scrolled window.
+  int CellX(int cell) const { return GutterWidth() + qRound((cell - Model.LeftChar() + 1) * Advance); }
   void UpdateMetrics();
   void UpdateViewSize();
   void UpdateScrollBars();
@@ -112,7 +87,7 @@ class TEditControlPrivate {
   QColor Foreground() const;
   void PaintGutter(QPainter& p, int line, int y);
   void PaintLine(QPainter& p, int line, int y);
-  QPoint PositionAt(QPoint pixel) const;
+  QPoint PositionAt(QPointF pixel) const;
   template <class F>
   void Guard(F&& f);
 };
@@ -131,14 +106,14 @@ void TEditControlPrivate::UpdateMetrics() {
   for (int s = 0; s < 16; ++s) Fonts[s] = FontWithStyle(base, static_cast<TFontStyles>(s));
   const QFontMetrics fm(base);
   LineHeight = std::max(1, fm.height());
-  CharWidth = std::max(1, fm.horizontalAdvance(QLatin1Char('M')));
+  Advance = std::max<qreal>(1, QFontMetricsF(base).horizontalAdvance(QLatin1Char('M')));
   Ascent = fm.ascent();
   UpdateViewSize();
 }
 
 void TEditControlPrivate::UpdateViewSize() {
   const QSize s = q->viewport()->size();
-  Model.SetViewSize(s.height() / LineHeight, std::max(1, (s.width() - GutterWidth()) / CharWidth));
+  Model.SetViewSize(s.height() / LineHeight, std::max(1, static_cast<int>((s.width() - GutterWidth()) / Advance)));
   UpdateScrollBars();
 }
 
@@ -166,11 +141,11 @@ QColor TEditControlPrivate::Background() const {
 
 QColor TEditControlPrivate::Foreground() const { return q->palette().color(QPalette::Text); }
 
-QPoint TEditControlPrivate::PositionAt(QPoint pixel) const {
-  const int line = Model.TopLine() + std::max(0, pixel.y()) / LineHeight - (pixel.y() < 0 ? 1 : 0);
+QPoint TEditControlPrivate::PositionAt(QPointF pixel) const {
+  const int line = Model.TopLine() + static_cast<int>(std::floor(pixel.y() / LineHeight));
   const int y = std::clamp(line, 1, Model.LineCount());
-  const int x = pixel.x() - GutterWidth();
-  const int cell = std::max(0, (x + CharWidth / 2) / CharWidth + Model.LeftChar() - 1);
+  const qreal x = pixel.x() - GutterWidth();
+  const int cell = std::max(0, static_cast<int>(std::floor(x / Advance + 0.5)) + Model.LeftChar() - 1);
   return QPoint(Model.ColumnOfCell(y, cell), y);
 }
 
@@ -219,11 +194,10 @@ void TEditControlPrivate::PaintGutter(QPainter& p, int line, int y) {
 
 void TEditControlPrivate::PaintLine(QPainter& p, int line, int y) {
   const std::string_view s = Model.LineBytes(line);
-  const bool utf8 = Model.Lines().Encoding() == TTextEncoding::Utf8;
   const int tab = Model.TabWidth();
   const int firstCell = Model.LeftChar() - 1;
   const int lastCell = firstCell + Model.CharsInWindow() + 1;
-  const int x0 = GutterWidth() - firstCell * CharWidth;
+  const qreal x0 = GutterWidth() - firstCell * Advance;  // text runs start on the real grid
   const QColor bg = Background(), fg = Foreground();
   const QPalette& pal = q->palette();
   const QColor selBg = ColorValueToQColor(clHighlight, pal, pal.color(QPalette::Highlight));
@@ -235,7 +209,7 @@ void TEditControlPrivate::PaintLine(QPainter& p, int line, int y) {
   std::size_t i = 0;
   while (i < s.size() && cell < lastCell) {
     char32_t cp;
-    const int len = DecodeAt(s, i, utf8, cp);
+    const int len = EditText::DecodeChar(s, i, Model.Lines().Encoding(), cp);
     const int w = cp == '\t' ? tab - cell % tab : 1;
     if (cell + w > firstCell) {
       const bool blank = cp == '\t' || cp == ' ';
@@ -280,7 +254,7 @@ void TEditControlPrivate::PaintLine(QPainter& p, int line, int y) {
     QColor b = bg;
     if (selected(it.Byte)) b = selBg;
     else if (attrs[k] && attrs[k]->Background() != clNone) b = ColorValueToQColor(attrs[k]->Background(), pal, bg);
-    if (b != bg) p.fillRect(x0 + it.Cell * CharWidth, y, it.Width * CharWidth, LineHeight, b);
+    if (b != bg) p.fillRect(QRect(QPoint(CellX(it.Cell), y), QPoint(CellX(it.Cell + it.Width) - 1, y + LineHeight - 1)), b);
   }
   // Selection past the line's end (line breaks, column blocks, virtual space).
   if (hasSel) {
@@ -290,7 +264,7 @@ void TEditControlPrivate::PaintLine(QPainter& p, int line, int y) {
     if (to > from) {
       const int c1 = endCell + (from - len - 1), c2 = endCell + (to - len - 1);
       if (c2 > firstCell && c1 < lastCell)
-        p.fillRect(x0 + c1 * CharWidth, y, (c2 - c1) * CharWidth, LineHeight, selBg);
+        p.fillRect(QRect(QPoint(CellX(c1), y), QPoint(CellX(c2) - 1, y + LineHeight - 1)), selBg);
     }
   }
   QString run;
@@ -301,7 +275,7 @@ void TEditControlPrivate::PaintLine(QPainter& p, int line, int y) {
     if (run.isEmpty()) return;
     p.setFont(Fonts[runStyle]);
     p.setPen(runColor);
-    p.drawText(x0 + runCell * CharWidth, y + Ascent, run);
+    p.drawText(QPointF(x0 + runCell * Advance, y + Ascent), run);
     run.clear();
   };
   for (std::size_t k = 0; k < items.size(); ++k) {
@@ -320,10 +294,11 @@ void TEditControlPrivate::PaintLine(QPainter& p, int line, int y) {
     if (it.Control) {
       flush();
       // In the editor's own colours: a token colour may equal the background (spaces).
-      p.fillRect(x0 + it.Cell * CharWidth, y + 1, CharWidth, LineHeight - 2, selected(it.Byte) ? selFg : fg);
+      p.fillRect(QRect(QPoint(CellX(it.Cell), y + 1), QPoint(CellX(it.Cell + 1) - 1, y + LineHeight - 2)),
+                 selected(it.Byte) ? selFg : fg);
       p.setFont(Fonts[0]);
       p.setPen(selected(it.Byte) ? selBg : bg);
-      p.drawText(x0 + it.Cell * CharWidth, y + Ascent, QString(QChar(static_cast<char16_t>(it.Glyph))));
+      p.drawText(QPointF(x0 + it.Cell * Advance, y + Ascent), QString(QChar(static_cast<char16_t>(it.Glyph))));
       continue;
     }
     if (!it.Ascii) {
@@ -331,7 +306,7 @@ void TEditControlPrivate::PaintLine(QPainter& p, int line, int y) {
       flush();
       p.setFont(Fonts[style]);
       p.setPen(c);
-      p.drawText(x0 + it.Cell * CharWidth, y + Ascent, QString::fromUcs4(&it.Glyph, 1));
+      p.drawText(QPointF(x0 + it.Cell * Advance, y + Ascent), QString::fromUcs4(&it.Glyph, 1));
       continue;
     }
     if (!run.isEmpty() && (c != runColor || style != runStyle || it.Cell != runCell + run.size())) flush();
@@ -386,6 +361,9 @@ TEditControl::TEditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std
   m.OnCommandProcessed = [this](int command, QChar ch) {
     if (OnCommandProcessed) OnCommandProcessed(this, command, ch);
   };
+  m.OnStatusMessage = [this](const QString& text) {
+    if (OnStatusMessage) OnStatusMessage(this, text);
+  };
   m.OnReplaceText = [this](const QString& s, const QString& r, int line, int column, TReplaceAction& action) {
     if (OnReplaceText) OnReplaceText(this, s, r, line, column, action);
   };
@@ -424,6 +402,7 @@ const TEditLines& TEditControl::Lines() const { return d->Model.Lines(); }
 
 int TEditControl::CaretColumn() const { return d->Model.CaretX(); }
 int TEditControl::CaretLine() const { return d->Model.CaretY(); }
+int TEditControl::CaretCharColumn() const { return d->Model.CharColumn(d->Model.CaretY(), d->Model.CaretX()); }
 void TEditControl::SetCaretColumn(int column) { d->Model.SetCaretXY(column, d->Model.CaretY()); }
 void TEditControl::SetCaretLine(int line) { d->Model.SetCaretXY(d->Model.CaretX(), line); }
 void TEditControl::SetCaretXY(int column, int line) { d->Model.SetCaretXY(column, line); }
@@ -515,13 +494,12 @@ bool TEditControl::AttributeAt(QPoint columnLine, QString& token, THighlighterAt
 QPoint TEditControl::PositionToPixels(QPoint columnLine) const {
   const int line = std::clamp(columnLine.y(), 1, d->Model.LineCount());
   const int cell = d->Model.CellOfColumn(line, std::max(1, columnLine.x()));
-  return QPoint(d->GutterWidth() + (cell - d->Model.LeftChar() + 1) * d->CharWidth,
-                (columnLine.y() - d->Model.TopLine()) * d->LineHeight);
+  return QPoint(d->CellX(cell), (columnLine.y() - d->Model.TopLine()) * d->LineHeight);
 }
 
 QPoint TEditControl::PixelsToPosition(QPoint pixel) const { return d->PositionAt(pixel); }
 int TEditControl::LineHeight() const { return d->LineHeight; }
-int TEditControl::CharWidth() const { return d->CharWidth; }
+int TEditControl::CharWidth() const { return qRound(d->Advance); }
 
 int TEditControl::SearchReplace(const QString& search, const QString& replace, TSearchOptions options) {
   return d->Model.SearchReplace(search, replace, options);
@@ -549,7 +527,7 @@ void TEditControl::paintEvent(QPaintEvent* event) {
   }
   // The right edge.
   if (d->RightEdge > 0) {
-    const int x = gw + (d->RightEdge - m.LeftChar() + 1) * d->CharWidth;
+    const int x = d->CellX(d->RightEdge);
     if (x > gw) {
       p.setPen(ColorValueToQColor(kRightEdgeColor, pal, Qt::lightGray));
       p.drawLine(x, r.top(), x, r.bottom());
@@ -564,7 +542,8 @@ void TEditControl::paintEvent(QPaintEvent* event) {
       p.fillRect(px.x(), px.y(), 2, lh, d->Foreground());
     } else {
       p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-      p.fillRect(px.x(), px.y(), d->CharWidth, lh, Qt::white);
+      const int cell = m.CellOfColumn(pos.y(), pos.x());
+      p.fillRect(px.x(), px.y(), d->CellX(cell + 1) - d->CellX(cell), lh, Qt::white);
       p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
   };
@@ -669,7 +648,7 @@ void TEditControl::mousePressEvent(QMouseEvent* event) {
     QAbstractScrollArea::mousePressEvent(event);
     return;
   }
-  const QPoint pos = d->PositionAt(event->position().toPoint());
+  const QPoint pos = d->PositionAt(event->position());
   TEditorModel& m = d->Model;
   int s, e;
   bool toEnd;
@@ -705,7 +684,7 @@ void TEditControl::mouseMoveEvent(QMouseEvent* event) {
   }
   if (!d->Selecting) return;
   d->LastMouse = pixel;
-  d->Model.MoveCaretKeepSelection(d->PositionAt(pixel));
+  d->Model.MoveCaretKeepSelection(d->PositionAt(event->position()));
   const bool outside = pixel.y() < 0 || pixel.y() >= viewport()->height();
   if (outside && !d->ScrollTimer.isActive()) d->ScrollTimer.start();
   else if (!outside) d->ScrollTimer.stop();
@@ -715,7 +694,7 @@ void TEditControl::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   if (d->DragPending) {
     d->DragPending = false;
-    const QPoint pos = d->PositionAt(event->position().toPoint());
+    const QPoint pos = d->PositionAt(event->position());
     d->Model.SetCaretXY(pos.x(), pos.y());
   }
   d->Selecting = false;
@@ -725,14 +704,17 @@ void TEditControl::mouseReleaseEvent(QMouseEvent* event) {
 
 void TEditControl::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  d->Model.SelectWordAt(d->PositionAt(event->position().toPoint()));
+  d->Model.SelectWordAt(d->PositionAt(event->position()));
   d->Selecting = false;
 }
 
 void TEditControl::wheelEvent(QWheelEvent* event) {
-  const int steps = event->angleDelta().y() / 40;  // three lines per notch
+  // Three lines per notch of 120; touchpads send small deltas that must add up.
+  QPoint& rest = d->WheelRest;
+  rest += event->angleDelta();
+  const int steps = rest.y() / 40, hsteps = rest.x() / 40;
+  rest -= QPoint(hsteps * 40, steps * 40);
   if (steps != 0) d->Model.SetTopLine(d->Model.TopLine() - steps);
-  const int hsteps = event->angleDelta().x() / 40;
   if (hsteps != 0) d->Model.SetLeftChar(d->Model.LeftChar() - hsteps);
   event->accept();
 }
@@ -763,7 +745,7 @@ void TEditControl::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TEditControl::dragMoveEvent(QDragMoveEvent* event) {
-  d->DropPos = d->PositionAt(event->position().toPoint());
+  d->DropPos = d->PositionAt(event->position());
   d->DropShown = true;
   viewport()->update();
   event->acceptProposedAction();
@@ -771,7 +753,7 @@ void TEditControl::dragMoveEvent(QDragMoveEvent* event) {
 
 void TEditControl::dropEvent(QDropEvent* event) {
   d->DropShown = false;
-  const QPoint pos = d->PositionAt(event->position().toPoint());
+  const QPoint pos = d->PositionAt(event->position());
   d->Guard([&] {
     if (event->source() == this && d->Model.HasSelection()) {
       const bool copy = event->dropAction() == Qt::CopyAction || (event->modifiers() & Qt::ControlModifier);

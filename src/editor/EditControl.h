@@ -63,6 +63,7 @@ class TEditControl : public QAbstractScrollArea {
   // Caret, 1-based. Setting the line scrolls the caret into view.
   int CaretColumn() const;
   int CaretLine() const;
+  int CaretCharColumn() const;  // counted in characters, as the user sees them
   void SetCaretColumn(int column);
   void SetCaretLine(int line);
   void SetCaretXY(int column, int line);
@@ -139,7 +140,7 @@ class TEditControl : public QAbstractScrollArea {
   QPoint PositionToPixels(QPoint columnLine) const;  // client coordinates of the text area
   QPoint PixelsToPosition(QPoint pixel) const;
   int LineHeight() const;
-  int CharWidth() const;
+  int CharWidth() const;  // rounded; the grid itself uses the font's fractional advance
 
   // Search and replace; returns the number of occurrences handled.
   int SearchReplace(const QString& search, const QString& replace, TSearchOptions options);
@@ -156,6 +157,8 @@ class TEditControl : public QAbstractScrollArea {
       OnReplaceText;
   std::function<void(TEditControl*, int command, QChar ch)> OnCommandProcessed;
   std::function<void(TEditControl*)> OnClick;
+  // A note for the status bar, e.g. why a typed character was not inserted.
+  std::function<void(TEditControl*, const QString& text)> OnStatusMessage;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
