@@ -42,6 +42,9 @@ TEditorView::TEditorView(QTabWidget* pageControl, QStatusBar* statusBar, QMenu* 
   FEditor->SetHighlighter(FHighlighter.get());
   FEditor->OnChange = [this](TEditControl*) { EditorChange(); };
   FEditor->OnStatusChange = [this](TEditControl*, TStatusChanges changes) { EditorStatusChange(changes); };
+  FEditor->OnStatusMessage = [this](TEditControl*, const QString& text) {
+    if (auto* window = qobject_cast<TFormMain*>(this->window())) window->ShowStatus(text);
+  };
   if (FPopupMenu) {
     FEditor->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(FEditor, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -70,6 +73,7 @@ TEditorView::~TEditorView() {
   OnChange = nullptr;
   FEditor->OnChange = nullptr;
   FEditor->OnStatusChange = nullptr;
+  FEditor->OnStatusMessage = nullptr;
   if (FProjectFile) FProjectFile->ViewDestroyed();
   // The editor refers to the highlighter: detach before the highlighter goes.
   FEditor->SetHighlighter(nullptr);
@@ -275,7 +279,7 @@ void TEditorView::EditorStatusChange(TStatusChanges changes) {
   if (FStatusBar) {
     if (changes & (scAll | scCaretX | scCaretY))
       if (auto* panel = FStatusBar->findChild<QLabel*>(QStringLiteral("StatusPanel0")))
-        panel->setText(QString::asprintf("%6d:%3d  ", FEditor->CaretLine(), FEditor->CaretColumn()));
+        panel->setText(QString::asprintf("%6d:%3d  ", FEditor->CaretLine(), FEditor->CaretCharColumn()));
     if (changes & (scAll | scInsertMode))
       if (auto* panel = FStatusBar->findChild<QLabel*>(QStringLiteral("StatusPanel2")))
         panel->setText(FEditor->InsertMode() ? QStringLiteral("Einfügen") : QStringLiteral("Überschr."));
