@@ -1,58 +1,38 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QClipboard>
-#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QMimeData>
-#include <QUrl>
-#include <QWheelEvent>
 #include <QScrollBar>
 #include <QTest>
+#include <QUrl>
+#include <QWheelEvent>
+
+#include <cmath>
+#include <tuple>
 
 #include "editor/ColorConvert.h"
 #include "editor/EditControl.h"
 #include "editor/EditorModel.h"
+#include "TestSyntax.h"
 
 namespace {
-// Colours "R" red and everything else plainly: enough to see tokens painted.
-class TRedSyn : public TCustomHighlighter {
- public:
-  TRedSyn() {
-    FRed = AddAttribute(std::make_unique<THighlighterAttributes>("red"));
-    FRed->SetForeground(RGBColor(255, 0, 0));
-    FRed->SetStyle(fsBold);
-    FSpace = AddAttribute(std::make_unique<THighlighterAttributes>("space"));
-    SetAttributeChangeHandler([this](THighlighterAttributes*) { NotifyChanged(); });
-  }
-  THighlighterAttributes* Space() const { return FSpace; }
-  THighlighterAttributes* DefaultAttribute(int i) const override { return i == 4 ? FSpace : nullptr; }
-  bool AtEndOfLine() const override { return FPos >= FLine.size(); }
-  std::string_view TokenText() const override { return FLine.substr(FPos, 1); }
-  THighlighterAttributes* TokenAttribute() const override { return FLine[FPos] == 'R' ? FRed : nullptr; }
-  int TokenKind() const override { return 0; }
-  int TokenStart() const override { return static_cast<int>(FPos); }
-  void Next() override { ++FPos; }
-  void SetLine(std::string_view line, int) override {
-    FLine = line;
-    FPos = 0;
-  }
-  bool UsesLineStates() const override { return false; }
-
- private:
-  THighlighterAttributes* FRed;
-  THighlighterAttributes* FSpace;
-  std::string_view FLine;
-  std::size_t FPos = 0;
-};
-
 struct Editor {
   TEditControl w;
-  Editor() {
-    w.resize(500, 300);
+  explicit Editor(const std::string& text = {}, int width = 500) {
+    w.resize(width, 300);
     w.show();
     w.setFocus();
     QApplication::processEvents();
+    w.Lines().LoadFromBytes(text);
+  }
+  QPoint At(int column, int line) const { return w.PositionToPixels(QPoint(column, line)) + QPoint(1, 2); }
+  void Wheel(int delta) {
+    const QPointF at(40, 10);
+    QWheelEvent ev(at, w.viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                   Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w.viewport(), &ev);
   }
 };
 
@@ -65,235 +45,147 @@ int CountPixels(const QImage& img, QColor c, QRect area) {
 }
 }  // namespace
 
-TEST(EditControl, DefaultsOfANewControl) {
+TEST(EditControl, FirstDisplayOnlyReportsEverythingChanged) {
   TEditControl w;
-  EXPECT_EQ(w.Gutter().Width, 30);
-  EXPECT_EQ(w.Gutter().Color, clBtnFace);
-  EXPECT_EQ(w.Options(), DefaultEditOptions);
-  EXPECT_EQ(w.TabWidth(), 8);
-  EXPECT_EQ(w.RightEdge(), 80);
-  EXPECT_EQ(w.MaxUndo(), 1024);
-  EXPECT_EQ(w.MaxLeftChar(), 1024);
-  EXPECT_TRUE(w.InsertMode());
-  EXPECT_EQ(w.InsertCaret(), TCaretType::ctVerticalLine);
-  EXPECT_EQ(w.OverwriteCaret(), TCaretType::ctBlock);
-  EXPECT_EQ(w.SelectionMode(), TSelectionMode::smNormal);
-  EXPECT_EQ(w.Color(), clWindow);
-  EXPECT_EQ(w.Keystrokes().size(), 80u);
-  EXPECT_TRUE(QFontInfo(w.font()).fixedPitch());
-  EXPECT_EQ(w.font().pointSize(), 10);
-  EXPECT_GT(w.LineHeight(), 0);
-}
-
-TEST(EditControl, FirstDisplayReportsEverythingChanged) {
-  TEditControl w;
-  std::vector<TStatusChanges> seen;
-  w.OnStatusChange = [&](TEditControl*, TStatusChanges r) { seen.push_back(r); };
+  int all = 0;
+  w.OnStatusChange = [&](TEditControl*, TStatusChanges r) { all += (r & scAll) ? 1 : 0; };
   w.show();
-  ASSERT_FALSE(seen.empty());
-  EXPECT_TRUE(seen.front() & scAll);
-  seen.clear();
   w.hide();
   w.show();
-  EXPECT_TRUE(seen.empty());
+  EXPECT_EQ(all, 1);
 }
 
 TEST(EditControl, KeysRunTheirCommands) {
-  Editor e;
+  Editor e("one\ntwo\nthree\n");
   TEditControl& w = e.w;
-  w.Lines().LoadFromBytes("one\ntwo\nthree\n");
   std::vector<int> commands;
-  w.OnCommandProcessed = [&](TEditControl* sender, int c, QChar) {
-    EXPECT_EQ(sender, &w);
-    commands.push_back(c);
-  };
-  QTest::keyClick(&w, Qt::Key_Down);
-  QTest::keyClick(&w, Qt::Key_3, Qt::ControlModifier | Qt::ShiftModifier);
-  EXPECT_TRUE(w.HasBookmark(3));
-  int col, line;
-  ASSERT_TRUE(w.GetBookmark(3, col, line));
-  EXPECT_EQ(line, 2);
-  QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
-  EXPECT_EQ(w.Lines().Count(), 2);
-  EXPECT_EQ(w.Lines()[1], "three");
-  QTest::keyClick(&w, Qt::Key_Insert);
-  EXPECT_FALSE(w.InsertMode());
+  w.OnCommandProcessed = [&](TEditControl*, int c, QChar) { commands.push_back(c); };
+  using K = std::pair<Qt::Key, Qt::KeyboardModifiers>;
+  const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+  for (auto [key, mods] :
+       {K{Qt::Key_Down, {}}, K{Qt::Key_3, ctrl | Qt::ShiftModifier}, K{Qt::Key_Y, ctrl}, K{Qt::Key_Insert, {}}})
+    QTest::keyClick(&w, key, mods);
   QTest::keyClicks(&w, "TH");
-  EXPECT_EQ(w.Lines()[1], "THree");
   QTest::keyClick(&w, Qt::Key_Insert);
-  EXPECT_TRUE(w.InsertMode());
-  QTest::keyClick(&w, Qt::Key_Tab);  // stays in the editor
-  EXPECT_TRUE(w.hasFocus() || !QApplication::focusWidget());
+  QTest::keyClick(&w, Qt::Key_Tab);
   QTest::sendKeyEvent(QTest::Click, &w, Qt::Key_Udiaeresis, QString::fromUtf8("ü"), Qt::NoModifier);
-  EXPECT_EQ(w.Lines().Text(1), QString::fromUtf8("TH   ü  ree").left(0) + w.Lines().Text(1));
-  EXPECT_NE(w.Lines().Text(1).indexOf(QString::fromUtf8("ü")), -1);
-  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
-  QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(w.Lines().Text(1), QString::fromUtf8("TH      üree"));  // overwritten, then a tab stop
+  EXPECT_EQ(w.CaretCharColumn(), 10);                                // characters, not bytes
+  for (auto [key, mods] : {K{Qt::Key_Z, ctrl}, K{Qt::Key_Z, ctrl}, K{Qt::Key_Home, ctrl}, K{Qt::Key_3, ctrl}})
+    QTest::keyClick(&w, key, mods);
   EXPECT_EQ(w.Lines()[1], "THree");
-  QTest::keyClick(&w, Qt::Key_0, Qt::ControlModifier);
-  QTest::keyClick(&w, Qt::Key_Home, Qt::ControlModifier);
-  QTest::keyClick(&w, Qt::Key_3, Qt::ControlModifier);
   EXPECT_EQ(w.CaretLine(), 2);
-  EXPECT_EQ(commands.front(), ecDown);
-  EXPECT_EQ(commands[1], ecSetMarker0 + 3);
-  EXPECT_EQ(commands[2], ecDeleteLine);
-  EXPECT_EQ(commands[3], ecToggleMode);
-  EXPECT_EQ(commands[4], ecChar);
-  EXPECT_EQ(commands.back(), ecGotoMarker0 + 3);
-}
-
-TEST(EditControl, InsertKeyChangesTheCaretShape) {
-  Editor e;
-  TEditControl& w = e.w;
-  w.Lines().LoadFromBytes("xxxxxxxx\n");
-  if (!w.hasFocus()) GTEST_SKIP() << "no keyboard focus on this platform";
-  w.SetCaretXY(3, 1);
-  auto caretPixels = [&] {
-    const QImage img = w.viewport()->grab().toImage();
-    const QPoint p = w.PositionToPixels(QPoint(3, 1));
-    const QRect cell(p.x(), p.y() + 1, w.CharWidth(), w.LineHeight() - 2);
-    // The insert caret is a bar; the block inverts the whole cell.
-    return CountPixels(img, w.palette().color(QPalette::Base), cell);
-  };
-  const int bar = caretPixels();
-  QTest::keyClick(&w, Qt::Key_Insert);
-  const int block = caretPixels();
-  EXPECT_GT(bar, block + w.LineHeight());
+  EXPECT_EQ(commands, (std::vector<int>{ecDown, ecSetMarker0 + 3, ecDeleteLine, ecToggleMode, ecChar, ecChar,
+                                        ecToggleMode, ecTab, ecChar, ecUndo, ecUndo, ecEditorTop, ecGotoMarker0 + 3}));
 }
 
 TEST(EditControl, PaintsTokensGutterAndRightEdge) {
-  Editor e;
+  Editor e({}, 800);
   TEditControl& w = e.w;
-  TRedSyn hl;
+  TCommentSyn hl;
+  hl.Attribute(0)->SetForeground(RGBColor(255, 0, 0));
+  hl.Attribute(0)->SetStyle(fsBold);
   w.SetHighlighter(&hl);
-  w.Lines().LoadFromBytes("RRRR abc\x01\n\tR\n");
+  w.Lines().LoadFromBytes("{RR} abc\x01\n\t{R}\n");
   w.SetBookmark(1, 1, 2);
   QImage img = w.viewport()->grab().toImage();
   const QColor red(255, 0, 0);
-  const QPoint p1 = w.PositionToPixels(QPoint(1, 1));
-  EXPECT_GT(CountPixels(img, red, QRect(p1, QSize(4 * w.CharWidth(), w.LineHeight()))), 10);
-  const QPoint ctl = w.PositionToPixels(QPoint(9, 1));  // a control character: an inverted cell
-  EXPECT_GT(CountPixels(img, w.palette().color(QPalette::Text), QRect(ctl, QSize(w.CharWidth(), w.LineHeight()))),
-            w.CharWidth() * w.LineHeight() / 3);
-  const QPoint p2 = w.PositionToPixels(QPoint(2, 2));  // behind the tab
-  EXPECT_EQ(p2.x(), 30 + 8 * w.CharWidth());
-  EXPECT_GT(CountPixels(img, red, QRect(p2, QSize(w.CharWidth(), w.LineHeight()))), 3);
+  const int lh = w.LineHeight(), cw = w.CharWidth();
+  EXPECT_GT(CountPixels(img, red, QRect(e.At(1, 1), QSize(4 * cw, lh))), 10);
+  // A control character: an inverted cell.
+  EXPECT_GT(CountPixels(img, w.palette().color(QPalette::Text), QRect(w.PositionToPixels({9, 1}), QSize(cw, lh))),
+            cw * lh / 3);
+  EXPECT_GT(CountPixels(img, red, QRect(w.PositionToPixels({2, 2}), QSize(cw, lh))), 3);  // behind the tab
   const QColor gutter = ColorValueToQColor(clBtnFace, w.palette(), Qt::black);
-  EXPECT_GT(CountPixels(img, gutter, QRect(0, 0, 30, w.LineHeight())), 100);
-  EXPECT_LT(CountPixels(img, gutter, QRect(0, w.LineHeight(), 30, w.LineHeight())),
-            30 * w.LineHeight() - 50);  // the bookmark glyph covers part of line 2
-  const int edge = 30 + 80 * w.CharWidth();
-  if (edge < w.viewport()->width()) {
-    EXPECT_EQ(img.pixelColor(edge, w.LineHeight() * 3), QColor(0xC0, 0xC0, 0xC0));
-  }
-
+  EXPECT_GT(CountPixels(img, gutter, QRect(0, 0, 30, lh)), 100);
+  EXPECT_LT(CountPixels(img, gutter, QRect(0, lh, 30, lh)), 30 * lh - 50);  // the bookmark glyph on line 2
+  EXPECT_EQ(img.pixelColor(w.PositionToPixels({81, 1}).x(), lh * 3), QColor(0xC0, 0xC0, 0xC0));
   // The whitespace attribute's background becomes the editor's background; changes repaint.
-  hl.Space()->SetBackground(RGBColor(0, 0, 128));
+  hl.Attribute(1)->SetBackground(RGBColor(0, 0, 128));
   img = w.viewport()->grab().toImage();
   EXPECT_EQ(img.pixelColor(w.viewport()->width() - 5, w.viewport()->height() - 5), QColor(0, 0, 128));
+  EXPECT_EQ(ColorValueToQColor(0x00563412, w.palette(), red), QColor(0x12, 0x34, 0x56));
+}
 
-  w.SetGutterWidth(50);
-  EXPECT_EQ(w.PositionToPixels(QPoint(1, 1)).x(), 50);
-  EXPECT_EQ(w.PixelsToPosition(w.PositionToPixels(QPoint(4, 2))), QPoint(4, 2));
+TEST(EditControl, GridFollowsTheFontsRealAdvance) {
+  // Advances such as 7.8 px: a whole-pixel grid drifts from the drawn text by a cell every few columns.
+  for (qreal points : {9.0, 10.0, 10.5}) {
+    Editor e(std::string(200, 'x') + "\n", 2000);
+    TEditControl& w = e.w;
+    QFont f = w.font();
+    f.setPointSizeF(points);
+    w.setFont(f);
+    const QFontMetricsF fm(f);
+    const qreal adv = fm.horizontalAdvance(QLatin1Char('x'));
+    for (int col = 1; col <= 200; ++col) {
+      const qreal left = w.Gutter().Width + fm.horizontalAdvance(QString(col - 1, QLatin1Char('x')));
+      EXPECT_LE(std::abs(w.PositionToPixels(QPoint(col, 1)).x() - left), 1.0) << points << " " << col;
+      QTest::mouseClick(w.viewport(), Qt::LeftButton, {}, QPoint(int(std::floor(left + adv * 0.4)), 3));
+      ASSERT_EQ(w.CaretColumn(), col) << points;
+      QTest::mouseClick(w.viewport(), Qt::LeftButton, {}, QPoint(int(std::ceil(left + adv * 0.6)), 3));
+      ASSERT_EQ(w.CaretColumn(), col + 1) << points;
+    }
+    // The last letter's ink ends inside its cell.
+    const QImage img = w.viewport()->grab().toImage();
+    const qreal dpr = img.devicePixelRatio();
+    int ink = 0;
+    for (int x = 0; x < img.width(); ++x)
+      for (int y = 0; y < w.LineHeight() * dpr; ++y)
+        if (img.pixelColor(x, y).lightness() < 128) ink = x;
+    EXPECT_GE(ink / dpr, w.PositionToPixels(QPoint(200, 1)).x()) << points;
+    EXPECT_LE(ink / dpr, w.PositionToPixels(QPoint(201, 1)).x() + 1.5) << points;
+  }
 }
 
 TEST(EditControl, MouseClickDragAndDoubleClick) {
-  Editor e;
+  Editor e("alpha beta\ngamma\n");
   TEditControl& w = e.w;
-  w.Lines().LoadFromBytes("alpha beta\ngamma\n");
   int clicks = 0;
   w.OnClick = [&](TEditControl*) { ++clicks; };
   QWidget* vp = w.viewport();
-  QTest::mouseClick(vp, Qt::LeftButton, {}, w.PositionToPixels(QPoint(3, 2)) + QPoint(1, 2));
-  EXPECT_EQ(w.CaretLine(), 2);
-  EXPECT_EQ(w.CaretColumn(), 3);
-  EXPECT_EQ(clicks, 1);
-  QTest::mousePress(vp, Qt::LeftButton, {}, w.PositionToPixels(QPoint(1, 1)) + QPoint(1, 2));
-  QTest::mouseMove(vp, w.PositionToPixels(QPoint(4, 1)) + QPoint(1, 2));
-  QTest::mouseRelease(vp, Qt::LeftButton, {}, w.PositionToPixels(QPoint(4, 1)) + QPoint(1, 2));
+  QTest::mouseClick(vp, Qt::LeftButton, {}, e.At(3, 2));
+  EXPECT_EQ(w.SelectionEnd(), QPoint(3, 2));
+  QTest::mousePress(vp, Qt::LeftButton, {}, e.At(1, 1));
+  QTest::mouseMove(vp, e.At(4, 1));
+  QTest::mouseRelease(vp, Qt::LeftButton, {}, e.At(4, 1));
   EXPECT_EQ(w.SelectedText(), "alp");
-  QTest::mouseDClick(vp, Qt::LeftButton, {}, w.PositionToPixels(QPoint(8, 1)) + QPoint(1, 2));
+  QTest::mouseDClick(vp, Qt::LeftButton, {}, e.At(8, 1));
   EXPECT_EQ(w.SelectedText(), "beta");
   QTest::mouseClick(vp, Qt::LeftButton, {}, QPoint(5, 2));  // in the gutter: no click event
   EXPECT_EQ(clicks, 2);
+
+  // A column block dragged straight down first keeps its corner.
+  w.Lines().LoadFromBytes("abcdefgh\nabcdefgh\nabcdefgh\nabcdefgh\n");
+  w.SetSelectionMode(TSelectionMode::smColumn);
+  QTest::mousePress(vp, Qt::LeftButton, {}, e.At(2, 1));
+  for (QPoint p : {e.At(2, 2), e.At(2, 3), e.At(4, 3)}) QTest::mouseMove(vp, p);
+  QTest::mouseRelease(vp, Qt::LeftButton, {}, e.At(4, 3));
+  QTest::keyClick(&w, Qt::Key_Delete);
+  EXPECT_EQ(w.Lines().SaveToBytes(), "adefgh\nadefgh\nadefgh\nabcdefgh\n");
 }
 
-TEST(EditControl, LongLinesScrollAndClipboardWorks) {
-  Editor e;
-  TEditControl& w = e.w;
-  std::string big(3 * 1024 * 1024, 'x');
-  w.Lines().LoadFromBytes(big);
-  EXPECT_GE(w.horizontalScrollBar()->maximum(), 3 * 1024 * 1024 - 100);
-  QTest::keyClick(&w, Qt::Key_End);
-  EXPECT_EQ(w.CaretColumn(), 3 * 1024 * 1024 + 1);
-  (void)w.viewport()->grab();
-  QTest::keyClick(&w, Qt::Key_Right);  // past the end is allowed up to the line's length + 1
-  EXPECT_EQ(w.CaretColumn(), 3 * 1024 * 1024 + 1);
-  QTest::keyClicks(&w, "y");
-  EXPECT_EQ(w.Lines()[0].back(), 'y');
-
-  w.Lines().LoadFromBytes("copy me\n");
-  w.SetSelectionStart(QPoint(0, 1));
-  w.SetSelectionEnd(QPoint(5, 1));
-  w.CopyToClipboard();
-  EXPECT_EQ(QGuiApplication::clipboard()->text(), "copy");
-  EXPECT_TRUE(w.CanPaste());
-  w.SetCaretXY(8, 1);
-  w.PasteFromClipboard();
-  EXPECT_EQ(w.Lines()[0], "copy mecopy");
+TEST(EditControl, WheelStepsAddUp) {
+  // Three lines per notch of 120; touchpads send small deltas that must add up.
+  const std::tuple<int, int, int> cases[] = {{-120, 1, 4}, {-15, 24, 10}, {-15, 2, 1}, {-20, 5, 3}, {60, 2, 1}};
+  for (auto [delta, count, top] : cases) {
+    Editor e(std::string(200, '\n'));
+    for (int i = 0; i < count; ++i) e.Wheel(delta);
+    EXPECT_EQ(e.w.TopLine(), top) << delta << " x" << count;
+    EXPECT_EQ(e.w.verticalScrollBar()->value(), top);
+  }
 }
 
-TEST(ColorConvert, RgbNoneAndSystemColours) {
-  QPalette pal;
-  pal.setColor(QPalette::Base, QColor(1, 1, 1));
-  pal.setColor(QPalette::Text, QColor(2, 2, 2));
-  pal.setColor(QPalette::Button, QColor(3, 3, 3));
-  pal.setColor(QPalette::Highlight, QColor(4, 4, 4));
-  pal.setColor(QPalette::HighlightedText, QColor(5, 5, 5));
-  pal.setColor(QPalette::ButtonText, QColor(6, 6, 6));
-  pal.setColor(QPalette::Disabled, QPalette::Text, QColor(7, 7, 7));
-  pal.setColor(QPalette::ToolTipBase, QColor(8, 8, 8));
-  pal.setColor(QPalette::ToolTipText, QColor(9, 9, 9));
-  const QColor none(10, 10, 10);
-  EXPECT_EQ(ColorValueToQColor(RGBColor(0x12, 0x34, 0x56), pal, none), QColor(0x12, 0x34, 0x56));
-  EXPECT_EQ(ColorValueToQColor(0x00563412, pal, none), QColor(0x12, 0x34, 0x56));
-  EXPECT_EQ(ColorValueToQColor(clNone, pal, none), none);
-  const std::pair<int, int> expected[] = {{COLOR_WINDOW, 1},   {COLOR_WINDOWTEXT, 2}, {COLOR_BTNFACE, 3},
-                                          {COLOR_HIGHLIGHT, 4}, {COLOR_HIGHLIGHTTEXT, 5}, {COLOR_BTNTEXT, 6},
-                                          {COLOR_GRAYTEXT, 7}, {COLOR_INFOBK, 8},      {COLOR_INFOTEXT, 9}};
-  for (auto [index, grey] : expected)
-    EXPECT_EQ(ColorValueToQColor(SystemColor(index), pal, none), QColor(grey, grey, grey)) << index;
-}
-
-TEST(EditControl, WheelScrollsAndDroppedTextIsInserted) {
-  Editor e;
-  TEditControl& w = e.w;
-  std::string text;
-  for (int i = 0; i < 200; ++i) text += "line\n";
-  w.Lines().LoadFromBytes(text);
-  QWidget* vp = w.viewport();
-  const QPointF at(40, 10);
-  QWheelEvent down(at, vp->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
-                   Qt::NoScrollPhase, false);
-  QApplication::sendEvent(vp, &down);
-  EXPECT_EQ(w.TopLine(), 4);  // three lines per notch
-  EXPECT_EQ(w.verticalScrollBar()->value(), 4);
-
-  QMimeData mime;
-  mime.setText("dropped ");
-  const QPointF target = w.PositionToPixels(QPoint(3, 5)) + QPoint(1, 2);
-  QDragEnterEvent enter(target.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(vp, &enter);
-  EXPECT_TRUE(enter.isAccepted());
-  QDropEvent drop(target, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(vp, &drop);
-  EXPECT_EQ(w.Lines()[4], "lidropped ne");
-  w.Undo();
-  EXPECT_EQ(w.Lines()[4], "line");
-
-  QMimeData files;  // files dropped on the editor are left to the main window
-  files.setUrls({QUrl::fromLocalFile("/tmp/x.asm")});
-  QDragEnterEvent fileEnter(target.toPoint(), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(vp, &fileEnter);
-  EXPECT_FALSE(fileEnter.isAccepted());
+TEST(EditControl, DroppedTextIsInsertedDroppedFilesAreNot) {
+  Editor e("line\nline\n");
+  QMimeData text, files;
+  text.setText("dropped ");
+  files.setUrls({QUrl::fromLocalFile("/tmp/x.asm")});  // left to the main window
+  for (QMimeData* mime : {&text, &files}) {
+    QDragEnterEvent enter(e.At(3, 2), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(e.w.viewport(), &enter);
+    EXPECT_EQ(enter.isAccepted(), mime == &text);
+  }
+  QDropEvent drop(e.At(3, 2), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(e.w.viewport(), &drop);
+  EXPECT_EQ(e.w.Lines()[1], "lidropped ne");
 }

@@ -25,3 +25,7 @@ inline void Type(TEditorModel& m, const std::string& ascii) {
     else m.ExecuteCommand(ecChar, QChar(c));
   }
 }
+
+inline void Exec(TEditorModel& m, std::initializer_list<int> commands) {
+  for (int c : commands) m.ExecuteCommand(c);
+}
