@@ -3,6 +3,7 @@
 #include <QList>
 
 #include <algorithm>
+#include <array>
 
 #include "editor/EditLinesImpl.h"
 
@@ -24,22 +25,33 @@ class TMatcher {
   TMatcher(const TEditLines& lines, const QString& search, bool matchCase, bool wholeWord)
       : FEnc(lines.Encoding()), FMatchCase(matchCase), FWholeWord(wholeWord), FBytes(lines.Encode(search)) {
     for (char32_t c : search.toUcs4()) FFolded.push_back(Fold(c));
+    // Only the Kelvin sign and the long s fold onto ASCII letters: otherwise an ASCII first
+    // character can be looked for byte by byte.
+    const char32_t first = FFolded[0];
+    FAsciiFirst = first < 0x80 && !(FEnc == TTextEncoding::Utf8 && (first == 'k' || first == 's'));
+    for (int b = 0; b < 0x80; ++b) FStarts[static_cast<std::size_t>(b)] = Fold(static_cast<char32_t>(b)) == first;
   }
 
   void FindAll(std::string_view s, std::vector<THit>& hits) const {
     hits.clear();
     std::size_t i = 0;
     while (i < s.size()) {
-      std::size_t len = FBytes.size();
+      std::size_t len = FBytes.size(), step = 1;  // a byte: no pattern starts inside a character
       if (FMatchCase) {
         i = s.find(FBytes, i);
         if (i == std::string_view::npos) return;
       } else {
+        if (FAsciiFirst) {
+          while (i < s.size() && !FStarts[static_cast<unsigned char>(s[i])]) ++i;
+          if (i == s.size()) return;
+        } else if (FoldedAt(s, i, step) != FFolded[0]) {
+          i += step;
+          continue;
+        }
         len = FoldedMatch(s, i);
       }
       if (len == 0 || (FWholeWord && (WordCharBefore(s, i) || WordCharAt(s, i + len)))) {
-        char32_t c;
-        i += static_cast<std::size_t>(EditText::DecodeChar(s, i, FEnc, c));
+        i += step;
         continue;
       }
       hits.push_back({static_cast<int>(i) + 1, static_cast<int>(len)});
@@ -48,13 +60,20 @@ class TMatcher {
   }
 
  private:
+  // The case-folded character at I and its length; plain ASCII without a call.
+  char32_t FoldedAt(std::string_view s, std::size_t i, std::size_t& length) const {
+    const auto b = static_cast<unsigned char>(s[i]);
+    length = 1;
+    if (b < 0x80) return Fold(b);
+    char32_t c;
+    length = static_cast<std::size_t>(EditText::DecodeChar(s, i, FEnc, c));
+    return Fold(c);
+  }
   std::size_t FoldedMatch(std::string_view s, std::size_t i) const {  // 0: no match at I
-    std::size_t j = i;
+    std::size_t j = i, length = 0;
     for (char32_t want : FFolded) {
-      if (j >= s.size()) return 0;
-      char32_t c;
-      j += static_cast<std::size_t>(EditText::DecodeChar(s, j, FEnc, c));
-      if (Fold(c) != want) return 0;
+      if (j >= s.size() || FoldedAt(s, j, length) != want) return 0;
+      j += length;
     }
     return j - i;
   }
@@ -73,7 +92,8 @@ class TMatcher {
   }
 
   TTextEncoding FEnc;
-  bool FMatchCase, FWholeWord;
+  bool FMatchCase, FWholeWord, FAsciiFirst;
+  std::array<bool, 256> FStarts{};  // bytes that begin the first character in either case
   std::string FBytes;
   std::vector<char32_t> FFolded;
 };
