@@ -31,13 +31,18 @@ TStringIniList TProjectFile::SaveToList() {
   StoreViewState();
   IniList.clear();
 
-  // A full path in File (a file opened on its own) stands for itself.
-  const QString stored = Paths::FromStored(File);
-  // A leading colon is part of a name here, not Qt's resource prefix.
-  const bool absolute = QDir::isAbsolutePath(stored) && !stored.startsWith(u':');
-  const QString full = Paths::ExpandFileName(absolute ? stored : Directory + stored);
-  File = Paths::ExtractFileName(full);
-  Directory = Paths::ExtractFilePath(full);
+  if (File.isEmpty()) {
+    // Only a folder is named: it must not turn into a file named like its last part.
+    if (!Directory.isEmpty()) Directory = Paths::IncludeTrailingSeparator(Paths::ExpandFileName(Directory));
+  } else {
+    // A full path in File (a file opened on its own) stands for itself.
+    const QString stored = Paths::FromStored(File);
+    // A leading colon is part of a name here, not Qt's resource prefix.
+    const bool absolute = QDir::isAbsolutePath(stored) && !stored.startsWith(u':');
+    const QString full = Paths::ExpandFileName(absolute ? stored : Directory + stored);
+    File = Paths::ExtractFileName(full);
+    Directory = Paths::ExtractFilePath(full);
+  }
   if (Project && !Project->Directory.isEmpty()) {
     const QString projectDir = Paths::IncludeTrailingSeparator(Paths::ExpandFileName(Project->Directory));
     if (Directory.compare(projectDir, Qt::CaseInsensitive) == 0) Directory.clear();
