@@ -1,5 +1,6 @@
 #include "settings/IniFile.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
 
@@ -48,8 +49,19 @@ int ReadIniInteger(const QString& file, const QString& section, const QString& k
   return ReadIniInteger(TProfileFile(file), section, key, defaultValue);
 }
 
-EFileCreateError::EFileCreateError(const QString& path)
-    : std::runtime_error(QStringLiteral("Kann Datei %1 nicht erstellen").arg(path).toStdString()) {}
+EFileCreateError::EFileCreateError(const QString& path, const QString& reason)
+    : std::runtime_error((QStringLiteral("Kann Datei %1 nicht erstellen").arg(path) +
+                          (reason.isEmpty() ? QString() : QStringLiteral(": ") + reason))
+                             .toStdString()) {}
+
+static void WriteAtomically(const QString& path, const QByteArray& data) {
+  // A pipe or device would block or take the data away; a directory is no file either.
+  const QFileInfo info(path);
+  if (info.exists() && !info.isFile()) throw EFileCreateError(path, QStringLiteral("Das ist keine gewöhnliche Datei."));
+  QSaveFile f(path);
+  if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit())
+    throw EFileCreateError(path);
+}
 
 void WriteIniFile(const QString& path, const QStringList& lines) {
   QByteArray data;
@@ -57,7 +69,33 @@ void WriteIniFile(const QString& path, const QStringList& lines) {
     data += line.toUtf8();
     data += "\r\n";
   }
-  QSaveFile f(path);
-  if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit())
-    throw EFileCreateError(path);
+  WriteAtomically(path, data);
+}
+
+// The reader trims values and then drops one pair of quotes around them.
+static bool NeedsQuotes(QStringView value) {
+  return !value.isEmpty() && (value.front().isSpace() || value.back().isSpace() ||
+                              (value.size() >= 2 && value.front() == u'"' && value.back() == u'"'));
+}
+
+void WriteIniSections(const QString& path, const QList<TIniSection>& sections) {
+  const TProfileFile old(path);
+  QByteArray data;
+  const auto add = [&](const QString& line) {
+    if (line.contains(u'\n') || line.contains(u'\r')) {
+      const QString shown = QString(line).replace(u'\r', u'\u23CE').replace(u'\n', u'\u23CE');
+      throw EFileCreateError(path, QStringLiteral("Die Zeile „%1“ enthält einen Zeilenumbruch.").arg(shown));
+    }
+    data += old.Encode(line);
+    data += "\r\n";
+  };
+  for (const TIniSection& section : sections) {
+    add(u'[' + section.Name + u']');
+    for (const QString& line : section.Lines) {
+      const qsizetype eq = line.indexOf(u'=');
+      const QStringView value = QStringView(line).mid(eq + 1);
+      add(eq >= 0 && NeedsQuotes(value) ? line.left(eq + 1) + u'"' + value.toString() + u'"' : line);
+    }
+  }
+  WriteAtomically(path, data);
 }

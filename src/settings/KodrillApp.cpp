@@ -41,14 +41,15 @@ void TKodrillApp::LoadPrefs() {
   FAssemblerPrefs->LoadFromList(&list);
   ReadSectionValues(profile, QStringLiteral("General"), list);
   FGeneralPrefs->LoadFromList(&list);
+  if (!profile.Error().isEmpty())
+    throw EFileReadError(profile.Error() + QStringLiteral("\nEs gelten die Standardeinstellungen."));
 }
 
 void TKodrillApp::SavePrefs() {
   const QString path = SettingsFilePath();
-  QStringList lines;
-  lines << QStringLiteral("[HighLighter]") << FHighLighterPrefs->SaveToList();
-  lines << QStringLiteral("[Assembler]") << FAssemblerPrefs->SaveToList();
-  lines << QStringLiteral("[General]") << FGeneralPrefs->SaveToList();
+  const QList<TIniSection> sections{{QStringLiteral("HighLighter"), FHighLighterPrefs->SaveToList()},
+                                    {QStringLiteral("Assembler"), FAssemblerPrefs->SaveToList()},
+                                    {QStringLiteral("General"), FGeneralPrefs->SaveToList()}};
   QDir().mkpath(QFileInfo(path).absolutePath());
-  WriteIniFile(path, lines);
+  WriteIniSections(path, sections);
 }

@@ -20,6 +20,7 @@ class TKodrillApp {
   THighLighterPrefs* HighLighterPrefs() const { return FHighLighterPrefs.get(); }
   TGeneralPrefs* GeneralPrefs() const { return FGeneralPrefs.get(); }
 
+  // Throws EFileReadError, after taking the defaults, when the file is no readable text file.
   void LoadPrefs();
   void SavePrefs();  // throws EFileCreateError
   // Kodrill.ini beside the executable, or in the per-user configuration directory where the

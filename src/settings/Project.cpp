@@ -137,11 +137,13 @@ static QList<int> FileSectionNumbers(const TProfileFile& profile, int count) {
 void TProject::Load() {
   const QString full = Paths::ExpandFileName(Directory + FileName);
   const QString directory = Paths::ExtractFilePath(full);
+  // A file read as empty would be replaced by an empty project on the next save.
+  const TProfileFile profile(full);
+  if (!profile.Error().isEmpty()) throw EFileReadError(profile.Error());
   if (!Paths::SetCurrentDir(directory)) throw EProjectDirectoryError(directory);
   FileName = Paths::ExtractFileName(full);
   Directory = directory;
 
-  const TProfileFile profile(full);
   TStringIniList list;
   ReadSectionValues(profile, QStringLiteral("HighLighter"), list);
   ReadSectionValues(profile, QStringLiteral("global"), list);
@@ -162,15 +164,13 @@ void TProject::Save() {
   IniList.WriteString(QStringLiteral("Processor"), Processor);
   IniList.WriteString(QStringLiteral("NumberFormat"), NumberFormat);
 
-  QStringList lines;
-  lines << QStringLiteral("[global]") << IniList << QStringLiteral("FileCount=%1").arg(Files.size());
+  QList<TIniSection> sections{{QStringLiteral("global"), IniList}};
+  sections[0].Lines << QStringLiteral("FileCount=%1").arg(Files.size());
   const QList<TProjectFile*> files = Files;
-  for (qsizetype i = 0; i < files.size(); ++i) {
-    lines << QStringLiteral("[File%1]").arg(i + 1);
-    lines << files[i]->SaveToList();
-  }
-  lines << QStringLiteral("[HighLighter]");
-  WriteIniFile(Directory + FileName, lines);
+  for (qsizetype i = 0; i < files.size(); ++i)
+    sections.append({QStringLiteral("File%1").arg(i + 1), files[i]->SaveToList()});
+  sections.append({QStringLiteral("HighLighter"), {}});
+  WriteIniSections(Directory + FileName, sections);
 }
 
 void TProject::ApplyHighlighterPrefs() {

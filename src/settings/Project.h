@@ -69,7 +69,8 @@ class TProject {
   TProjectFile* GetFile(int index) const { return Files.at(index); }
   TProjectFile* FindFile(const QString& name) const;
 
-  // Load throws EProjectDirectoryError when Directory cannot be made current (nothing changed).
+  // Load throws EFileReadError when the file is no readable text file and EProjectDirectoryError
+  // when Directory cannot be made current; nothing is changed then.
   void Load();
   void Save();  // throws EFileCreateError
   void ApplyHighlighterPrefs();

@@ -1,19 +1,19 @@
 #pragma once
 // Helpers shared by the settings tests: temporary files and CR LF text.
 #include <QByteArray>
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
 #include <ostream>
 
-// Readable failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }  // readable failures
 
+// Empty for anything but a plain file (a pipe would block).
 inline QByteArray ReadBytes(const QString& path) {
   QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  return QFileInfo(path).isFile() && f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 inline void WriteBytes(const QString& path, const QByteArray& bytes) {
@@ -28,12 +28,10 @@ inline QByteArray CrLf(const QStringList& lines) {
   return b;
 }
 
-// Restores the process's current directory after a test that changes it.
-class TCurrentDirGuard {
- public:
-  TCurrentDirGuard() : FSaved(QDir::currentPath()) {}
-  ~TCurrentDirGuard() { QDir::setCurrent(FSaved); }
-
- private:
-  QString FSaved;
-};
+// A named pipe at Path, where there are such.
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+inline bool MakeFifo(const QString& path) { return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0; }
+#else
+inline bool MakeFifo(const QString&) { return false; }
+#endif
