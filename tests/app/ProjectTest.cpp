@@ -86,10 +86,11 @@ TEST_F(ProjectTest, StoredPositionsAreKeptInsideTheText) {
 }
 
 TEST_F(ProjectTest, UnusableProjectPlacesLoseNothing) {
-  // A directory where the project file should be: it reads as empty and cannot be written.
-  QDir(Temp.path()).mkpath(QStringLiteral("ro/p.AsmPrj"));
+  // A directory takes the project file's place once it is open: the project cannot be written.
+  QDir(Temp.path()).mkpath(QStringLiteral("ro"));
   WriteFile("ro/a.asm", "a\n");
   Main->OpenFile(Path("ro/p.AsmPrj"));
+  QDir(Temp.path()).mkpath(QStringLiteral("ro/p.AsmPrj"));
   Main->OpenFile(Path("ro/a.asm"));
   View(0)->Editor()->InsertText(QStringLiteral("edit"));
   SaveNames = {Path("nodir/other.AsmPrj")};
