@@ -1,0 +1,294 @@
+#include "highlight/SymbolScan.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "highlight/CharClass.h"
+
+namespace {
+
+using charclass::Flags;
+using charclass::Upper;
+
+bool IsSpace(unsigned char c) { return (Flags[c] & charclass::Blank) || c == '\r'; }
+bool IsIdent(unsigned char c) { return Flags[c] & charclass::Ident; }
+bool IsNameStart(unsigned char c) { return IsIdent(c) && !(c >= '0' && c <= '9'); }
+
+// Length of the name at the start of S, 0 when none starts there: a letter, "_" or "." (or "$$")
+// followed by letters, digits, "_" and ".".
+std::size_t NameLength(std::string_view s) {
+  std::size_t i = 0;
+  if (s.size() > 2 && s[0] == '$' && s[1] == '$')
+    i = 2;
+  else if (s.empty() || !IsNameStart(s[0]))
+    return 0;
+  const std::size_t first = i;
+  while (i < s.size() && IsIdent(s[i])) ++i;
+  if (i == first || (s[0] == '.' && i == 1)) return 0;
+  return i;
+}
+
+enum class TOp { None, Constant, Variable, Macro, Function, Struct, EndStruct, Label, Enum, Include };
+
+struct TOpWord {
+  std::string_view Word;
+  TOp Op;
+};
+
+// Directives whose label field names what they define, and the ones that shape the scan.
+constexpr TOpWord OpWords[] = {
+    {"=", TOp::Constant},         {"EQU", TOp::Constant},      {"SFR", TOp::Constant},
+    {"SFRB", TOp::Constant},      {"REG", TOp::Constant},      {":=", TOp::Variable},
+    {"SET", TOp::Variable},       {"EVAL", TOp::Variable},     {"MACRO", TOp::Macro},
+    {"FUNCTION", TOp::Function},  {"STRUCT", TOp::Struct},     {"UNION", TOp::Struct},
+    {"ENDSTRUCT", TOp::EndStruct}, {"ENDUNION", TOp::EndStruct}, {"ENDS", TOp::EndStruct},
+    {"LABEL", TOp::Label},        {"ENUM", TOp::Enum},         {"NEXTENUM", TOp::Enum},
+    {"INCLUDE", TOp::Include},
+};
+
+TOp Classify(std::string_view word) {
+  if (word.empty() || word.size() > 9) return TOp::None;
+  for (const TOpWord& w : OpWords)
+    if (w.Word.size() == word.size() && SameName(w.Word, word)) return w.Op;
+  return TOp::None;
+}
+
+TSymbolKind KindOf(TOp op) {
+  switch (op) {
+    case TOp::Constant: return TSymbolKind::Constant;
+    case TOp::Variable: return TSymbolKind::Variable;
+    case TOp::Macro: return TSymbolKind::Macro;
+    case TOp::Function: return TSymbolKind::Function;
+    case TOp::Struct: return TSymbolKind::Struct;
+    default: return TSymbolKind::Label;
+  }
+}
+
+// Labels, constants and the like open the scope of the temporary names after them.
+bool OpensScope(const TSymbolDef& def) {
+  return !def.Temporary && def.Kind != TSymbolKind::Field && def.Kind != TSymbolKind::EnumValue;
+}
+
+std::uint32_t NameHash(std::string_view name) {
+  std::uint32_t h = 2166136261u;
+  for (unsigned char c : name) h = (h ^ Upper[c]) * 16777619u;
+  return h;
+}
+
+}  // namespace
+
+const char* SymbolKindText(TSymbolKind kind) {
+  switch (kind) {
+    case TSymbolKind::Label: return "Label";
+    case TSymbolKind::Constant: return "Konstante";
+    case TSymbolKind::Variable: return "Variable";
+    case TSymbolKind::Macro: return "Makro";
+    case TSymbolKind::Function: return "Funktion";
+    case TSymbolKind::Struct: return "Struktur";
+    case TSymbolKind::Field: return "Feld";
+    case TSymbolKind::EnumValue: return "Aufzählung";
+  }
+  return "";
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (Upper[static_cast<unsigned char>(a[i])] != Upper[static_cast<unsigned char>(b[i])]) return false;
+  return true;
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view part) {
+  if (part.size() > text.size()) return false;
+  for (std::size_t i = 0; i + part.size() <= text.size(); ++i)
+    if (SameName(text.substr(i, part.size()), part)) return true;
+  return false;
+}
+
+std::vector<std::uint32_t> TFileSymbols::Find(std::string_view key) const {
+  std::vector<std::uint32_t> found;
+  const std::uint32_t h = NameHash(key);
+  auto it = std::lower_bound(FByHash.begin(), FByHash.end(), std::make_pair(h, std::uint32_t{0}));
+  for (; it != FByHash.end() && it->first == h; ++it)
+    if (SameName(Name(Defs[it->second]), key)) found.push_back(it->second);
+  return found;
+}
+
+std::string_view TFileSymbols::ScopeAt(std::uint32_t line) const {
+  auto it = std::upper_bound(Defs.begin(), Defs.end(), line,
+                             [](std::uint32_t l, const TSymbolDef& def) { return l < def.Line; });
+  while (it != Defs.begin())
+    if (--it; OpensScope(*it)) return Name(*it);
+  return {};
+}
+
+void TFileSymbols::BuildLookup() {
+  FByHash.clear();
+  FByHash.reserve(Defs.size());
+  for (std::uint32_t i = 0; i < Defs.size(); ++i) FByHash.emplace_back(NameHash(Name(Defs[i])), i);
+  std::sort(FByHash.begin(), FByHash.end());
+}
+
+std::size_t TSymbolScanner::Feed(std::string_view text, bool final) {
+  std::size_t pos = 0;
+  while (const void* lf = std::memchr(text.data() + pos, '\n', text.size() - pos)) {
+    const std::size_t end = static_cast<const char*>(lf) - text.data();
+    std::string_view line = text.substr(pos, end - pos);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    ++FLine;
+    ScanLine(line);
+    pos = end + 1;
+  }
+  if (final && pos < text.size()) {
+    ++FLine;
+    ScanLine(text.substr(pos));
+    pos = text.size();
+  }
+  return pos;
+}
+
+TFileSymbols TSymbolScanner::Finish() {
+  FResult.BuildLookup();
+  FResult.Names.shrink_to_fit();
+  FResult.Defs.shrink_to_fit();
+  return std::move(FResult);
+}
+
+void TSymbolScanner::ScanLine(std::string_view s) {
+  const std::size_t n = s.size();
+  std::string_view label;
+  std::size_t labelColumn = 0, i = 0;
+  const auto colonAt = [&](std::size_t at) { return at < n && s[at] == ':' && !(at + 1 < n && s[at + 1] == '='); };
+  if (n > 0 && !IsSpace(s[0])) {
+    // Column 1 holds the label field, with or without a colon.
+    const std::size_t len = NameLength(s);
+    if (len == 0) return;
+    i = len;
+    if (colonAt(i))
+      i += (i + 1 < n && s[i + 1] == ':') ? 2 : 1;
+    else if (i < n && !IsSpace(s[i]) && s[i] != ';')
+      return;
+    label = s.substr(0, len);
+    labelColumn = 1;
+  } else {
+    // Further in, only a name with a colon is a label; otherwise the word is the operation.
+    while (i < n && IsSpace(s[i])) ++i;
+    const std::size_t len = NameLength(s.substr(i));
+    if (len > 0 && colonAt(i + len)) {
+      label = s.substr(i, len);
+      labelColumn = i + 1;
+      i += len + 1;
+    }
+  }
+  while (i < n && IsSpace(s[i])) ++i;
+  const std::size_t opStart = i;
+  while (i < n && !IsSpace(s[i]) && s[i] != ';') ++i;
+  const TOp op = Classify(s.substr(opStart, i - opStart));
+  while (i < n && IsSpace(s[i])) ++i;
+  const std::string_view operands = s.substr(i);
+  switch (op) {
+    case TOp::EndStruct:
+      if (!FStructs.empty()) FStructs.pop_back();
+      return;  // a name here repeats the structure's name
+    case TOp::Include:
+      AddInclude(operands);
+      break;
+    case TOp::Enum:
+      AddEnumValues(operands, i + 1);
+      break;
+    default:
+      break;
+  }
+  if (label.empty()) return;
+  const std::size_t before = FResult.Defs.size();
+  Define(label, labelColumn, KindOf(op));
+  if (op == TOp::Struct && FResult.Defs.size() > before) FStructs.emplace_back(FResult.Name(FResult.Defs.back()));
+}
+
+void TSymbolScanner::Define(std::string_view name, std::size_t column, TSymbolKind kind) {
+  std::string& names = FResult.Names;
+  const std::size_t offset = names.size();
+  const bool temporary = name[0] == '.' || name[0] == '$';
+  if (temporary) {
+    names += FScope;
+  } else if (!FStructs.empty()) {
+    // Members are known by the structure's name, an underscore and their own name.
+    names += FStructs.back();
+    names += '_';
+    if (kind == TSymbolKind::Label) kind = TSymbolKind::Field;
+  }
+  names += name;
+  const std::size_t length = names.size() - offset;
+  if (length > 255 || column > UINT32_MAX) {
+    names.resize(offset);
+    return;
+  }
+  TSymbolDef def;
+  def.NameOffset = static_cast<std::uint32_t>(offset);
+  def.Line = FLine;
+  def.Column = static_cast<std::uint32_t>(column);
+  def.NameLength = static_cast<std::uint8_t>(length);
+  def.Kind = kind;
+  def.Temporary = temporary;
+  FResult.Defs.push_back(def);
+  if (OpensScope(def)) FScope.assign(FResult.Name(def));
+}
+
+void TSymbolScanner::AddInclude(std::string_view operand) {
+  std::string_view name;
+  if (!operand.empty() && (operand[0] == '"' || operand[0] == '\'')) {
+    const std::size_t end = operand.find(operand[0], 1);
+    if (end == std::string_view::npos) return;
+    name = operand.substr(1, end - 1);
+  } else {
+    std::size_t end = 0;
+    while (end < operand.size() && !IsSpace(operand[end]) && operand[end] != ';') ++end;
+    name = operand.substr(0, end);
+  }
+  if (name.empty()) return;
+  std::string full(name);
+  // The assembler adds ".inc" to a name without an extension.
+  const std::size_t separator = full.find_last_of("/\\");
+  const std::size_t dot = full.rfind('.');
+  if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) full += ".inc";
+  if (!FIncludeNames.insert(full).second) return;
+  FResult.Includes.push_back({std::move(full), FLine});
+}
+
+void TSymbolScanner::AddEnumValues(std::string_view operands, std::size_t column) {
+  const std::size_t n = operands.size();
+  for (std::size_t i = 0; i < n;) {
+    while (i < n && IsSpace(operands[i])) ++i;
+    const std::size_t len = NameLength(operands.substr(i));
+    if (len == 0) return;
+    Define(operands.substr(i, len), column + i, TSymbolKind::EnumValue);
+    i += len;
+    while (i < n && operands[i] != ',' && operands[i] != ';') ++i;  // past "=value"
+    if (i >= n || operands[i] == ';') return;
+    ++i;
+  }
+}
+
+TFileSymbols ScanSymbols(std::string_view text) {
+  TSymbolScanner scanner;
+  scanner.Feed(text, true);
+  return scanner.Finish();
+}
+
+std::string_view SymbolWordAt(std::string_view line, std::size_t offset, std::size_t* start) {
+  const auto isWord = [&](std::size_t at) {
+    const auto c = static_cast<unsigned char>(line[at]);
+    return IsIdent(c) || c == '$';
+  };
+  if (offset > line.size()) return {};
+  std::size_t b = offset;
+  if ((b == line.size() || !isWord(b)) && (b == 0 || !isWord(b - 1))) return {};
+  std::size_t e = b;
+  while (e < line.size() && isWord(e)) ++e;
+  while (b > 0 && isWord(b - 1)) --b;
+  const std::string_view word = line.substr(b, e - b);
+  // "$FF" and "12" are numbers; "$$x" is a name.
+  if (NameLength(word) != word.size()) return {};
+  if (start) *start = b;
+  return word;
+}

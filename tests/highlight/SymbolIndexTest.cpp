@@ -1,0 +1,133 @@
+// Symbol index: what defines a name, includes, lookups across files and results overtaken by edits.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <string>
+#include <vector>
+
+#include "highlight/SymbolIndexer.h"
+
+namespace {
+
+std::vector<std::string> Describe(const TFileSymbols& symbols) {
+  std::vector<std::string> out;
+  for (const TSymbolDef& d : symbols.Defs)
+    out.push_back(std::string(symbols.Name(d)) + ' ' + SymbolKindText(d.Kind) + ' ' + std::to_string(d.Line) + ':' +
+                  std::to_string(d.Column));
+  return out;
+}
+
+using Names = std::vector<std::string>;
+
+TEST(SymbolScan, WhatDefinesAName) {
+  const std::pair<const char*, Names> cases[] = {
+      {"start:\tldaa #1\nLoop\tnop\n  inner: nop\n  notlabel nop\nlbl:: nop",
+       {"start Label 1:1", "Loop Label 2:1", "inner Label 3:3", "lbl Label 5:1"}},
+      {"cnt\tequ 5\ncnt2 = 6\nv4:equ 8\n  v5: EQU 9", {"cnt Konstante 1:1", "cnt2 Konstante 2:1", "v4 Konstante 3:1", "v5 Konstante 4:3"}},
+      {"var set 7\nvar2 := 8\nev eval 1", {"var Variable 1:1", "var2 Variable 2:1", "ev Variable 3:1"}},
+      {"mac\tmacro a\n\tendm\nfn function x,y,x+y", {"mac Makro 1:1", "fn Funktion 3:1"}},
+      {"rec struct\nf1 ds.b 1\nrec endstruct\nafter nop\nu union\nf2 ds.w 1\n\tends",
+       {"rec Struktur 1:1", "rec_f1 Feld 2:1", "after Label 4:1", "u Struktur 5:1", "u_f2 Feld 6:1"}},
+      {"\tenum one, two=5 ,three ; x, y", {"one Aufzählung 1:7", "two Aufzählung 1:12", "three Aufzählung 1:19"}},
+      {"first:\n.loc nop\n$$t nop\nsecond\n.loc nop",
+       {"first Label 1:1", "first.loc Label 2:1", "first$$t Label 3:1", "second Label 4:1", "second.loc Label 5:1"}},
+      {"; c\n*star\nv3=7\n9x nop\nloc$ nop\n\t\n. nop\n  x:=1", {}},
+      {"a\r\nb\rc\nd", {"a Label 1:1", "b Label 2:1", "d Label 3:1"}},  // a lone CR stays inside its line
+  };
+  for (const auto& [source, expected] : cases) EXPECT_EQ(Describe(ScanSymbols(source)), expected) << source;
+}
+
+TEST(SymbolScan, IncludesOnceEachWithTheAssemblersDefaultExtension) {
+  const TFileSymbols s = ScanSymbols("\tinclude \"sub\\a.inc\"\n\tINCLUDE c ; x\nl: include \"c.inc\"\n\tinclude \"x\"");
+  std::vector<std::string> names;
+  for (const TIncludeRef& i : s.Includes) names.push_back(i.Name + '@' + std::to_string(i.Line));
+  EXPECT_EQ(names, (Names{"sub\\a.inc@1", "c.inc@2", "x.inc@4"}));
+  EXPECT_EQ(Describe(s), (Names{"l Label 3:1"}));
+}
+
+TEST(SymbolScan, WordAtTheCaret) {
+  const std::tuple<const char*, std::size_t, const char*> cases[] = {
+      {"\tbra .loc1", 6, ".loc1"}, {"\tbra .loc1", 10, ".loc1"}, {"\tjmp first.x+1", 8, "first.x"},
+      {"\tbra $$tmp", 9, "$$tmp"}, {"\tldaa #$FF", 8, ""},        {"\tldaa #12", 7, ""},
+      {"\tldaa x_y", 4, "ldaa"},   {"a  b", 1, "a"},              {"a  b", 3, "b"},
+  };
+  for (const auto& [line, offset, word] : cases) EXPECT_EQ(SymbolWordAt(line, offset), word) << line << offset;
+}
+
+class SymbolIndexTest : public ::testing::Test {
+ protected:
+  QString Write(const QString& name, const QByteArray& text) {
+    const QString path = Dir.filePath(name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+    return TSymbolIndex::Key(path);
+  }
+  // Indexes everything in reach from Roots the way the program does, one file at a time.
+  void IndexAll(const QStringList& roots) {
+    Index.SetRoots(roots);
+    for (QStringList todo = roots; !todo.isEmpty(); todo = Index.Unrequested())
+      for (const QString& path : todo)
+        ASSERT_TRUE(Index.Accept(IndexFile({path, Index.Expect(path), nullptr, Dir.filePath("asinc")})));
+    ASSERT_FALSE(Index.Pending());
+  }
+  std::vector<std::string> Where(const char* word, const QString& from, int line = 1) const {
+    std::vector<std::string> out;
+    for (const TSymbolLocation& l : Index.Find(word, from, line))
+      out.push_back(QDir(Dir.path()).relativeFilePath(l.Path).toStdString() + ':' + std::to_string(l.Line));
+    return out;
+  }
+
+  QTemporaryDir Dir;
+  TSymbolIndex Index;
+};
+
+TEST_F(SymbolIndexTest, IncludesBesideTheIncludingFileThenTheIncludeDirectoryCyclesAndMissingFiles) {
+  const QString main = Write("main.asm", "\tinclude \"sub/a.inc\"\n\tinclude lib\n\tinclude gone.inc\nmain nop\n");
+  Write("sub/a.inc", "\tinclude \"b.inc\"\nA1 equ 1\n");  // b.inc beside a.inc, not beside main.asm
+  Write("sub/b.inc", "\tinclude \"a.inc\"\n\tinclude \"..\\main.asm\"\nB1 equ 2\nlib1 nop\n");
+  Write("b.inc", "wrong nop\n");
+  Write("asinc/lib.inc", "lib1 equ 3\n");
+  IndexAll({main});
+  EXPECT_EQ(Where("b1", main), (Names{"sub/b.inc:3"}));
+  EXPECT_EQ(Where("wrong", main), Names{});
+  // Several definitions: the asking file's first, then the others in reach.
+  EXPECT_EQ(Where("LIB1", main), (Names{"sub/b.inc:4", "asinc/lib.inc:1"}));
+  EXPECT_EQ(Where("main", TSymbolIndex::Key(Dir.filePath("sub/a.inc"))), (Names{"main.asm:4"}));
+  EXPECT_EQ(Index.Files().size(), 4u);
+}
+
+TEST_F(SymbolIndexTest, TemporaryNamesMeanTheOnesUnderTheLabelBeforeTheirUse) {
+  const QString main = Write("t.asm", "first:\n.loop nop\n\tbra .loop\nsecond:\n.loop nop\n\tbra .loop\n");
+  IndexAll({main});
+  EXPECT_EQ(Where(".loop", main, 3), (Names{"t.asm:2"}));
+  EXPECT_EQ(Where(".LOOP", main, 6), (Names{"t.asm:5"}));
+  EXPECT_EQ(Where("first.loop", main), (Names{"t.asm:2"}));
+}
+
+TEST_F(SymbolIndexTest, AResultOvertakenByAnEditIsRefused) {
+  const QString path = Write("e.asm", "old nop\n");
+  Index.SetRoots({path});
+  const quint64 first = Index.Expect(path);
+  TSymbolJob edited{path, Index.Expect(path), std::make_shared<std::string>("\n\nnew nop\n"), {}};
+  EXPECT_TRUE(Index.Accept(IndexFile(edited)));
+  EXPECT_FALSE(Index.Accept(IndexFile({path, first, nullptr, {}})));  // the older job ends last
+  EXPECT_EQ(Where("old", path), Names{});
+  EXPECT_EQ(Where("new", path), (Names{"e.asm:3"}));
+  Index.SetRoots({});
+  EXPECT_TRUE(Index.Files().empty());
+}
+
+TEST_F(SymbolIndexTest, ALineLongerThanAReadBlockKeepsTheLineCount) {
+  QByteArray text = "long equ 1 ; " + QByteArray(3 << 20, 'x') + "\nnext nop\n";
+  const QString path = Write("long.asm", text);
+  IndexAll({path});
+  EXPECT_EQ(Where("long", path), (Names{"long.asm:1"}));
+  EXPECT_EQ(Where("next", path), (Names{"long.asm:2"}));
+}
+
+}  // namespace
