@@ -4,6 +4,8 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
+
 QString TSymbolIndex::Key(const QString& path) {
   return path.isEmpty() ? QString() : QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
@@ -70,29 +72,33 @@ bool TSymbolIndex::Pending() const {
   return false;
 }
 
-std::vector<TSymbolLocation> TSymbolIndex::Find(std::string_view word, const QString& path, int line) const {
-  std::vector<TSymbolLocation> found;
-  const auto collect = [&found](const QString& file, const TFileSymbols& symbols, std::string_view key) {
-    for (std::uint32_t index : symbols.Find(key)) {
-      const TSymbolDef& def = symbols.Defs[index];
-      found.push_back({file, static_cast<int>(def.Line), static_cast<int>(def.Column), def.Kind,
-                       QString::fromLatin1(symbols.Name(def))});
-    }
-  };
-  if (word.empty()) return found;
-  const TEntry here = FEntries.value(path);
-  if (word[0] == '.' || word[0] == '$') {
+TSymbolList TSymbolIndex::Find(std::string_view word, const QString& path, int line) const {
+  std::vector<TIndexedFile> files = Files();
+  // The asking file first.
+  const auto here = std::find_if(files.begin(), files.end(), [&path](const TIndexedFile& f) { return f.first == path; });
+  if (here != files.end()) std::rotate(files.begin(), here, here + 1);
+  std::vector<TSymbolRow> rows;
+  if (!word.empty() && (word[0] == '.' || word[0] == '$')) {
     // A temporary name means the one under the label before the place where it is used.
-    if (!here.Symbols) return found;
-    std::string key(here.Symbols->ScopeAt(static_cast<std::uint32_t>(std::max(line, 0))));
+    if (here == files.end()) return {};
+    std::string key(files[0].second->ScopeAt(static_cast<std::uint32_t>(std::max(line, 0))));
     key += word;
-    collect(path, *here.Symbols, key);
-    return found;
+    for (std::uint32_t def : files[0].second->Find(key)) rows.push_back({0, def});
+  } else if (!word.empty()) {
+    for (std::uint32_t file = 0; file < files.size(); ++file)
+      for (std::uint32_t def : files[file].second->Find(word)) rows.push_back({file, def});
   }
-  if (here.Symbols) collect(path, *here.Symbols, word);
-  for (const auto& [file, symbols] : Files())
-    if (file != path) collect(file, *symbols, word);
-  return found;
+  return TSymbolList(std::move(files), std::move(rows));
+}
+
+TSymbolList TSymbolIndex::All() const {
+  std::vector<TIndexedFile> files = Files();
+  std::vector<TSymbolRow> rows;
+  for (std::uint32_t file = 0; file < files.size(); ++file)
+    for (std::uint32_t def = 0; def < files[file].second->Defs.size(); ++def) rows.push_back({file, def});
+  TSymbolList list(std::move(files), std::move(rows));
+  list.SortByName();
+  return list;
 }
 
 std::vector<TIndexedFile> TSymbolIndex::Files() const {
@@ -100,4 +106,35 @@ std::vector<TIndexedFile> TSymbolIndex::Files() const {
   for (const QString& path : Reachable())
     if (auto symbols = FEntries.value(path).Symbols) files.emplace_back(path, std::move(symbols));
   return files;
+}
+
+TSymbolList::TSymbolList(std::vector<TIndexedFile> files, std::vector<TSymbolRow> rows)
+    : FFiles(std::move(files)), FAll(std::move(rows)), FShown(FAll) {}
+
+void TSymbolList::SortByName() {
+  const auto name = [this](const TSymbolRow& r) {
+    const TFileSymbols& s = *FFiles[r.File].second;
+    return s.Name(s.Defs[r.Def]);
+  };
+  std::sort(FAll.begin(), FAll.end(), [&](const TSymbolRow& a, const TSymbolRow& b) {
+    if (const int c = CompareNames(name(a), name(b))) return c < 0;
+    return a.File != b.File ? a.File < b.File : a.Def < b.Def;
+  });
+  FShown = FAll;
+}
+
+void TSymbolList::SetFilter(std::string_view part) {
+  FShown.clear();
+  for (const TSymbolRow& r : FAll) {
+    const TFileSymbols& s = *FFiles[r.File].second;
+    if (ContainsNoCase(s.Name(s.Defs[r.Def]), part)) FShown.push_back(r);
+  }
+}
+
+TSymbolLocation TSymbolList::At(int row) const {
+  const TSymbolRow& r = FShown.at(static_cast<std::size_t>(row));
+  const TFileSymbols& s = *FFiles[r.File].second;
+  const TSymbolDef& def = s.Defs[r.Def];
+  return {FFiles[r.File].first, static_cast<int>(def.Line), static_cast<int>(def.Column), def.Kind,
+          QString::fromLatin1(s.Name(def))};
 }

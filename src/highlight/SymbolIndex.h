@@ -32,6 +32,30 @@ struct TSymbolLocation {
 
 using TIndexedFile = std::pair<QString, std::shared_ptr<const TFileSymbols>>;
 
+struct TSymbolRow {
+  std::uint32_t File = 0;  // index into the list's files
+  std::uint32_t Def = 0;   // index into that file's definitions
+};
+
+// Definitions of several files as one list that a window shows row by row; it refers to the
+// index's results and builds a row's texts only when asked.
+class TSymbolList {
+ public:
+  TSymbolList() = default;
+  TSymbolList(std::vector<TIndexedFile> files, std::vector<TSymbolRow> rows);
+
+  // By name (letter case ignored), then file and line.
+  void SortByName();
+  // Shows only names that contain Part, letter case ignored; "" shows all.
+  void SetFilter(std::string_view part);
+  int Count() const { return static_cast<int>(FShown.size()); }
+  TSymbolLocation At(int row) const;
+
+ private:
+  std::vector<TIndexedFile> FFiles;
+  std::vector<TSymbolRow> FAll, FShown;
+};
+
 class TSymbolIndex {
  public:
   // The one spelling of a file's path that the index uses.
@@ -50,8 +74,10 @@ class TSymbolIndex {
   bool Pending() const;
 
   // Definitions of Word as used on Line of Path: that file's first, then the others in reach.
-  std::vector<TSymbolLocation> Find(std::string_view word, const QString& path, int line) const;
-  // The indexed files in reach, open files first.
+  TSymbolList Find(std::string_view word, const QString& path, int line) const;
+  // Every definition in reach, sorted by name.
+  TSymbolList All() const;
+  // The indexed files in reach, in the order the assembler reads them.
   std::vector<TIndexedFile> Files() const;
 
  private:

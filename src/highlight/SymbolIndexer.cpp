@@ -60,7 +60,7 @@ QString ResolveInclude(const QString& includingPath, const std::string& name, co
 TSymbolResult IndexFile(const TSymbolJob& job) {
   TSymbolScanner scanner;
   if (job.Text)
-    scanner.Feed(*job.Text, true);
+    for (const std::string& piece : *job.Text) scanner.Feed(piece, true);
   else
     ScanFile(job.Path, scanner);
   auto symbols = std::make_shared<TFileSymbols>(scanner.Finish());

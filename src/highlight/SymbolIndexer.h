@@ -10,13 +10,17 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "highlight/SymbolIndex.h"
+
+// An editor's text copied in pieces, each ending at a line end.
+using TSymbolText = std::vector<std::string>;
 
 struct TSymbolJob {
   QString Path;  // key of the file; also where its includes are looked up from
   quint64 Generation = 0;
-  std::shared_ptr<const std::string> Text;  // the editor's text; none: read the file
+  std::shared_ptr<const TSymbolText> Text;  // the editor's text; none: read the file
   QString IncludeDir;                        // the assembler's include directory
 };
 

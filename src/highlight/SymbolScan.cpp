@@ -98,6 +98,15 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
+int CompareNames(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const int ca = Upper[static_cast<unsigned char>(a[i])], cb = Upper[static_cast<unsigned char>(b[i])];
+    if (ca != cb) return ca - cb;
+  }
+  return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
 bool ContainsNoCase(std::string_view text, std::string_view part) {
   if (part.size() > text.size()) return false;
   for (std::size_t i = 0; i + part.size() <= text.size(); ++i)

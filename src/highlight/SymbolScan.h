@@ -75,6 +75,7 @@ TFileSymbols ScanSymbols(std::string_view text);
 // "" on a number, a blank or an operator. Start receives its offset.
 std::string_view SymbolWordAt(std::string_view line, std::size_t offset, std::size_t* start = nullptr);
 
-// Case-insensitive (ASCII letters) equality and substring test.
+// Comparisons that ignore the case of ASCII letters, as the assembler does by default.
 bool SameName(std::string_view a, std::string_view b);
+int CompareNames(std::string_view a, std::string_view b);
 bool ContainsNoCase(std::string_view text, std::string_view part);

@@ -77,8 +77,10 @@ class SymbolIndexTest : public ::testing::Test {
   }
   std::vector<std::string> Where(const char* word, const QString& from, int line = 1) const {
     std::vector<std::string> out;
-    for (const TSymbolLocation& l : Index.Find(word, from, line))
-      out.push_back(QDir(Dir.path()).relativeFilePath(l.Path).toStdString() + ':' + std::to_string(l.Line));
+    const TSymbolList found = Index.Find(word, from, line);
+    for (int i = 0; i < found.Count(); ++i)
+      out.push_back(QDir(Dir.path()).relativeFilePath(found.At(i).Path).toStdString() + ':' +
+                    std::to_string(found.At(i).Line));
     return out;
   }
 
@@ -113,7 +115,7 @@ TEST_F(SymbolIndexTest, AResultOvertakenByAnEditIsRefused) {
   const QString path = Write("e.asm", "old nop\n");
   Index.SetRoots({path});
   const quint64 first = Index.Expect(path);
-  TSymbolJob edited{path, Index.Expect(path), std::make_shared<std::string>("\n\nnew nop\n"), {}};
+  TSymbolJob edited{path, Index.Expect(path), std::make_shared<TSymbolText>(TSymbolText{"\n", "\nnew nop\n"}), {}};
   EXPECT_TRUE(Index.Accept(IndexFile(edited)));
   EXPECT_FALSE(Index.Accept(IndexFile({path, first, nullptr, {}})));  // the older job ends last
   EXPECT_EQ(Where("old", path), Names{});
