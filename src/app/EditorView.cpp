@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QMenu>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -55,6 +56,7 @@ TEditorView::TEditorView(QTabWidget* pageControl, QStatusBar* statusBar, QMenu* 
   FEditor->SetGutterWidth(GutterWidth);
   // Menu keys must never reach the editor's own key table.
   FEditor->installEventFilter(this);
+  FEditor->viewport()->installEventFilter(this);
   setFocusProxy(FEditor);
 
   if (FProjectFile) FileName = FProjectFile->File;
@@ -122,6 +124,7 @@ void TEditorView::Save() {
   }
   WriteLines(PathName);
   SetModified(false);
+  emit Saved();
 }
 
 void TEditorView::SaveAs() {
@@ -136,6 +139,7 @@ void TEditorView::SaveAs() {
     FProjectFile->Directory.clear();
   }
   SetModified(false);
+  emit Saved();
 }
 
 bool TEditorView::QuerySave() {
@@ -272,6 +276,7 @@ void TEditorView::SetNumberFormat(TVoNumberFormat value) {
 }
 
 void TEditorView::EditorChange() {
+  emit TextChanged();
   if (!FModified) SetModified(FEditor->Modified());
 }
 
@@ -288,6 +293,12 @@ void TEditorView::EditorStatusChange(TStatusChanges changes) {
 }
 
 bool TEditorView::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonRelease) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    // The press has put the caret on the word; the editor finishes the click first.
+    if (mouse->button() == Qt::LeftButton && (mouse->modifiers() & Qt::ControlModifier))
+      QMetaObject::invokeMethod(this, &TEditorView::DefinitionRequested, Qt::QueuedConnection);
+  }
   if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
     return QWidget::eventFilter(watched, event);
   auto* window = qobject_cast<TFormMain*>(this->window());

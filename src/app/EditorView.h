@@ -80,6 +80,13 @@ class TEditorView : public QWidget {
 
   std::function<void(TEditorView*)> OnChange;
 
+ signals:
+  void TextChanged();
+  // The text was written to PathName.
+  void Saved();
+  // Ctrl+click: the definition of the name under the caret is wanted.
+  void DefinitionRequested();
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
