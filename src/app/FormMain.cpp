@@ -17,6 +17,7 @@
 #include "app/EditorView.h"
 #include "app/FormAbout.h"
 #include "app/ProjectAsmFile.h"
+#include "app/SymbolNavigator.h"
 #include "app/VoTimerMessage.h"
 #include "assemble/FormAssemble.h"
 #include "editor/EditControl.h"
@@ -97,6 +98,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
 
   FSearchReplaceDialog = new TVoSearchReplaceDialog(this);
   FSearchReplaceDialog->setObjectName(QStringLiteral("SearchReplaceDialog"));
+  FSymbols = new TSymbolNavigator(this);
 
   if (KodrillApp) KodrillApp->Project()->OnOpenFile = [this](const TStringIniList& list) { OpenAsmFile(list); };
   // Queued: focus moves while widgets are being torn down.
@@ -107,6 +109,8 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
 TFormMain::~TFormMain() {
   disconnect(qApp, nullptr, this, nullptr);
   if (KodrillApp) KodrillApp->Project()->OnOpenFile = nullptr;
+  delete FSymbols;  // no index work for tabs that are going away
+  FSymbols = nullptr;
   // The entries own their views: free them while the tab widget still exists.
   for (int i = ViewCount() - 1; i >= 0; --i) {
     TEditorView* view = View(i);
@@ -199,6 +203,13 @@ void TFormMain::CreateActions() {
                     NewAction("MenReplace", QStringLiteral("Ersetzen..."), ctrl(Qt::Key_R), &TFormMain::MenReplaceClick),
                     NewAction("MenSearchAgain", QStringLiteral("Weitersuchen"), QKeySequence(Qt::Key_F3),
                               &TFormMain::MenSearchAgainClick)});
+  Separator(edit, "MenBar9");
+  edit->addActions({NewAction("MenGotoDefinition", QStringLiteral("Gehe zu Definition"), QKeySequence(Qt::Key_F12),
+                              &TFormMain::MenGotoDefinitionClick),
+                    NewAction("MenGoBack", QStringLiteral("Zurück"), QKeySequence(Qt::ALT | Qt::Key_Left),
+                              &TFormMain::MenGoBackClick),
+                    NewAction("MenGotoSymbol", QStringLiteral("Gehe zu Symbol..."),
+                              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O), &TFormMain::MenGotoSymbolClick)});
 
   QMenu* assemble = bar->addMenu(QStringLiteral("&Assemblieren"));
   assemble->setObjectName(QStringLiteral("MMenAssemble"));
@@ -376,8 +387,22 @@ void TFormMain::OpenAsmFile(const TStringIniList& properties) { AddAsmFile(prope
 TEditorView* TFormMain::AddAsmFile(const TStringIniList& properties, const QString& givenName) {
   auto* entry = new TProjectAsmFile(KodrillApp->Project(), properties, this, givenName);
   ShowStatus(QStringLiteral("Asmfile \"%1\" gelesen.").arg(entry->File));
+  if (FSymbols) FSymbols->Watch(entry->View());
   UpdateControls();
   return entry->View();
+}
+
+TEditorView* TFormMain::ShowSourceFile(const QString& path) {
+  TEditorView* view = nullptr;
+  for (int i = 0; i < ViewCount() && !view; ++i)
+    if (TSymbolIndex::Key(View(i)->PathName) == TSymbolIndex::Key(path)) view = View(i);
+  if (!view && Paths::FileExists(path)) {
+    TStringIniList properties;
+    properties.append(QStringLiteral("File=") + path);
+    view = AddAsmFile(properties, path);
+  }
+  ActivateView(view);
+  return view;
 }
 
 void TFormMain::ActivateView(TEditorView* view) {
@@ -510,6 +535,8 @@ void TFormMain::UpdateControls() {
   enable({"MenCut", "PMenCut", "BtnCut", "MenCopy", "PMenCopy", "BtnCopy"}, selAvail);
   enable({"MenPaste", "PMenPaste", "BtnPaste"}, canPaste);
   enable({"MenSearchAgain"}, hasView && FSearchReplaceDialog->HasSearchText());
+  enable({"MenGotoDefinition", "MenGotoSymbol"}, hasView);
+  enable({"MenGoBack"}, hasView && FSymbols && FSymbols->CanGoBack());
   if (hasView) {
     for (int n = 0; n < 10; ++n) {
       const bool set = view->IsBookmarkSet(n);
@@ -625,6 +652,14 @@ void TFormMain::MenSearchAgainClick() {
     FSearchReplaceDialog->SetEditControl(view->Editor());
     FSearchReplaceDialog->SearchAgain();
   }
+}
+
+void TFormMain::MenGotoDefinitionClick() { FSymbols->GotoDefinition(ActiveView()); }
+
+void TFormMain::MenGoBackClick() { FSymbols->GoBack(); }
+
+void TFormMain::MenGotoSymbolClick() {
+  if (ActiveView()) FSymbols->ShowSymbols();
 }
 
 void TFormMain::MenAsProjClick() {

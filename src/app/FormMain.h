@@ -19,6 +19,7 @@ class QTabWidget;
 class QToolBar;
 class TDragDrop;
 class TEditorView;
+class TSymbolNavigator;
 class TVoSearchReplaceDialog;
 class TVoTimerMessage;
 
@@ -44,6 +45,10 @@ class TFormMain : public QMainWindow {
 
   void UpdateControls();
   void ShowStatus(const QString& text);
+  // The tab comes to the front and takes the keys.
+  void ActivateView(TEditorView* view);
+  // Brings the tab of Path to the front, opening the file (any extension) when no tab shows it.
+  TEditorView* ShowSourceFile(const QString& path);
 
   QTabWidget* PageControl() const { return FPageControl; }
   TEditorView* ActiveView() const;
@@ -55,6 +60,7 @@ class TFormMain : public QMainWindow {
   TDragDrop* DragDrop() const { return FDragDrop; }
   TVoTimerMessage* TimerMessage() const { return FTimerMessage; }
   TVoSearchReplaceDialog* SearchReplaceDialog() const { return FSearchReplaceDialog; }
+  TSymbolNavigator* Symbols() const { return FSymbols; }
 
   // True when a menu item of this window owns the key (enabled or not).
   bool IsMenuShortcut(QKeyCombination key) const;
@@ -70,8 +76,6 @@ class TFormMain : public QMainWindow {
   // GivenName, when set, is the file's name as the user gave it and is taken as it is; names read
   // from a project also take "\" for a separator.
   TEditorView* AddAsmFile(const TStringIniList& properties, const QString& givenName);
-  // The tab comes to the front and takes the keys.
-  void ActivateView(TEditorView* view);
   void CreateImageList();
   void CreateActions();
   void CreateMenus();
@@ -104,6 +108,9 @@ class TFormMain : public QMainWindow {
   void MenSearchClick();
   void MenReplaceClick();
   void MenSearchAgainClick();
+  void MenGotoDefinitionClick();
+  void MenGoBackClick();
+  void MenGotoSymbolClick();
   void MenAsProjClick();
   void MenShowOutputClick();
   void MenEditorClick();
@@ -123,6 +130,7 @@ class TFormMain : public QMainWindow {
   TDragDrop* FDragDrop = nullptr;
   TVoTimerMessage* FTimerMessage = nullptr;
   TVoSearchReplaceDialog* FSearchReplaceDialog = nullptr;
+  TSymbolNavigator* FSymbols = nullptr;
   QList<QKeySequence> FMenuKeys;
   QAction* FToggleItems[10] = {};
   QAction* FGotoItems[10] = {};
