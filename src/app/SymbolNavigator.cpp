@@ -13,7 +13,7 @@
 namespace {
 
 constexpr int SettleInterval = 500;          // ms without edits before an edited text is indexed
-constexpr std::size_t CopyStepBytes = 2 << 20;  // copied per turn of the event loop
+constexpr std::size_t CopyStepBytes = 1 << 20;  // copied per turn of the event loop
 constexpr std::size_t MaxBack = 100;
 
 QString KeyOf(const TEditorView* view) { return TSymbolIndex::Key(view->PathName); }
@@ -154,12 +154,14 @@ void TSymbolNavigator::Request(TRequest kind, TEditorView* view) {
   }
   // Index what is still edited now rather than after the pause; the request runs when done.
   FWindow->ShowStatus(QStringLiteral("Symbole werden gelesen..."));
+  FWaitShown = true;
   FSettle.stop();
   CopyEdited();
 }
 
 void TSymbolNavigator::RunRequest() {
   const TRequest kind = std::exchange(FRequest, TRequest::None);
+  if (std::exchange(FWaitShown, false)) FWindow->ShowStatus(QString());
   TEditorView* view = FRequestView;
   if (kind == TRequest::Symbols) {
     TSymbolList all = FIndex.All();

@@ -83,4 +83,5 @@ class TSymbolNavigator : public QObject {
   QPointer<TEditorView> FRequestView;
   QPoint FRequestCaret;
   std::string FRequestWord;
+  bool FWaitShown = false;  // the status bar says the request waits
 };

@@ -93,12 +93,19 @@ TSymbolList TSymbolIndex::Find(std::string_view word, const QString& path, int l
 
 TSymbolList TSymbolIndex::All() const {
   std::vector<TIndexedFile> files = Files();
+  const auto name = [&files](const TSymbolRow& r) {
+    const TFileSymbols& s = *files[r.File].second;
+    return s.Name(s.Defs[r.Def]);
+  };
+  // Each file comes sorted from the indexer: merging keeps the window from sorting them all.
   std::vector<TSymbolRow> rows;
-  for (std::uint32_t file = 0; file < files.size(); ++file)
-    for (std::uint32_t def = 0; def < files[file].second->Defs.size(); ++def) rows.push_back({file, def});
-  TSymbolList list(std::move(files), std::move(rows));
-  list.SortByName();
-  return list;
+  for (std::uint32_t file = 0; file < files.size(); ++file) {
+    const std::ptrdiff_t middle = static_cast<std::ptrdiff_t>(rows.size());
+    for (std::uint32_t def : files[file].second->ByName()) rows.push_back({file, def});
+    std::inplace_merge(rows.begin(), rows.begin() + middle, rows.end(),
+                       [&name](const TSymbolRow& a, const TSymbolRow& b) { return CompareNames(name(a), name(b)) < 0; });
+  }
+  return TSymbolList(std::move(files), std::move(rows));
 }
 
 std::vector<TIndexedFile> TSymbolIndex::Files() const {
@@ -110,18 +117,6 @@ std::vector<TIndexedFile> TSymbolIndex::Files() const {
 
 TSymbolList::TSymbolList(std::vector<TIndexedFile> files, std::vector<TSymbolRow> rows)
     : FFiles(std::move(files)), FAll(std::move(rows)), FShown(FAll) {}
-
-void TSymbolList::SortByName() {
-  const auto name = [this](const TSymbolRow& r) {
-    const TFileSymbols& s = *FFiles[r.File].second;
-    return s.Name(s.Defs[r.Def]);
-  };
-  std::sort(FAll.begin(), FAll.end(), [&](const TSymbolRow& a, const TSymbolRow& b) {
-    if (const int c = CompareNames(name(a), name(b))) return c < 0;
-    return a.File != b.File ? a.File < b.File : a.Def < b.Def;
-  });
-  FShown = FAll;
-}
 
 void TSymbolList::SetFilter(std::string_view part) {
   FShown.clear();

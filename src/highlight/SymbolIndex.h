@@ -44,8 +44,6 @@ class TSymbolList {
   TSymbolList() = default;
   TSymbolList(std::vector<TIndexedFile> files, std::vector<TSymbolRow> rows);
 
-  // By name (letter case ignored), then file and line.
-  void SortByName();
   // Shows only names that contain Part, letter case ignored; "" shows all.
   void SetFilter(std::string_view part);
   int Count() const { return static_cast<int>(FShown.size()); }

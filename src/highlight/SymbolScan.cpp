@@ -30,26 +30,35 @@ std::size_t NameLength(std::string_view s) {
 
 enum class TOp { None, Constant, Variable, Macro, Function, Struct, EndStruct, Label, Enum, Include };
 
+// Up to eight letters, upper case, as one number: most words are told apart by one compare.
+constexpr std::uint64_t Pack(std::string_view word) {
+  std::uint64_t packed = 0;
+  for (std::size_t i = 0; i < 8; ++i) packed = packed << 8 | (i < word.size() ? Upper[static_cast<unsigned char>(word[i])] : 0u);
+  return packed;
+}
+
 struct TOpWord {
   std::string_view Word;
   TOp Op;
+  std::uint64_t Packed = Pack(Word);
 };
 
 // Directives whose label field names what they define, and the ones that shape the scan.
 constexpr TOpWord OpWords[] = {
-    {"=", TOp::Constant},         {"EQU", TOp::Constant},      {"SFR", TOp::Constant},
-    {"SFRB", TOp::Constant},      {"REG", TOp::Constant},      {":=", TOp::Variable},
-    {"SET", TOp::Variable},       {"EVAL", TOp::Variable},     {"MACRO", TOp::Macro},
-    {"FUNCTION", TOp::Function},  {"STRUCT", TOp::Struct},     {"UNION", TOp::Struct},
-    {"ENDSTRUCT", TOp::EndStruct}, {"ENDUNION", TOp::EndStruct}, {"ENDS", TOp::EndStruct},
-    {"LABEL", TOp::Label},        {"ENUM", TOp::Enum},         {"NEXTENUM", TOp::Enum},
+    {"=", TOp::Constant},          {"EQU", TOp::Constant},        {"SFR", TOp::Constant},
+    {"SFRB", TOp::Constant},       {"REG", TOp::Constant},        {":=", TOp::Variable},
+    {"SET", TOp::Variable},        {"EVAL", TOp::Variable},       {"MACRO", TOp::Macro},
+    {"FUNCTION", TOp::Function},   {"STRUCT", TOp::Struct},       {"UNION", TOp::Struct},
+    {"ENDSTRUCT", TOp::EndStruct}, {"ENDUNION", TOp::EndStruct},  {"ENDS", TOp::EndStruct},
+    {"LABEL", TOp::Label},         {"ENUM", TOp::Enum},           {"NEXTENUM", TOp::Enum},
     {"INCLUDE", TOp::Include},
 };
 
 TOp Classify(std::string_view word) {
   if (word.empty() || word.size() > 9) return TOp::None;
+  const std::uint64_t packed = Pack(word);
   for (const TOpWord& w : OpWords)
-    if (w.Word.size() == word.size() && SameName(w.Word, word)) return w.Op;
+    if (w.Packed == packed && SameName(w.Word, word)) return w.Op;
   return TOp::None;
 }
 
@@ -67,12 +76,6 @@ TSymbolKind KindOf(TOp op) {
 // Labels, constants and the like open the scope of the temporary names after them.
 bool OpensScope(const TSymbolDef& def) {
   return !def.Temporary && def.Kind != TSymbolKind::Field && def.Kind != TSymbolKind::EnumValue;
-}
-
-std::uint32_t NameHash(std::string_view name) {
-  std::uint32_t h = 2166136261u;
-  for (unsigned char c : name) h = (h ^ Upper[c]) * 16777619u;
-  return h;
 }
 
 }  // namespace
@@ -115,11 +118,11 @@ bool ContainsNoCase(std::string_view text, std::string_view part) {
 }
 
 std::vector<std::uint32_t> TFileSymbols::Find(std::string_view key) const {
+  auto it = std::lower_bound(FByName.begin(), FByName.end(), key, [this](std::uint32_t def, std::string_view k) {
+    return CompareNames(Name(Defs[def]), k) < 0;
+  });
   std::vector<std::uint32_t> found;
-  const std::uint32_t h = NameHash(key);
-  auto it = std::lower_bound(FByHash.begin(), FByHash.end(), std::make_pair(h, std::uint32_t{0}));
-  for (; it != FByHash.end() && it->first == h; ++it)
-    if (SameName(Name(Defs[it->second]), key)) found.push_back(it->second);
+  for (; it != FByName.end() && SameName(Name(Defs[*it]), key); ++it) found.push_back(*it);
   return found;
 }
 
@@ -131,11 +134,31 @@ std::string_view TFileSymbols::ScopeAt(std::uint32_t line) const {
   return {};
 }
 
+bool TFileSymbols::Before(std::uint32_t a, std::uint32_t b) const {
+  const int c = CompareNames(Name(Defs[a]), Name(Defs[b]));
+  return c != 0 ? c < 0 : a < b;
+}
+
 void TFileSymbols::BuildLookup() {
-  FByHash.clear();
-  FByHash.reserve(Defs.size());
-  for (std::uint32_t i = 0; i < Defs.size(); ++i) FByHash.emplace_back(NameHash(Name(Defs[i])), i);
-  std::sort(FByHash.begin(), FByHash.end());
+  // The first sixteen letters as two numbers decide most comparisons.
+  struct TKey {
+    std::uint64_t High, Low;
+    std::uint32_t Index;
+  };
+  std::vector<TKey> keys(Defs.size());
+  for (std::uint32_t i = 0; i < keys.size(); ++i) {
+    const std::string_view name = Name(Defs[i]);
+    std::uint64_t part[2] = {0, 0};
+    for (std::size_t k = 0; k < 16; ++k)
+      part[k / 8] = part[k / 8] << 8 | (k < name.size() ? Upper[static_cast<unsigned char>(name[k])] : 0u);
+    keys[i] = {part[0], part[1], i};
+  }
+  std::sort(keys.begin(), keys.end(), [this](const TKey& a, const TKey& b) {
+    if (a.High != b.High) return a.High < b.High;
+    return a.Low != b.Low ? a.Low < b.Low : Before(a.Index, b.Index);
+  });
+  FByName.resize(keys.size());
+  for (std::size_t i = 0; i < keys.size(); ++i) FByName[i] = keys[i].Index;
 }
 
 std::size_t TSymbolScanner::Feed(std::string_view text, bool final) {

@@ -7,7 +7,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_set>
-#include <utility>
 #include <vector>
 
 enum class TSymbolKind : std::uint8_t { Label, Constant, Variable, Macro, Function, Struct, Field, EnumValue };
@@ -39,13 +38,17 @@ class TFileSymbols {
   std::string_view Name(const TSymbolDef& def) const { return {Names.data() + def.NameOffset, def.NameLength}; }
   // Indices of the definitions of Key; letter case does not count (the assembler's default).
   std::vector<std::uint32_t> Find(std::string_view key) const;
+  // Indices of all definitions by name, then line.
+  const std::vector<std::uint32_t>& ByName() const { return FByName; }
   // What a temporary name used on Line is composed with: the last label before it.
   std::string_view ScopeAt(std::uint32_t line) const;
-  // Prepares Find; done once when the scan is complete.
+  // Prepares Find and ByName; done once when the scan is complete.
   void BuildLookup();
 
  private:
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> FByHash;  // (hash of the name, index)
+  bool Before(std::uint32_t a, std::uint32_t b) const;
+
+  std::vector<std::uint32_t> FByName;
 };
 
 // Collects the definitions line by line, as the editor splits lines (LF, optional CR before it).
