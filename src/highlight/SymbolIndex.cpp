@@ -75,7 +75,8 @@ bool TSymbolIndex::Pending() const {
 TSymbolList TSymbolIndex::Find(std::string_view word, const QString& path, int line) const {
   std::vector<TIndexedFile> files = Files();
   // The asking file first.
-  const auto here = std::find_if(files.begin(), files.end(), [&path](const TIndexedFile& f) { return f.first == path; });
+  const auto here =
+      std::find_if(files.begin(), files.end(), [&path](const TIndexedFile& f) { return f.first == path; });
   if (here != files.end()) std::rotate(files.begin(), here, here + 1);
   std::vector<TSymbolRow> rows;
   if (!word.empty() && (word[0] == '.' || word[0] == '$')) {
@@ -102,8 +103,9 @@ TSymbolList TSymbolIndex::All() const {
   for (std::uint32_t file = 0; file < files.size(); ++file) {
     const std::ptrdiff_t middle = static_cast<std::ptrdiff_t>(rows.size());
     for (std::uint32_t def : files[file].second->ByName()) rows.push_back({file, def});
-    std::inplace_merge(rows.begin(), rows.begin() + middle, rows.end(),
-                       [&name](const TSymbolRow& a, const TSymbolRow& b) { return CompareNames(name(a), name(b)) < 0; });
+    std::inplace_merge(
+        rows.begin(), rows.begin() + middle, rows.end(),
+        [&name](const TSymbolRow& a, const TSymbolRow& b) { return CompareNames(name(a), name(b)) < 0; });
   }
   return TSymbolList(std::move(files), std::move(rows));
 }

@@ -33,7 +33,8 @@ enum class TOp { None, Constant, Variable, Macro, Function, Struct, EndStruct, L
 // Up to eight letters, upper case, as one number: most words are told apart by one compare.
 constexpr std::uint64_t Pack(std::string_view word) {
   std::uint64_t packed = 0;
-  for (std::size_t i = 0; i < 8; ++i) packed = packed << 8 | (i < word.size() ? Upper[static_cast<unsigned char>(word[i])] : 0u);
+  for (std::size_t i = 0; i < 8; ++i)
+    packed = packed << 8 | (i < word.size() ? Upper[static_cast<unsigned char>(word[i])] : 0u);
   return packed;
 }
 
@@ -188,29 +189,21 @@ TFileSymbols TSymbolScanner::Finish() {
 
 void TSymbolScanner::ScanLine(std::string_view s) {
   const std::size_t n = s.size();
+  std::size_t i = 0;
+  while (i < n && IsSpace(s[i])) ++i;
+  const std::size_t len = NameLength(s.substr(i));
+  const std::size_t labelColumn = i + 1;
   std::string_view label;
-  std::size_t labelColumn = 0, i = 0;
-  const auto colonAt = [&](std::size_t at) { return at < n && s[at] == ':' && !(at + 1 < n && s[at + 1] == '='); };
-  if (n > 0 && !IsSpace(s[0])) {
-    // Column 1 holds the label field, with or without a colon.
-    const std::size_t len = NameLength(s);
-    if (len == 0) return;
-    i = len;
-    if (colonAt(i))
-      i += (i + 1 < n && s[i + 1] == ':') ? 2 : 1;
-    else if (i < n && !IsSpace(s[i]) && s[i] != ';')
-      return;
+  if (len > 0 && i + len < n && s[i + len] == ':' && !(i + len + 1 < n && s[i + len + 1] == '=')) {
+    // "name:" is a label wherever it stands ("name::" too).
+    label = s.substr(i, len);
+    i += len + 1;
+    if (i < n && s[i] == ':') ++i;
+  } else if (i == 0) {
+    // Column 1 holds the label field, also without a colon; further in, the word is the operation.
+    if (len == 0 || (len < n && !IsSpace(s[len]) && s[len] != ';')) return;
     label = s.substr(0, len);
-    labelColumn = 1;
-  } else {
-    // Further in, only a name with a colon is a label; otherwise the word is the operation.
-    while (i < n && IsSpace(s[i])) ++i;
-    const std::size_t len = NameLength(s.substr(i));
-    if (len > 0 && colonAt(i + len)) {
-      label = s.substr(i, len);
-      labelColumn = i + 1;
-      i += len + 1;
-    }
+    i = len;
   }
   while (i < n && IsSpace(s[i])) ++i;
   const std::size_t opStart = i;
@@ -251,7 +244,7 @@ void TSymbolScanner::Define(std::string_view name, std::size_t column, TSymbolKi
   }
   names += name;
   const std::size_t length = names.size() - offset;
-  if (length > 255 || column > UINT32_MAX) {
+  if (length > 255) {
     names.resize(offset);
     return;
   }

@@ -26,7 +26,8 @@ TEST(SymbolScan, WhatDefinesAName) {
   const std::pair<const char*, Names> cases[] = {
       {"start:\tldaa #1\nLoop\tnop\n  inner: nop\n  notlabel nop\nlbl:: nop",
        {"start Label 1:1", "Loop Label 2:1", "inner Label 3:3", "lbl Label 5:1"}},
-      {"cnt\tequ 5\ncnt2 = 6\nv4:equ 8\n  v5: EQU 9", {"cnt Konstante 1:1", "cnt2 Konstante 2:1", "v4 Konstante 3:1", "v5 Konstante 4:3"}},
+      {"cnt\tequ 5\ncnt2 = 6\nv4:equ 8\n  v5: EQU 9",
+       {"cnt Konstante 1:1", "cnt2 Konstante 2:1", "v4 Konstante 3:1", "v5 Konstante 4:3"}},
       {"var set 7\nvar2 := 8\nev eval 1", {"var Variable 1:1", "var2 Variable 2:1", "ev Variable 3:1"}},
       {"mac\tmacro a\n\tendm\nfn function x,y,x+y", {"mac Makro 1:1", "fn Funktion 3:1"}},
       {"rec struct\nf1 ds.b 1\nrec endstruct\nafter nop\nu union\nf2 ds.w 1\n\tends",
@@ -41,7 +42,8 @@ TEST(SymbolScan, WhatDefinesAName) {
 }
 
 TEST(SymbolScan, IncludesOnceEachWithTheAssemblersDefaultExtension) {
-  const TFileSymbols s = ScanSymbols("\tinclude \"sub\\a.inc\"\n\tINCLUDE c ; x\nl: include \"c.inc\"\n\tinclude \"x\"");
+  const TFileSymbols s =
+      ScanSymbols("\tinclude \"sub\\a.inc\"\n\tINCLUDE c ; x\nl: include \"c.inc\"\n\tinclude \"x\"");
   std::vector<std::string> names;
   for (const TIncludeRef& i : s.Includes) names.push_back(i.Name + '@' + std::to_string(i.Line));
   EXPECT_EQ(names, (Names{"sub\\a.inc@1", "c.inc@2", "x.inc@4"}));
