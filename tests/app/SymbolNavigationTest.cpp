@@ -12,7 +12,7 @@
 using namespace Qt::StringLiterals;
 
 // The index works in the background: give the result time to arrive.
-#define EXPECT_SOON_EQ(actual, expected)                    \
+#define EXPECT_SOON_EQ(actual, expected)                         \
   (void)QTest::qWaitFor([&] { return (actual) == (expected); }); \
   EXPECT_EQ(actual, expected)
 
@@ -40,6 +40,7 @@ class SymbolNavigationTest : public AppTest {
     auto* poll = new QTimer(Main);
     QObject::connect(poll, &QTimer::timeout, poll, [this, poll, act] {
       if (!Main->Symbols()->Dialog()->isVisible()) return;
+      poll->stop();
       poll->deleteLater();
       act(Main->Symbols()->Dialog());
     });
