@@ -1,59 +1,13 @@
 #include "app/FormGotoSymbol.h"
 
-#include <QAbstractTableModel>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
-#include <QFileInfo>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "highlight/SymbolIndex.h"
-
-// The rows of a symbol list; texts are made only for the rows on screen.
-class TSymbolListModel : public QAbstractTableModel {
- public:
-  using QAbstractTableModel::QAbstractTableModel;
-
-  void SetList(TSymbolList* list) {
-    beginResetModel();
-    FList = list;
-    endResetModel();
-  }
-  void SetFilter(const QString& text) {
-    beginResetModel();
-    if (FList) FList->SetFilter(text.toLatin1().toStdString());
-    endResetModel();
-  }
-
-  int rowCount(const QModelIndex& parent = {}) const override {
-    return parent.isValid() || !FList ? 0 : FList->Count();
-  }
-  int columnCount(const QModelIndex& = {}) const override { return 4; }
-
-  QVariant data(const QModelIndex& index, int role) const override {
-    if (!FList || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
-    const TSymbolLocation at = FList->At(index.row());
-    if (role == Qt::ToolTipRole) return at.Path;
-    switch (index.column()) {
-      case 0: return at.Name;
-      case 1: return QString::fromUtf8(SymbolKindText(at.Kind));
-      case 2: return QFileInfo(at.Path).fileName();
-      default: return at.Line;
-    }
-  }
-
-  QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-    static const char* const Titles[] = {"Name", "Art", "Datei", "Zeile"};
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    return QString::fromLatin1(Titles[section]);
-  }
-
- private:
-  TSymbolList* FList = nullptr;
-};
+#include "app/SymbolListModel.h"
 
 TFormGotoSymbol::TFormGotoSymbol(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FormGotoSymbol"));
