@@ -75,6 +75,13 @@ bool TRunProcess::DoTaskSwitch() { return OnTaskSwitch ? OnTaskSwitch(this) : tr
 void TRunProcess::DoRedirectChar(char ch) {
   if (OnRedirectChar) OnRedirectChar(this, ch);
 }
+void TRunProcess::DoRedirect(const char* data, qsizetype size) {
+  if (OnRedirect) {
+    OnRedirect(this, data, size);
+    return;
+  }
+  for (qsizetype i = 0; i < size; ++i) DoRedirectChar(data[i]);
+}
 void TRunProcess::DoComplete() {
   if (OnComplete) OnComplete(this);
 }
@@ -110,7 +117,7 @@ void TRunProcess::Flush(QProcess& process) {
     DoDebug(QStringLiteral("Flush Redirection (bytes: %1)").arg(qMin(available, kChunk)));
     const qint64 n = process.read(buffer, kChunk);
     if (n <= 0) break;
-    for (qint64 i = 0; i < n; ++i) DoRedirectChar(buffer[i]);
+    DoRedirect(buffer, n);
   }
 }
 
@@ -176,6 +183,7 @@ bool TRunProcess::Execute() {
 
   bool result = false;
   FRunning = true;
+  FExitCode = -1;
   if (!UseWait) {
     qint64 pid = 0;
     if (capture) process.setStandardOutputFile(QProcess::nullDevice());
@@ -191,7 +199,11 @@ bool TRunProcess::Execute() {
     DoError(QStringLiteral("CreateProcess Error (%1) ").arg(FErrorCode) + Command);
   } else {
     FErrorCode = 0;
-    if (UseWait) Wait(process, capture);
+    if (UseWait) {
+      Wait(process, capture);
+      if (process.state() == QProcess::NotRunning && process.exitStatus() == QProcess::NormalExit)
+        FExitCode = process.exitCode();
+    }
     // A run cut short ends the child and whatever it started, so nothing hangs on.
     if (process.state() != QProcess::NotRunning) {
       ProcessGroup::KillGroup(process);

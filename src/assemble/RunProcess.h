@@ -23,6 +23,8 @@ class TRunProcess {
   std::function<void(TRunProcess* sender, const QString& msg)> OnDebug;
   std::function<bool(TRunProcess* sender)> OnTaskSwitch;  // false ends the wait
   std::function<void(TRunProcess* sender, char ch)> OnRedirectChar;
+  // Takes the output a piece at a time where assigned; OnRedirectChar then is not called.
+  std::function<void(TRunProcess* sender, const char* data, qsizetype size)> OnRedirect;
   std::function<bool(TRunProcess* sender)> OnComplete;
 
   // True when the child was started (also when the wait was cut short).
@@ -30,6 +32,8 @@ class TRunProcess {
   bool IsRunning() const { return FRunning; }
   // 0 after a start, 87 empty command, 2 not found, otherwise the failure's code.
   int ErrorCode() const { return FErrorCode; }
+  // The child's exit code after a run that waited for its end; -1 when it crashed or was ended.
+  int ExitCode() const { return FExitCode; }
 
   static QString GetEnvVar(const QString& name);
   // The program the command text names (up to its first blank), or "" when none is found.
@@ -40,6 +44,7 @@ class TRunProcess {
   virtual void DoDebug(const QString& msg);
   virtual bool DoTaskSwitch();
   virtual void DoRedirectChar(char ch);
+  virtual void DoRedirect(const char* data, qsizetype size);
   virtual void DoComplete();
 
  private:
@@ -49,4 +54,5 @@ class TRunProcess {
 
   bool FRunning = false;
   int FErrorCode = 0;
+  int FExitCode = -1;
 };
