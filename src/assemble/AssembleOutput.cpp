@@ -1,35 +1,35 @@
 #include "assemble/AssembleOutput.h"
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 
 #include "platform/ConsoleCodec.h"
 
 namespace {
 
-// A whole decimal number (optional sign), nothing else; false on overflow.
-bool ReadNumber(QStringView text, qint64& value) {
-  bool ok = false;
-  if (text.isEmpty() || text.front().isSpace() || text.back().isSpace()) return false;
-  value = text.toLongLong(&ok, 10);
-  return ok;
-}
-
 qint64 SaturatedAdd(qint64 a, qint64 b) {
   return b > std::numeric_limits<qint64>::max() - a ? std::numeric_limits<qint64>::max() : a + b;
 }
 
-bool ReadDigits(QStringView text, qint64& value) {
+// Digits 0-9 only, at least one, read as a number that fits (a negative one down to the lowest).
+bool ReadDigits(QStringView text, qint64& value, bool negative = false) {
   if (text.isEmpty()) return false;
-  for (QChar c : text)
+  const quint64 limit = quint64(std::numeric_limits<qint64>::max()) + (negative ? 1 : 0);
+  quint64 n = 0;
+  for (QChar c : text) {
     if (c < u'0' || c > u'9') return false;
-  bool ok = false;
-  value = text.toLongLong(&ok, 10);
-  return ok;
+    const unsigned digit = c.unicode() - u'0';
+    if (n > (limit - digit) / 10) return false;
+    n = n * 10 + digit;
+  }
+  value = negative ? qint64(0 - n) : qint64(n);
+  return true;
 }
 
 // The class word at Pos: "Warning", "Error", "Warnung", "Fehler" or "Fatal", in any letter case.
-int ClassAt(const QString& text, qsizetype pos) {
+// End is set behind the word.
+int ClassAt(const QString& text, qsizetype pos, qsizetype& end) {
   static const struct {
     QLatin1String word;
     int kind;
@@ -40,8 +40,13 @@ int ClassAt(const QString& text, qsizetype pos) {
                {QLatin1String("Fatal"), mkError}};
   if (pos < 0 || pos >= text.size()) return -1;
   const QStringView rest = QStringView(text).mid(pos);
-  for (const auto& w : words)
-    if (rest.startsWith(w.word, Qt::CaseInsensitive)) return w.kind;
+  // No other character folds to the initials W, E and F.
+  const char16_t initial = rest.front().unicode() | 0x20;
+  for (const auto& w : words) {
+    if (initial != (w.word.front().unicode() | 0x20) || !rest.startsWith(w.word, Qt::CaseInsensitive)) continue;
+    end = pos + w.word.size();
+    return w.kind;
+  }
   return -1;
 }
 
@@ -50,24 +55,30 @@ qsizetype SkipBlanks(const QString& text, qsizetype i) {
   return i;
 }
 
-// The class after a position group that ends before Pos: an optional column (":18"), then ":"
-// and the word, blanks allowed around the colons.
-int ClassAfterGroup(const QString& text, qsizetype pos) {
+// Behind a position group: blanks and an optional column (":18").
+qsizetype SkipColumn(const QString& text, qsizetype pos) {
   qsizetype i = SkipBlanks(text, pos);
   if (i + 1 < text.size() && text[i] == u':' && text[i + 1].isDigit()) {
     for (++i; i < text.size() && text[i].isDigit();) ++i;
     i = SkipBlanks(text, i);
   }
+  return i;
+}
+
+// The class after a position group that ends before Pos: an optional column, then ":" and the
+// word, blanks allowed around the colons.
+int ClassAfterGroup(const QString& text, qsizetype pos, qsizetype& end) {
+  const qsizetype i = SkipColumn(text, pos);
   if (i >= text.size() || text[i] != u':') return -1;
-  return ClassAt(text, SkipBlanks(text, i + 1));
+  return ClassAt(text, SkipBlanks(text, i + 1), end);
 }
 
 // The class word of an entry whose position ends at Q. Macro, REPT and IRP expansions add
 // groups, each closed by "(n)": "test.asm(19) REPT 1(3)IRP:400(1):18: error: ...". Their
 // arguments may hold anything: quoted ones are skipped, and an IRPC argument is always one
 // quoted character, a quote included ("IRPC:'''(1)").
-int ClassAfterPosition(const QString& text, qsizetype q) {
-  int kind = ClassAfterGroup(text, q + 1);
+int ClassAfterPosition(const QString& text, qsizetype q, qsizetype& end) {
+  int kind = ClassAfterGroup(text, q + 1, end);
   for (qsizetype i = q + 1; kind < 0 && i < text.size();) {
     const QChar c = text[i];
     if (QStringView(text).mid(i).startsWith(QLatin1String("IRPC:'"))) {
@@ -78,14 +89,14 @@ int ClassAfterPosition(const QString& text, qsizetype q) {
     } else if (c == u'(') {
       qsizetype j = i + 1;
       while (j < text.size() && text[j].isDigit()) ++j;
-      if (j > i + 1 && j < text.size() && text[j] == u')') kind = ClassAfterGroup(text, j + 1);
+      if (j > i + 1 && j < text.size() && text[j] == u')') kind = ClassAfterGroup(text, j + 1, end);
       i = j;
     } else {
       ++i;
     }
   }
   // The oldest form: the word four characters after ")", without a colon.
-  return kind >= 0 ? kind : ClassAt(text, q + 4);
+  return kind >= 0 ? kind : ClassAt(text, q + 4, end);
 }
 
 // The position group: the first "(" digits ")" followed by the end, a blank or ":", so that
@@ -103,12 +114,21 @@ bool FindPosition(const QString& text, qsizetype& p, qsizetype& q) {
 }  // namespace
 
 void AnalyseSummaryLine(const QString& line, TAssembleSummary& summary) {
-  // Only a line that starts with a number can carry a count.
-  qsizetype start = 0;
-  while (start < line.size() && line[start].isSpace()) ++start;
-  if (start >= line.size()) return;
-  const QChar first = line[start];
-  if (!first.isDigit() && first != u'+' && first != u'-') return;
+  // A count is a whole number with blanks around it and nothing else before the keyword, so a
+  // keyword counts only where it follows the number that starts the line.
+  qsizetype i = 0;
+  while (i < line.size() && line[i].isSpace()) ++i;
+  const bool negative = i < line.size() && line[i] == u'-';
+  if (i < line.size() && (line[i] == u'+' || negative)) ++i;
+  const qsizetype digits = i;
+  while (i < line.size() && line[i] >= u'0' && line[i] <= u'9') ++i;
+  qint64 n = 0;
+  if (!ReadDigits(QStringView(line).mid(digits, i - digits), n, negative)) return;
+  while (i < line.size() && line[i].isSpace()) ++i;
+  const QStringView rest = QStringView(line).mid(i);
+  // Every keyword starts with F, W or E (no other character folds to these).
+  const char16_t initial = rest.isEmpty() ? 0 : rest.front().unicode() | 0x20;
+  if (initial != u'f' && initial != u'w' && initial != u'e') return;
 
   static const struct {
     QLatin1String keyword;
@@ -120,17 +140,14 @@ void AnalyseSummaryLine(const QString& line, TAssembleSummary& summary) {
                {QLatin1String("Error"), true, QStringLiteral("Fehler: ")},
                {QLatin1String("Warning"), false, QStringLiteral("Warnung: ")}};
   for (const auto& t : tests) {
-    const qsizetype at = line.indexOf(t.keyword, 0, Qt::CaseInsensitive);
-    if (at < 0) continue;
-    qint64 n = 0;
-    if (!ReadNumber(QStringView(line).left(at).trimmed(), n)) continue;
-    if (t.errors) {
-      summary.ErrorsText = t.text + QString::number(n);
-      if (n > 0) summary.ErrorsRed = true;
-    } else {
-      summary.WarningsText = t.text + QString::number(n);
-      if (n > 0) summary.WarningsYellow = true;
-    }
+    if (!rest.startsWith(t.keyword, Qt::CaseInsensitive)) continue;
+    char digits[24];
+    const qsizetype size = std::to_chars(digits, digits + sizeof digits, n).ptr - digits;
+    QString& text = t.errors ? summary.ErrorsText : summary.WarningsText;
+    text.clear();
+    text.reserve(t.text.size() + size);
+    text.append(t.text).append(QLatin1String(digits, size));
+    if (n > 0) (t.errors ? summary.ErrorsRed : summary.WarningsYellow) = true;
   }
 }
 
@@ -141,29 +158,18 @@ TLogEntry ParseLogEntry(const QString& text) {
   qint64 line = 0;
   if (!ReadDigits(QStringView(text).mid(p + 1, q - p - 1), line) || line > std::numeric_limits<int>::max())
     return entry;
-  entry.FileName = text.mid(5, p - 5).trimmed();
+  entry.FileName = QStringView(text).mid(5, p - 5).trimmed().toString();
   if (entry.FileName.isEmpty()) return entry;
   entry.Line = int(line);
   entry.Valid = true;
-  const int kind = ClassAfterPosition(text, q);
+  qsizetype end = 0;
+  const int kind = ClassAfterPosition(text, q, end);
   if (kind >= 0) entry.Kind = kind;
+  // The message follows the class word, or the position where there is none.
+  qsizetype i = kind >= 0 ? SkipBlanks(text, end) : SkipColumn(text, q + 1);
+  if (i < text.size() && text[i] == u':') i = SkipBlanks(text, i + 1);
+  entry.MessageStart = i;
   return entry;
-}
-
-QStringList ConsoleLines(const QByteArray& bytes) {
-  QStringList lines;
-  const char* data = bytes.constData();
-  const qsizetype size = bytes.size();
-  qsizetype start = 0;
-  for (qsizetype i = 0; i <= size; ++i) {
-    if (i < size && data[i] != '\r' && data[i] != '\n') continue;
-    if (i > start) {
-      QString line = DisplayableLine(ConsoleCodec::ToUnicode(data + start, i - start));
-      if (!line.trimmed().isEmpty()) lines.append(std::move(line));
-    }
-    start = i + 1;
-  }
-  return lines;
 }
 
 QString DisplayableLine(const QString& line) {
@@ -186,6 +192,11 @@ QString DisplayableLine(const QString& line) {
   return out;
 }
 
+QString ConsoleLineText(const char* data, qsizetype size) {
+  // Plain text, by far the most common, needs neither decoding nor cleaning.
+  return IsPlainText(data, size) ? QString::fromLatin1(data, size) : DisplayableLine(ConsoleCodec::ToUnicode(data, size));
+}
+
 QStringList OptionFileLines(const QString& asDirectory, const QString& processor) {
   return {QStringLiteral("-i ") + asDirectory + QStringLiteral("include"), QStringLiteral("-L -E"),
           QStringLiteral("-CPU ") + processor};
@@ -205,8 +216,45 @@ void TAssembleOutput::BeginRun() {
   FLines.clear();
 }
 
+void TAssembleOutput::AddBytes(const char* data, qsizetype size) {
+  if (size <= 0) return;
+  if (!FFirstLineAdded) AddFirstLine();
+  TLineEndScanner scanner(data, size);
+  for (qsizetype i = 0; i < size;) {
+    if (FLastWasCR) {
+      FLastWasCR = false;
+      if (data[i] == '\n') {  // the LF of a CR LF pair
+        if (FLastWasPosition) EndOfFile();
+        ++i;
+        continue;
+      }
+    }
+    const qsizetype room = MaxLineBytes - FPending.size();
+    const qsizetype end = scanner.Next(i);
+    if (end - i >= room) {  // the piece is full before the line ends
+      FPending.append(data + i, room);
+      i += room;
+      SplitLongLine();
+    } else if (end == size) {
+      FPending.append(data + i, size - i);
+      i = size;
+    } else {
+      if (FPending.isEmpty()) {
+        CompleteLine(ConsoleLineText(data + i, end - i));
+      } else {
+        FPending.append(data + i, end - i);
+        CompletePending();
+      }
+      // A position line that ends in a bare CR is progress: the next one overwrites it.
+      if (data[end] == '\n' && FLastWasPosition) EndOfFile();
+      FLastWasCR = data[end] == '\r';
+      i = end + 1;
+    }
+  }
+}
+
 void TAssembleOutput::EndRun() {
-  if (!FPending.isEmpty()) CompleteLine();
+  if (!FPending.isEmpty()) CompletePending();
   FLastWasCR = false;
 }
 
@@ -215,15 +263,15 @@ QString TAssembleOutput::LinesText() const {
 }
 
 QStringList TAssembleOutput::TakeLines() {
-  QStringList lines;
-  lines.swap(FLines);
+  QStringList lines = FLines;
+  FLines.clear();  // keeps its capacity for the lines to come
   return lines;
 }
 
 void TAssembleOutput::AddFirstLine() {
   // The output page starts with the line pending from before (an empty one).
   FFirstLineAdded = true;
-  AppendLine(DisplayableLine(ConsoleCodec::ToUnicode(FPending)));
+  AppendLine(ConsoleLineText(FPending.constData(), FPending.size()));
   FPending.clear();
 }
 
@@ -231,17 +279,20 @@ void TAssembleOutput::SplitLongLine() {
   const qsizetype cut = ConsoleCodec::Utf8SafeCut(FPending.constData(), FPending.size());
   const QByteArray rest = FPending.mid(cut);
   FPending.truncate(cut);
-  CompleteLine();
+  CompletePending();
   FPending = rest;
 }
 
-void TAssembleOutput::CompleteLine() {
-  const QString line = DisplayableLine(ConsoleCodec::ToUnicode(FPending));
+void TAssembleOutput::CompletePending() {
+  const QString line = ConsoleLineText(FPending.constData(), FPending.size());
   FPending.clear();
+  CompleteLine(line);
+}
+
+void TAssembleOutput::CompleteLine(const QString& line) {
   ProcessLine(line);
   AnalyseSummaryLine(line, FSummary);
   AppendLine(line);
-  if (OnLine) OnLine();
 }
 
 void TAssembleOutput::AppendLine(const QString& line) {
@@ -250,7 +301,7 @@ void TAssembleOutput::AppendLine(const QString& line) {
 }
 
 void TAssembleOutput::ProcessLine(const QString& line) {
-  if (line.startsWith(QLatin1String("PASS"))) {
+  if (line.size() >= 4 && line[0] == u'P' && line[1] == u'A' && line[2] == u'S' && line[3] == u'S') {
     FPassesText = QStringLiteral("Durchläufe: ") + line.mid(4).trimmed();
     FOpenFiles.clear();
     FLinesDone = 0;
@@ -276,15 +327,18 @@ void TAssembleOutput::ProcessLine(const QString& line) {
 
 void TAssembleOutput::Position(QStringView name, qint64 lines) {
   // A file open already reports progress, or its include has ended; otherwise it is new.
-  qsizetype at = FOpenFiles.size() - 1;
+  qsizetype at = qsizetype(FOpenFiles.size()) - 1;
   while (at >= 0 && FOpenFiles[at].Name != name) --at;
   if (at >= 0) {
     CloseFilesAbove(at);
     FOpenFiles[at].Lines = lines;
   } else {
     // Includes nest only so deep: a flood of names folds the oldest into the files done.
-    if (FOpenFiles.size() >= 64) FLinesDone = SaturatedAdd(FLinesDone, FOpenFiles.takeFirst().Lines);
-    FOpenFiles.append({name.toString(), lines});
+    if (FOpenFiles.size() >= 64) {
+      FLinesDone = SaturatedAdd(FLinesDone, FOpenFiles.front().Lines);
+      FOpenFiles.erase(FOpenFiles.begin());
+    }
+    FOpenFiles.push_back({name.toString(), lines});
   }
   qint64 total = FLinesDone;
   for (const TOpenFile& file : FOpenFiles) total = SaturatedAdd(total, file.Lines);
@@ -296,11 +350,14 @@ void TAssembleOutput::Position(QStringView name, qint64 lines) {
 
 void TAssembleOutput::CloseFilesAbove(qsizetype index) {
   // Files above a parent that goes on have ended with the lines they last reported.
-  while (FOpenFiles.size() > index + 1) FLinesDone = SaturatedAdd(FLinesDone, FOpenFiles.takeLast().Lines);
+  while (qsizetype(FOpenFiles.size()) > index + 1) {
+    FLinesDone = SaturatedAdd(FLinesDone, FOpenFiles.back().Lines);
+    FOpenFiles.pop_back();
+  }
 }
 
 void TAssembleOutput::EndOfFile() {
   // The innermost file's position line ended in a line feed: that file is done.
   FLastWasPosition = false;
-  if (!FOpenFiles.isEmpty()) CloseFilesAbove(FOpenFiles.size() - 2);
+  if (!FOpenFiles.empty()) CloseFilesAbove(qsizetype(FOpenFiles.size()) - 2);
 }

@@ -6,7 +6,8 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
+#include <cstring>
+#include <vector>
 
 // Panel texts and colours from the summary lines ("      2 errors", "      1 Warnung").
 struct TAssembleSummary {
@@ -28,17 +29,50 @@ struct TLogEntry {
   QString FileName;
   int Line = 0;
   int Kind = mkOther;
+  qsizetype MessageStart = 0;  // where the message text begins, after class word and colon
 };
 
 TLogEntry ParseLogEntry(const QString& text);
 
-// Splits file or output bytes at CR, LF or CR LF, converts each line from the console code
-// page, makes it displayable and drops the empty ones (the error log as the list shows it).
-QStringList ConsoleLines(const QByteArray& bytes);
-
 // A line as it may reach the screen: terminal control sequences removed, backspaces applied,
 // other control characters (tab aside) shown as U+FFFD.
 QString DisplayableLine(const QString& line);
+
+// Only printable ASCII and tabs: such a line is shown as it is.
+inline bool IsPlainText(const char* data, qsizetype size) {
+  // No early exit: the compiler makes one fast pass of this.
+  unsigned char other = 0;
+  for (qsizetype i = 0; i < size; ++i) {
+    const auto c = static_cast<unsigned char>(data[i]);
+    other |= (static_cast<unsigned char>(c - 0x20) > 0x5E) & (c != '\t');
+  }
+  return other == 0;
+}
+
+// One line of console bytes as it is shown: decoded from the console code page, displayable.
+QString ConsoleLineText(const char* data, qsizetype size);
+
+// Finds line ends (CR or LF) in a block of bytes with a fast scan. It remembers where the next
+// one of each kind stands, so that a block with only one kind is not scanned again per line.
+class TLineEndScanner {
+ public:
+  TLineEndScanner(const char* data, qsizetype size) : FData(data), FSize(size) {}
+  // The first CR or LF at From or after; the block's size when there is none.
+  qsizetype Next(qsizetype from) {
+    if (FCR < from) FCR = Find('\r', from);
+    if (FLF < from) FLF = Find('\n', from);
+    return FCR < FLF ? FCR : FLF;
+  }
+
+ private:
+  qsizetype Find(char ch, qsizetype from) const {
+    const void* at = from < FSize ? std::memchr(FData + from, ch, size_t(FSize - from)) : nullptr;
+    return at ? static_cast<const char*>(at) - FData : FSize;
+  }
+  const char* FData;
+  qsizetype FSize;
+  qsizetype FCR = -1, FLF = -1;
+};
 
 // The three lines of the option file for the assembler directory and the processor.
 QStringList OptionFileLines(const QString& asDirectory, const QString& processor);
@@ -50,28 +84,8 @@ class TAssembleOutput {
   static constexpr qsizetype MaxLineBytes = 4096;
 
   void BeginRun();
-  void AddChar(char ch) {
-    if (!FFirstLineAdded) AddFirstLine();
-    if (FLastWasCR) {
-      FLastWasCR = false;
-      if (ch == '\n') {  // the LF of a CR LF pair
-        if (FLastWasPosition) EndOfFile();
-        return;
-      }
-    }
-    if (ch == '\n' || ch == '\r') {
-      CompleteLine();
-      // A position line that ends in a bare CR is progress: the next one overwrites it.
-      if (ch == '\n' && FLastWasPosition) EndOfFile();
-      FLastWasCR = ch == '\r';
-      return;
-    }
-    FPending.append(ch);
-    if (FPending.size() >= MaxLineBytes) SplitLongLine();
-  }
-  void AddBytes(const char* data, qsizetype size) {
-    for (qsizetype i = 0; i < size; ++i) AddChar(data[i]);
-  }
+  // Output as it arrives, in pieces of any size.
+  void AddBytes(const char* data, qsizetype size);
   // Completes a line left without a line end, so that it shows in its own run.
   void EndRun();
 
@@ -84,12 +98,10 @@ class TAssembleOutput {
   QString LinesText() const;
   const TAssembleSummary& Summary() const { return FSummary; }
 
-  // Called after each completed line (the dialog serves its event loop from here).
-  std::function<void()> OnLine;
-
  private:
   void AddFirstLine();
-  void CompleteLine();
+  void CompleteLine(const QString& line);
+  void CompletePending();
   void SplitLongLine();
   void ProcessLine(const QString& line);
   void AppendLine(const QString& line);
@@ -108,7 +120,7 @@ class TAssembleOutput {
     QString Name;
     qint64 Lines;
   };
-  QList<TOpenFile> FOpenFiles;
+  std::vector<TOpenFile> FOpenFiles;
   qint64 FLinesDone = 0;
   bool FLastWasPosition = false;  // the last non-empty line gave a file position
   qint64 FLineCount = 0;

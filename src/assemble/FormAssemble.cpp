@@ -2,12 +2,10 @@
 
 #include <QCoreApplication>
 #include <QCloseEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -15,12 +13,9 @@
 
 #include <numeric>
 
-#include "assemble/AssembleOutput.h"
-#include "assemble/RunProcess.h"
-#include "platform/Paths.h"
+#include "assemble/AssembleRun.h"
 #include "platform/ui/FitTexts.h"
 #include "platform/ui/UserDialogs.h"
-#include "settings/IniFile.h"
 #include "settings/KodrillApp.h"
 
 TFormAssemble* FormAssemble = nullptr;
@@ -57,7 +52,7 @@ QColor WarningColor(const QWidget* panel) {
 }  // namespace
 
 TFormAssemble::TFormAssemble(QWidget* parent)
-    : QDialog(parent), FRunProcess(std::make_unique<TRunProcess>()), FOutput(std::make_unique<TAssembleOutput>()) {
+    : QDialog(parent), FRun(std::make_unique<TAssembleRun>()) {
   setObjectName(QStringLiteral("FormAssemble"));
   setWindowTitle(QStringLiteral("Assembliere..."));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -87,9 +82,14 @@ TFormAssemble::TFormAssemble(QWidget* parent)
   (new QVBoxLayout(TabSheetInfo))->addWidget(MemoInfo);
   TabSheetWarningsErrors = new QWidget;
   TabSheetWarningsErrors->setObjectName(QStringLiteral("TabSheetWarningsErrors"));
-  ListBoxErrors = new QListWidget(TabSheetWarningsErrors);
+  ListBoxErrors = new QListView(TabSheetWarningsErrors);
   ListBoxErrors->setObjectName(QStringLiteral("ListBoxErrors"));
-  ListBoxErrors->setUniformItemSizes(true);  // a log of a million lines fills quickly
+  ListBoxErrors->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // A log of a million lines shows at once; the rows further down are laid out when idle.
+  ListBoxErrors->setUniformItemSizes(true);
+  ListBoxErrors->setLayoutMode(QListView::Batched);
+  ListBoxErrors->setBatchSize(10000);
+  ListBoxErrors->setModel(&FRun->Log());
   (new QVBoxLayout(TabSheetWarningsErrors))->addWidget(ListBoxErrors);
   PageControl->addTab(TabSheetInfo, QStringLiteral("Info"));
   PageControl->addTab(TabSheetWarningsErrors, QStringLiteral("Warnungen und Fehler"));
@@ -127,15 +127,12 @@ TFormAssemble::TFormAssemble(QWidget* parent)
 
   connect(BtnOK, &QPushButton::clicked, this, [this] { BtnOKClick(); });
   connect(BtnCancel, &QPushButton::clicked, this, [this] { CancelRun(); });
-  connect(ListBoxErrors, &QListWidget::itemClicked, this, [this] { ListBoxErrorsClick(); });
+  connect(ListBoxErrors, &QListView::clicked, this, [this] { ListBoxErrorsClick(); });
   ListBoxErrors->installEventFilter(this);
 
-  FRunProcess->UseComSpec = true;
-  FRunProcess->UseShow = -2;
-  FRunProcess->OnRedirectChar = [this](TRunProcess*, char ch) { RunProcessRedirectChar(ch); };
-  FRunProcess->OnTaskSwitch = [this](TRunProcess*) { return RunProcessTaskSwitch(); };
-  FRunProcess->OnError = [this](TRunProcess*, const QString& msg) { FRunFailure = msg; };
-  FOutput->OnLine = [this] { PumpEvents(false); };
+  // Output keeps the window alive as it comes, a quiet child every poll interval.
+  FRun->OnOutput = [this](const char*, qsizetype) { PumpEvents(false); };
+  FRun->OnWait = [this] { PumpEvents(true); };
   FitTexts(this);
 }
 
@@ -163,69 +160,64 @@ void TFormAssemble::Assemble() {
   activateWindow();
   if (FRunning) return;  // no nested run; the running one stays in front
   TProject* project = KodrillApp->Project();
-  if (!Paths::SetCurrentDir(project->Directory)) {
-    ShowErrorBox(this, QString::fromUtf8(EProjectDirectoryError(project->Directory).what()));
+  try {
+    FRun->Prepare(*project);
+  } catch (const std::exception& e) {
+    ShowErrorBox(this, QString::fromUtf8(e.what()));
     return;
   }
-  const QString command = project->Directory + QStringLiteral("make.bat");
-  FRunProcess->Command = command;
-  FRunProcess->UseShow = -2;
-  ResetPanels(command);
+  ResetPanels(FRun->Command());
   MemoInfo->clear();
   FInfoTail.clear();
   FInfoTailChars = 0;
-  ListBoxErrors->clear();
+  FRun->Log().Clear();
   project->ClearErrorMarks();
 
   FRunning = true;
-  FCancelled = false;
-  FRunFailure.clear();
   BtnOK->setEnabled(false);
   BtnCancel->show();
   QCoreApplication::processEvents();
 
-  const QString base = project->Directory + project->FileName;
   try {
-    WriteIniFile(Paths::ChangeFileExt(base, QStringLiteral(".par")),
-                 OptionFileLines(KodrillApp->AssemblerPrefs()->AsDirectory, project->Processor));
-    RunBatchFile(command);
+    RunBatchFile();
     ShowSummary();
   } catch (const std::exception& e) {
     ShowFailure(QStringLiteral("Fehler."), QString::fromUtf8(e.what()));
     ShowErrorBox(this, QString::fromUtf8(e.what()));
   }
-  LoadErrorList(Paths::ChangeFileExt(base, QStringLiteral(".log")));
+  LoadErrorList();
   FRunning = false;
   BtnCancel->hide();
   BtnOK->setEnabled(true);
   // The keys go to the list when it has entries to go through, else to OK.
-  if (ListBoxErrors->count() > 0 && PageControl->currentWidget() == TabSheetWarningsErrors) {
-    ListBoxErrors->setCurrentRow(0);
+  if (FRun->Log().Count() > 0 && PageControl->currentWidget() == TabSheetWarningsErrors) {
+    ListBoxErrors->setCurrentIndex(FRun->Log().index(0));
     ListBoxErrors->setFocus();
   } else {
     BtnOK->setFocus();
   }
 }
 
-void TFormAssemble::RunBatchFile(const QString& command) {
-  if (!QFileInfo(command).isFile()) {
-    ShowFailure(QStringLiteral("make.bat nicht gefunden."), QStringLiteral("Datei nicht gefunden: ") + command);
-    return;
-  }
-  FOutput->BeginRun();
+void TFormAssemble::RunBatchFile() {
   FPumpTimer.start();
   FTextTimer.start();
-  FByteCount = 0;
-  FRunProcess->Execute();
-  FOutput->EndRun();
+  const TAssembleRun::TResult result =
+      FRun->Execute(KodrillApp->AssemblerPrefs()->AsDirectory, KodrillApp->Project()->Processor);
   FlushOutput(true);
-  if (FCancelled) {
-    ShowFailure(QStringLiteral("Abgebrochen."), QStringLiteral("Abgebrochen: der Lauf wurde beendet."));
-  } else if (!FRunFailure.isEmpty()) {
-    ShowFailure(QStringLiteral("Nicht gestartet."),
-                QStringLiteral("Der Befehlsinterpreter konnte nicht gestartet werden: ") + FRunFailure);
-  } else {
-    PanelStatus->setText(kStatus + QStringLiteral("Finished."));
+  switch (result) {
+    case TAssembleRun::arNoMakeBat:
+      ShowFailure(QStringLiteral("make.bat nicht gefunden."), QStringLiteral("Datei nicht gefunden: ") + FRun->Command());
+      break;
+    case TAssembleRun::arCancelled:
+      ShowFailure(QStringLiteral("Abgebrochen."), QStringLiteral("Abgebrochen: der Lauf wurde beendet."));
+      break;
+    case TAssembleRun::arNotStarted:
+      ShowFailure(QStringLiteral("Nicht gestartet."),
+                  QStringLiteral("Der Befehlsinterpreter konnte nicht gestartet werden: ") + FRun->Failure());
+      break;
+    case TAssembleRun::arFinished:
+      PanelStatus->setText(kStatus + QStringLiteral("Finished."));
+      break;
   }
 }
 
@@ -235,35 +227,22 @@ void TFormAssemble::ShowFailure(const QString& status, const QString& message) {
 }
 
 void TFormAssemble::ShowSummary() {
-  const TAssembleSummary& summary = FOutput->Summary();
+  const TAssembleSummary& summary = FRun->Output().Summary();
   PanelErrors->setText(summary.ErrorsText);
   PanelWarnings->setText(summary.WarningsText);
   if (summary.ErrorsRed) SetTextColor(PanelErrors, QColor(255, 0, 0));
   if (summary.WarningsYellow) SetTextColor(PanelWarnings, WarningColor(PanelWarnings));
 }
 
-void TFormAssemble::LoadErrorList(const QString& logFile) {
-  QFile file(logFile);
-  if (!file.open(QIODevice::ReadOnly)) return;
-  const QStringList entries = ConsoleLines(file.readAll());
-  file.close();
-  ListBoxErrors->addItems(entries);
-  TProject* project = KodrillApp->Project();
-  // An entry that cannot be read gets no mark; the entries after it still do.
-  for (const QString& text : entries) {
-    const TLogEntry entry = ParseLogEntry(text);
-    if (!entry.Valid) continue;
-    try {
-      project->MarkError(entry.FileName, entry.Kind, entry.Line);
-    } catch (const std::exception&) {
-    }
-  }
+void TFormAssemble::LoadErrorList() {
+  FRun->LoadLog();
+  FRun->MarkErrors(*KodrillApp->Project());
 }
 
 void TFormAssemble::ListBoxErrorsClick() {
-  const QListWidgetItem* item = ListBoxErrors->currentItem();
-  if (!item) return;
-  const TLogEntry entry = ParseLogEntry(item->text());
+  const QModelIndex current = ListBoxErrors->currentIndex();
+  if (!current.isValid()) return;
+  const TLogEntry entry = FRun->Log().Entry(current.row());
   if (!entry.Valid) return;
   try {
     KodrillApp->Project()->ShowError(entry.FileName, entry.Line);
@@ -272,22 +251,11 @@ void TFormAssemble::ListBoxErrorsClick() {
   }
 }
 
-void TFormAssemble::RunProcessRedirectChar(char ch) {
-  FOutput->AddChar(ch);
-  // Output without line ends keeps the window alive too.
-  if ((++FByteCount & 63u) == 0) PumpEvents(false);
-}
-
-bool TFormAssemble::RunProcessTaskSwitch() {
-  PumpEvents(true);
-  return !FCancelled;
-}
-
 void TFormAssemble::FlushOutput(bool all) {
   // The text page is refreshed less often than the panels: a flood then reaches it in large
   // batches of which only the latest lines are laid out.
   const bool refreshText = all || FTextTimer.elapsed() >= kTextRefreshMs;
-  const QStringList lines = refreshText ? FOutput->TakeLines() : QStringList();
+  const QStringList lines = refreshText ? FRun->Output().TakeLines() : QStringList();
   if (refreshText) FTextTimer.restart();
   if (!lines.isEmpty()) {
     // The page keeps the latest lines of a run. Trimming is done here in one go: trimming by
@@ -306,12 +274,12 @@ void TFormAssemble::FlushOutput(bool all) {
       MemoInfo->appendPlainText(lines.join(u'\n'));
     }
   }
-  PanelLines->setText(FOutput->LinesText());
-  PanelPasses->setText(FOutput->PassesText());
+  PanelLines->setText(FRun->Output().LinesText());
+  PanelPasses->setText(FRun->Output().PassesText());
 }
 
 void TFormAssemble::PumpEvents(bool force) {
-  // Throttled by time: once per line would slow large outputs down to the painting speed.
+  // Throttled by time: once per piece of output would slow a flood down to the painting speed.
   if (!force && FPumpTimer.elapsed() < kPumpMs) return;
   FPumpTimer.restart();
   FlushOutput(false);
@@ -319,7 +287,7 @@ void TFormAssemble::PumpEvents(bool force) {
 }
 
 void TFormAssemble::CancelRun() {
-  if (FRunning) FCancelled = true;
+  if (FRunning) FRun->Cancel();
 }
 
 void TFormAssemble::BtnOKClick() { hide(); }

@@ -1,6 +1,6 @@
 #pragma once
-// The assemble dialog: writes the option file, runs the project's make.bat, shows the output
-// live, reads the summary and the error log, and marks the reported lines.
+// The assemble dialog: shows a run of the project's make.bat live (output, pass, line count),
+// then the summary counts and the error log, whose entries lead to the reported lines.
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QStringList>
@@ -8,13 +8,12 @@
 #include <memory>
 
 class QLabel;
-class QListWidget;
+class QListView;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class QWidget;
-class TRunProcess;
-class TAssembleOutput;
+class TAssembleRun;
 
 class TFormAssemble : public QDialog {
   Q_OBJECT
@@ -29,8 +28,6 @@ class TFormAssemble : public QDialog {
   // Ends a run under way together with its child; what arrived is still analysed.
   void CancelRun();
 
-  TRunProcess* RunProcess() const { return FRunProcess.get(); }
-
  protected:
   void closeEvent(QCloseEvent* event) override;
   void reject() override;
@@ -39,18 +36,15 @@ class TFormAssemble : public QDialog {
  private:
   void BtnOKClick();
   void ListBoxErrorsClick();
-  void RunProcessRedirectChar(char ch);
-  bool RunProcessTaskSwitch();
   void ResetPanels(const QString& command);
-  void RunBatchFile(const QString& command);
+  void RunBatchFile();
   void ShowFailure(const QString& status, const QString& message);
   void ShowSummary();
-  void LoadErrorList(const QString& logFile);
+  void LoadErrorList();
   void PumpEvents(bool force);
   void FlushOutput(bool all);
 
-  std::unique_ptr<TRunProcess> FRunProcess;
-  std::unique_ptr<TAssembleOutput> FOutput;
+  std::unique_ptr<TAssembleRun> FRun;
   QLabel* PanelProject = nullptr;
   QLabel* PanelCommand = nullptr;
   QLabel* PanelStatus = nullptr;
@@ -64,17 +58,14 @@ class TFormAssemble : public QDialog {
   QWidget* TabSheetInfo = nullptr;
   QWidget* TabSheetWarningsErrors = nullptr;
   QPlainTextEdit* MemoInfo = nullptr;
-  QListWidget* ListBoxErrors = nullptr;
+  QListView* ListBoxErrors = nullptr;
   QPushButton* BtnOK = nullptr;
   QPushButton* BtnCancel = nullptr;  // shown during a run only
   QStringList FInfoTail;  // the latest output lines, as the Info page shows them
   qsizetype FInfoTailChars = 0;
   QElapsedTimer FPumpTimer;
   QElapsedTimer FTextTimer;
-  unsigned FByteCount = 0;
   bool FRunning = false;
-  bool FCancelled = false;
-  QString FRunFailure;
 };
 
 // The one assemble dialog (set by the program when it creates the form).

@@ -1,8 +1,10 @@
 // Output lines, passes, line counts, summary counts and log entries; captures of the real assembler.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "TestSupport.h"
-#include "assemble/AssembleOutput.h"
+#include "assemble/AssembleLog.h"
 
 namespace {
 
@@ -11,6 +13,14 @@ QStringList Feed(TAssembleOutput& out, const QByteArray& bytes) {
   out.AddBytes(bytes.constData(), bytes.size());
   out.EndRun();
   return out.TakeLines();
+}
+
+QStringList LogLines(const QByteArray& bytes) {
+  TAssembleLog log;
+  log.SetBytes(bytes);
+  QStringList lines;
+  for (qsizetype row = 0; row < log.Count(); ++row) lines << log.Text(row);
+  return lines;
 }
 
 }  // namespace
@@ -62,21 +72,21 @@ TEST(AssembleOutput, ConsoleTextIsDecodedAndDisplayable) {
     SCOPED_TRACE(c.text);
     TAssembleOutput out;
     EXPECT_EQ(Feed(out, c.bytes).value(1), QString::fromUtf8(c.text));
-    EXPECT_EQ(ConsoleLines(c.bytes + "\r\n\r\n  \n"), QStringList{QString::fromUtf8(c.text)});
+    EXPECT_EQ(LogLines(c.bytes + "\r\n\r\n \t\n\x1B[K\n\xC2\xA0"), QStringList{QString::fromUtf8(c.text)});
   }
   for (const char* log : {"irp_de850.log", "irp_deutf8.log"})
-    EXPECT_TRUE(ConsoleLines(ReadFile(CapturePath(log))).value(4).endsWith(QStringLiteral("Bereichsüberschreitung"))) << log;
+    EXPECT_TRUE(LogLines(ReadFile(CapturePath(log))).value(4).endsWith(QStringLiteral("Bereichsüberschreitung"))) << log;
 }
 
 TEST(AssembleOutput, LogEntryForms) {
-  struct { const char *text, *file; int line, kind; } cases[] = {  // file "": no position
-      {"12345test.asm(12)   Fehler", "test.asm", 12, mkError},
-      {"> > >Error.asm(3) : Warnung : Error", "Error.asm", 3, mkWarning},
-      {"> > > test.asm(8): warning: no memory reserved, error: x", "test.asm", 8, mkWarning},
-      {"> > > test.asm(5): note: an error: here", "test.asm", 5, mkOther},
-      {"> > > t.asm(4) IRP:1(2):18: Fatal: x", "t.asm", 4, mkError},
-      {"> > > my file (1).asm(7): warning: x", "my file (1).asm", 7, mkWarning},
-      {"> > > INTERNAL: error: missing ENDIF", "", 0, mkOther},
+  struct { const char *text, *file; int line, kind; const char* message; } cases[] = {  // file "": no position
+      {"12345test.asm(12)   Fehler", "test.asm", 12, mkError, ""},
+      {"> > >Error.asm(3) : Warnung : Error", "Error.asm", 3, mkWarning, "Error"},
+      {"> > > test.asm(8): warning: no memory reserved, error: x", "test.asm", 8, mkWarning, "no memory reserved, error: x"},
+      {"> > > test.asm(5):7: note: an error: here", "test.asm", 5, mkOther, "note: an error: here"},
+      {"> > > t.asm(4) IRP:1(2):18: Fatal: x", "t.asm", 4, mkError, "x"},
+      {"> > > my file (1).asm(7): warning: x", "my file (1).asm", 7, mkWarning, "x"},
+      {"> > > INTERNAL: error: missing ENDIF", "", 0, mkOther, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -86,6 +96,7 @@ TEST(AssembleOutput, LogEntryForms) {
     EXPECT_EQ(e.FileName, QString::fromUtf8(c.file));
     EXPECT_EQ(e.Line, c.line);
     EXPECT_EQ(e.Kind, c.kind);
+    EXPECT_EQ(QString::fromUtf8(c.text).mid(e.MessageStart), QString::fromUtf8(c.message));
   }
 }
 
@@ -98,7 +109,7 @@ TEST(AssembleOutput, CapturedLogs) {
   };
   for (const auto& c : cases) {
     QString kinds;
-    for (const QString& line : ConsoleLines(ReadFile(CapturePath(c.log)))) {
+    for (const QString& line : LogLines(ReadFile(CapturePath(c.log)))) {
       const TLogEntry e = ParseLogEntry(line);
       kinds += !e.Valid ? u'-' : e.Kind == mkError ? u'E' : e.Kind == mkWarning ? u'W' : u'?';
       EXPECT_TRUE(!e.Valid || line.contains(QStringLiteral("%1(%2)").arg(e.FileName).arg(e.Line))) << qPrintable(line);
@@ -124,16 +135,40 @@ TEST(AssembleOutput, CapturedConsoleOutput) {
     const QByteArray bytes = ReadFile(CapturePath(c.file));
     TAssembleOutput out;
     out.BeginRun();
-    out.OnLine = [&] { EXPECT_LE(out.LineCount(), c.lines); };
     const QString total = c.lines ? QStringLiteral("Zeilen: %1").arg(c.lines) : QStringLiteral("Zeilen:");
-    for (qsizetype from = 0, pass = bytes.indexOf("\nPASS"); from < bytes.size(); pass = bytes.indexOf("\nPASS", from)) {
-      const qsizetype to = pass < 0 ? bytes.size() : pass + 1;
+    // Line by line, looking at the count before each new pass and at the end.
+    for (qsizetype from = 0, passes = 0; from < bytes.size();) {
+      if (bytes.mid(from, 4) == "PASS" && passes++ > 0) { EXPECT_EQ(out.LinesText(), total); }
+      const qsizetype to = std::min(TLineEndScanner(bytes.constData(), bytes.size()).Next(from) + 1, bytes.size());
       out.AddBytes(bytes.constData() + from, to - from);
-      if (from > 0 || pass < 0) { EXPECT_EQ(out.LinesText(), total); }
+      EXPECT_LE(out.LineCount(), c.lines);
       from = to;
     }
+    EXPECT_EQ(out.LinesText(), total);
     EXPECT_EQ(out.PassesText(), QStringLiteral("Durchläufe: ") + QLatin1String(c.passes));
     EXPECT_EQ(out.Summary().ErrorsText, QLatin1String(c.errors));
     EXPECT_EQ(out.Summary().WarningsText, QLatin1String(c.warnings));
+  }
+}
+
+// Output comes in pieces of any size: byte by byte, in random pieces or whole, the same lines and panels.
+TEST(AssembleOutput, PiecesOfAnySizeGiveTheSameResult) {
+  std::mt19937 random(7);
+  for (const char* file : {"clean.out", "fatal.out", "irp_de850.out", "irp_deutf8.out", "progress_win.out",
+                           "old124_progress_pty.out", "old16_macro_de_pty.out", "includes.out"}) {
+    SCOPED_TRACE(file);
+    const QByteArray bytes = ReadFile(CapturePath(file)) + QByteArray(9000, 'x') + "\xC3\xA4\r\r\nq(1)";
+    const auto run = [&](qsizetype maxPiece) {
+      TAssembleOutput out;
+      out.BeginRun();
+      for (qsizetype i = 0, n = 0; i < bytes.size(); i += n) {
+        n = maxPiece ? std::min<qsizetype>(bytes.size() - i, 1 + qsizetype(random() % maxPiece)) : bytes.size();
+        out.AddBytes(bytes.constData() + i, n);
+      }
+      out.EndRun();
+      return out.TakeLines() << out.PassesText() << out.LinesText() << out.Summary().ErrorsText << out.Summary().WarningsText;
+    };
+    const QStringList whole = run(0);
+    for (qsizetype maxPiece : {1, 3, 64, 5000}) EXPECT_EQ(run(maxPiece), whole) << maxPiece;
   }
 }

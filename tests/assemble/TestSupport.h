@@ -1,7 +1,10 @@
 #pragma once
-// Files, captures of the real assembler (captures/), an environment variable for a scope.
+// Files, captures of the real assembler (captures/), the real assembler itself, an environment
+// variable for a scope.
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QString>
 #include <QThread>
 
@@ -18,6 +21,15 @@ inline QByteArray ReadFile(const QString& path) {
 }
 
 inline QString CapturePath(const QString& name) { return QStringLiteral(KODRILL_TEST_DATA_DIR "/captures/") + name; }
+
+// The real assembler: KODRILL_ASL names it, else it is looked for on PATH; "" when there is none.
+inline QString FindAsl() {
+  const QString asl = qEnvironmentVariableIsSet("KODRILL_ASL") ? qEnvironmentVariable("KODRILL_ASL")
+                                                               : QStandardPaths::findExecutable("asl");
+  return QFileInfo(asl).isExecutable() ? asl : QString();
+}
+#define SKIP_WITHOUT_ASL(asl) \
+  if (asl.isEmpty()) GTEST_SKIP() << "asl not found: set KODRILL_ASL or put asl on PATH"
 
 // Sets (a null value: removes) an environment variable for the length of a scope.
 struct TScopedEnv {

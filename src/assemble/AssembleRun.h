@@ -1,0 +1,50 @@
+#pragma once
+// One assemble run of the project, without any window: the option file, the project's make.bat
+// through the command interpreter, its output as lines with pass, line count and summary, and
+// the error log. The assemble dialog and the command line both show what it finds.
+#include <QString>
+
+#include <functional>
+
+#include "assemble/AssembleLog.h"
+#include "assemble/AssembleOutput.h"
+#include "assemble/RunProcess.h"
+
+class TProject;
+
+class TAssembleRun {
+ public:
+  enum TResult { arFinished, arNoMakeBat, arNotStarted, arCancelled };
+
+  TAssembleRun();
+
+  // Enters the project's directory (throws EProjectDirectoryError) and names the run's files.
+  void Prepare(const TProject& project);
+  const QString& Command() const { return FCommand; }  // the project's make.bat
+  // Writes the option file (throws EFileCreateError) and runs make.bat to its end.
+  TResult Execute(const QString& asDirectory, const QString& processor);
+  // Why the command interpreter could not be started.
+  const QString& Failure() const { return FFailure; }
+  // Ends the run prepared or under way together with its child; what arrived is still analysed.
+  void Cancel() { FCancelled = true; }
+
+  // Reads the run's error log; the marks then go into the editors of the project's files.
+  void LoadLog() { FLog.Load(FLogFile); }
+  void MarkErrors(TProject& project) const;
+
+  TAssembleOutput& Output() { return FOutput; }
+  TAssembleLog& Log() { return FLog; }
+  TRunProcess& RunProcess() { return FRunProcess; }
+
+  // Output as it arrives (the lines are in Output already), and every poll interval of the wait.
+  std::function<void(const char* data, qsizetype size)> OnOutput;
+  std::function<void()> OnWait;
+
+ private:
+  TRunProcess FRunProcess;
+  TAssembleOutput FOutput;
+  TAssembleLog FLog;
+  QString FCommand, FOptionFile, FLogFile;
+  QString FFailure;
+  bool FCancelled = false;
+};
