@@ -2,12 +2,18 @@
 
 #include <QProcess>
 
+#include <csignal>
+
 #ifndef Q_OS_WIN
 #include <signal.h>
 #include <unistd.h>
 #endif
 
 namespace ProcessGroup {
+
+namespace {
+volatile sig_atomic_t interrupted = 0;
+}  // namespace
 
 void StartInOwnGroup(QProcess& process) {
 #ifdef Q_OS_WIN
@@ -24,5 +30,17 @@ void KillGroup(QProcess& process) {
 #endif
   process.kill();
 }
+
+void CatchInterrupts() {
+#ifndef Q_OS_WIN
+  struct sigaction action = {};
+  action.sa_handler = [](int) { interrupted = 1; };
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+#endif
+}
+
+bool Interrupted() { return interrupted != 0; }
 
 }  // namespace ProcessGroup

@@ -1,0 +1,115 @@
+// kodrill --assemble, the built program with no display at all; the form of its messages.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "TestSupport.h"
+#include "assemble/AssembleCommand.h"
+#include "assemble/AssembleOutput.h"
+
+namespace {
+
+struct TRun {
+  int Status;
+  QString Out, Err;
+};
+
+void Start(QProcess& p, const QString& dir, const QStringList& args, const QString& comspec = KODRILL_CMD_PATH) {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+  env.insert("COMSPEC", comspec);
+  p.setProcessEnvironment(env);
+  p.setWorkingDirectory(dir);
+  p.start(KODRILL_APP_PATH, args);
+}
+
+TRun Kodrill(const QString& dir, const QStringList& args, const QString& comspec = KODRILL_CMD_PATH) {
+  QProcess p;
+  Start(p, dir, args, comspec);
+  p.waitForFinished(60000);
+  return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+          QString::fromUtf8(p.readAllStandardError())};
+}
+
+}  // namespace
+
+TEST(AssembleCommand, MessagesInTheFormOfCompilers) {
+  struct { const char *text, *path, *current, *message; } cases[] = {
+      {"> > > x.inc(3):9: error: unknown instruction", "/p/a/sub/x.inc", "/p", "a/sub/x.inc:3: error: unknown instruction"},
+      {"> > >test.asm(8) : Warnung : kein Speicher", "/p/a/test.asm", "/p/a/", "test.asm:8: warning: kein Speicher"},
+      {"> > > b.inc(2): Fehler: x", "/p/b.inc", "/p/a", "/p/b.inc:2: error: x"},
+      {"> > > x.asm(5): note: y", "/p/ab/x.asm", "/p/a", "/p/ab/x.asm:5: note: y"},
+  };
+  for (const auto& c : cases) {
+    const QString text = QString::fromUtf8(c.text);
+    EXPECT_EQ(CompilerMessage(text, ParseLogEntry(text), c.path, c.current), QString::fromUtf8(c.message));
+  }
+}
+
+// Nothing could run: status 2 and one line on standard error; a make.bat that fails is no success.
+TEST(AssembleCommand, FailuresAndOptions) {
+  QTemporaryDir dir;
+  WriteFile(dir.filePath("p.AsmPrj"), "[global]\r\nProcessor=6811\r\n");
+  WriteFile(dir.filePath("notes.txt"), "");
+  struct { QStringList args; int status; QString text; } cases[] = {  // text: on stdout for status 0
+      {{"--assemble"}, 2, "braucht eine Projektdatei"},
+      {{"--assemble", "none.AsmPrj"}, 2, "Projekt nicht gefunden: none.AsmPrj"},
+      {{"--assemble", "notes.txt"}, 2, "keine Projektdatei (*.AsmPrj): notes.txt"},
+      {{"--assemble", "p.AsmPrj"}, 2, "make.bat nicht gefunden: " + dir.filePath("make.bat")},
+      {{"--assemble", "p.AsmPrj", "x.asm"}, 2, "genau eine Projektdatei"},
+      {{"x.asm", "--bogus"}, 2, "unbekannte Option --bogus"},
+      {{"--help"}, 0, "--assemble PROJEKT.AsmPrj"},
+      {{"--version"}, 0, "Kodrill "},
+  };
+  for (const auto& c : cases) {
+    const TRun run = Kodrill(dir.path(), c.args);
+    const QString& text = c.status ? run.Err : run.Out;
+    EXPECT_EQ(run.Status, c.status) << qPrintable(c.args.join(' '));
+    EXPECT_TRUE(text.contains(c.text) && (c.status == 0 || (text.startsWith("kodrill: ") && text.count('\n') == 1)))
+        << qPrintable(text);
+  }
+  WriteFile(dir.filePath("make.bat"), "@sh -c \"echo partial; exit 3\"\r\n");
+  const TRun broken = Kodrill(dir.path(), {"--assemble", "p.AsmPrj"}, dir.filePath("no-such-interpreter"));
+  EXPECT_EQ(broken.Status, 2);
+  EXPECT_TRUE(broken.Err.contains("Befehlsinterpreter")) << qPrintable(broken.Err);
+  const TRun failed = Kodrill(dir.path(), {"--assemble", dir.filePath("p.AsmPrj")});
+  EXPECT_EQ(failed.Status, 1);
+  EXPECT_EQ(failed.Out, "partial\n");
+  EXPECT_EQ(failed.Err, "kodrill: make.bat endete mit dem Status 3.\n");
+  EXPECT_EQ(ReadFile(dir.filePath("p.par")).right(11), "-CPU 6811\r\n");
+
+  // Ctrl+C or a request to terminate ends the build with everything it started.
+  WriteFile(dir.filePath("make.bat"), "@sh -c \"echo $$ > pid; exec sleep 60\"\r\n");
+  QProcess p;
+  Start(p, dir.path(), {"--assemble", "p.AsmPrj"});
+  for (int i = 0; i < 200 && ReadFile(dir.filePath("pid")).isEmpty(); ++i) QThread::msleep(50);
+  p.terminate();
+  EXPECT_TRUE(p.waitForFinished(10000) && p.exitCode() == 2);
+  EXPECT_TRUE(ProcessEnded(ReadFile(dir.filePath("pid")).trimmed()));
+}
+
+// The real assembler: errors in the main file and in an include that the project lists.
+TEST(AssembleCommand, RealAssembler) {
+  const QString asl = FindAsl();
+  SKIP_WITHOUT_ASL(asl);
+  QTemporaryDir dir;
+  QDir(dir.path()).mkpath("proj/sub");
+  WriteFile(dir.filePath("proj/test.AsmPrj"), "[global]\r\nProcessor=6811\r\nFileCount=1\r\n[File1]\r\nFile=defs.inc\r\n"
+                                             "Directory=" + dir.filePath("proj/sub").toUtf8() + "\r\n");
+  WriteFile(dir.filePath("proj/make.bat"), "@set ASCMD=@test.par\r\n@" + asl.toUtf8() + " test.asm\r\n");
+  WriteFile(dir.filePath("proj/test.asm"), "        org $1000\n        include \"sub/defs.inc\"\n        ldaa #$1234\n        end\n");
+  WriteFile(dir.filePath("proj/sub/defs.inc"), "        nop\n        bogus\n");
+  TRun run = Kodrill(dir.path(), {"--assemble", "proj/test.AsmPrj"});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_TRUE(run.Out.contains("PASS 1\n"));
+  EXPECT_TRUE(run.Out.endsWith("proj/sub/defs.inc:2: error: unknown instruction\nproj/test.asm:3: error: range overflow\n"))
+      << qPrintable(run.Out);
+
+  WriteFile(dir.filePath("proj/sub/defs.inc"), "        nop\n");
+  WriteFile(dir.filePath("proj/test.asm"), "        org $1000\n        include \"sub/defs.inc\"\n        end\n");
+  run = Kodrill(dir.filePath("proj/sub"), {"--assemble", "../test.AsmPrj"});
+  EXPECT_EQ(run.Status, 0) << qPrintable(run.Out + run.Err);
+  EXPECT_TRUE(QFileInfo::exists(dir.filePath("proj/test.p")));
+}
