@@ -8,6 +8,7 @@
 
 #include "app/FormAbout.h"
 #include "app/FormMain.h"
+#include "assemble/AssembleCommand.h"
 #include "assemble/FormAssemble.h"
 #include "search_print/FormPrintPreview.h"
 #include "settings/FormGlobalPrefs.h"
@@ -16,6 +17,8 @@
 #include "settings/KodrillApp.h"
 
 int main(int argc, char** argv) {
+  // --assemble, --help, --version and wrong options need no window.
+  if (const std::optional<int> status = RunCommandLine(argc, argv)) return *status;
   KodrillApp = new TKodrillApp;
   int status = 0;
   {
