@@ -37,7 +37,7 @@ void CatchInterrupts() {
   action.sa_handler = [](int) { interrupted = 1; };
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) ::sigaction(signal, &action, nullptr);
 #endif
 }
 

@@ -10,8 +10,8 @@ void StartInOwnGroup(QProcess& process);
 // Kills the child and everything in its group (Windows: the child only).
 void KillGroup(QProcess& process);
 
-// From now on an interrupt (Ctrl+C) or a request to terminate only sets a flag: the child's own
-// group does not get the signal, so the caller ends it itself when it sees the flag.
+// From now on an interrupt (Ctrl+C), a request to terminate or a closed output pipe only sets a
+// flag: the child's own group does not get the signal, so the caller ends it when it sees the flag.
 void CatchInterrupts();
 bool Interrupted();
 
