@@ -14,6 +14,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
 #include "editor/ColorConvert.h"
 #include "editor/EditLinesImpl.h"
@@ -81,6 +82,7 @@ class TEditControlPrivate {
   // Left pixel of a display cell (0-based, counted from the text's start) in the scrolled window.
   int CellX(int cell) const { return GutterWidth() + qRound((cell - Model.LeftChar() + 1) * Advance); }
   void UpdateMetrics();
+  void FitGutter();
   void UpdateViewSize();
   void UpdateScrollBars();
   QColor Background() const;
@@ -108,7 +110,20 @@ void TEditControlPrivate::UpdateMetrics() {
   LineHeight = std::max(1, fm.height());
   Advance = std::max<qreal>(1, QFontMetricsF(base).horizontalAdvance(QLatin1Char('M')));
   Ascent = fm.ascent();
+  FitGutter();
   UpdateViewSize();
+}
+
+void TEditControlPrivate::FitGutter() {
+  if (!Gutter.AutoSize || !Gutter.ShowLineNumbers) return;
+  int digits = 1;
+  for (int n = Model.LineCount(); n >= 10; n /= 10) ++digits;
+  const int width = Gutter.LeftOffset + static_cast<int>(std::ceil(std::max(digits, Gutter.DigitCount) * Advance)) +
+                    Gutter.RightOffset;
+  if (width == Gutter.Width) return;
+  Gutter.Width = width;
+  UpdateViewSize();
+  q->viewport()->update();
 }
 
 void TEditControlPrivate::UpdateViewSize() {
@@ -344,6 +359,7 @@ TEditControl::TEditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std
     if (OnStatusChange) OnStatusChange(this, r);
   };
   m.OnTextChanged = [this] {
+    d->FitGutter();  // one more digit, one less
     d->UpdateScrollBars();
     if (OnChange) OnChange(this);
   };
@@ -462,6 +478,11 @@ void TEditControl::SetGutterWidth(int width) {
   d->Gutter.Width = std::max(0, width);
   d->UpdateViewSize();
   viewport()->update();
+}
+void TEditControl::SetGutter(const TGutter& gutter) {
+  d->Gutter = gutter;
+  d->FitGutter();
+  SetGutterWidth(d->Gutter.Width);
 }
 TCustomHighlighter* TEditControl::Highlighter() const { return d->Model.Highlighter(); }
 void TEditControl::SetHighlighter(TCustomHighlighter* highlighter) { d->Model.SetHighlighter(highlighter); }

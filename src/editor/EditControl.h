@@ -118,6 +118,9 @@ class TEditControl : public QAbstractScrollArea {
   // Appearance
   TGutter& Gutter();
   void SetGutterWidth(int width);
+  // Takes all gutter settings at once. With AutoSize and ShowLineNumbers the width follows the
+  // line count: LeftOffset, at least DigitCount digits, RightOffset.
+  void SetGutter(const TGutter& gutter);
   TCustomHighlighter* Highlighter() const;
   void SetHighlighter(TCustomHighlighter* highlighter);  // not owned; nullptr detaches
   TColorValue Color() const;
