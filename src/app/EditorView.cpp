@@ -21,6 +21,7 @@
 
 namespace {
 constexpr int GutterWidth = 34;
+constexpr int NumberGap = 6;  // between a line number and the text
 constexpr int ImageError = 11;
 constexpr int ImageWarning = 13;
 constexpr int FirstMarkImage = 10;
@@ -263,6 +264,19 @@ void TEditorView::ApplyHighlighterSettings() {
   const THighlightChoice choice = HighlightChoice(*KodrillApp->Project(), *KodrillApp->AssemblerPrefs());
   SetProcessor(choice.Processor);
   if (choice.NumberFormat) SetNumberFormat(*choice.NumberFormat);
+  ApplyLineNumbers();
+}
+
+void TEditorView::ApplyLineNumbers() {
+  TGutter gutter = FEditor->Gutter();
+  gutter.ShowLineNumbers = KodrillApp->GeneralPrefs()->ShowLineNumbers;
+  // The numbers stand right of the marks, in a width that follows the line count.
+  gutter.AutoSize = gutter.ShowLineNumbers;
+  gutter.LeftOffset = GutterWidth;
+  gutter.RightOffset = NumberGap;
+  gutter.DigitCount = 1;
+  gutter.Width = GutterWidth;
+  FEditor->SetGutter(gutter);
 }
 
 void TEditorView::SetProcessor(const QString& name) {

@@ -95,6 +95,7 @@ class TEditorView : public QWidget {
   void EditorStatusChange(TStatusChanges changes);
   void WriteLines(const QString& path);
   void UpdateCaption();
+  void ApplyLineNumbers();
 
   std::unique_ptr<TVoMAssemSyn> FHighlighter;
   TEditControl* FEditor = nullptr;

@@ -186,7 +186,10 @@ TFormGlobalPrefs::TFormGlobalPrefs(QWidget* parent) : QDialog(parent), FSampleSy
   generalLayout->addWidget(DefaultDirectoryEdit, 0, 1);
   generalLayout->addWidget(labelKodrillDir, 1, 0);
   generalLayout->addWidget(KodrillDirectoryEdit, 1, 1);
-  generalLayout->setRowStretch(2, 1);
+  CheckBoxLineNumbers =
+      Named(new QCheckBox(QStringLiteral("Zeilennummern anzeigen"), generalPage), "CheckBoxLineNumbers");
+  generalLayout->addWidget(CheckBoxLineNumbers, 2, 0, 1, 2);
+  generalLayout->setRowStretch(3, 1);
   PageControl->addTab(generalPage, QStringLiteral("General"));
 
   BtnOK = Named(new QPushButton(QStringLiteral("OK"), this), "BtnOK");
@@ -277,6 +280,7 @@ void TFormGlobalPrefs::FormShow() {
   RdGrNumberFormat->SetItemIndex(NumberFormatIndex(assemblerPrefs->DefaultNumberFormat));
   DefaultDirectoryEdit->setText(generalPrefs->ProjectDirectory);
   KodrillDirectoryEdit->setText(generalPrefs->KodrillDirectory);
+  CheckBoxLineNumbers->setChecked(generalPrefs->ShowLineNumbers);
 
   ComboBoxAttrib->setCurrentIndex(0);
   ComboBoxAttribChange();
@@ -393,6 +397,7 @@ void TFormGlobalPrefs::BtnOKClick() {
   if (!numberFormat.isEmpty()) assemblerPrefs->DefaultNumberFormat = numberFormat;
   generalPrefs->ProjectDirectory = DefaultDirectoryEdit->text();
   generalPrefs->KodrillDirectory = KodrillDirectoryEdit->text();
+  generalPrefs->ShowLineNumbers = CheckBoxLineNumbers->isChecked();
   generalPrefs->WindowLeft = pos().x();
   generalPrefs->WindowTop = pos().y();
   CopyAttributes(*FSampleSyn, *highlighterPrefs->HighLighter());

@@ -66,6 +66,7 @@ class TFormGlobalPrefs : public QDialog {
   QLabel* LabelWWWas;
   QLineEdit* DefaultDirectoryEdit;
   QLineEdit* KodrillDirectoryEdit;
+  QCheckBox* CheckBoxLineNumbers;
   QPushButton* BtnOK;
   QPushButton* BtnCancel;
 };

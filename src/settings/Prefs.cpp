@@ -129,6 +129,8 @@ const TStringIniList& TGeneralPrefs::SaveToList() {
   FList.WriteInteger(QStringLiteral("Window.Top"), WindowTop);
   FList.WriteString(QStringLiteral("ProjectDirectory"), ProjectDirectory);
   FList.WriteString(QStringLiteral("KodrillDirectory"), KodrillDirectory);
+  // Written only when set, so that a file of the usual settings stays as it was.
+  if (ShowLineNumbers) FList.WriteBool(QStringLiteral("ShowLineNumbers"), true);
   return FList;
 }
 
@@ -140,4 +142,5 @@ void TGeneralPrefs::LoadFromList(const TStringIniList* list) {
   WindowTop = FList.ReadInteger(QStringLiteral("Window.Top"), WindowTop);
   ProjectDirectory = FList.ReadString(QStringLiteral("ProjectDirectory"), exeDir);
   KodrillDirectory = FList.ReadString(QStringLiteral("KodrillDirectory"), exeDir);
+  ShowLineNumbers = FList.ReadBool(QStringLiteral("ShowLineNumbers"), false);
 }

@@ -60,6 +60,7 @@ class TGeneralPrefs : public TPrefs {
   int WindowTop = 0;
   QString ProjectDirectory;
   QString KodrillDirectory;
+  bool ShowLineNumbers = false;  // in the gutter of every editor
   const TStringIniList& SaveToList() override;
   void LoadFromList(const TStringIniList* list) override;
 };

@@ -1,6 +1,11 @@
-// The editor view: assembler marks, highlighter settings and the close of a tab.
+// The editor view: assembler marks, highlighter settings, the close of a tab and line numbers.
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTimer>
+
 #include "AppFixture.h"
 #include "app/ProjectAsmFile.h"
+#include "settings/FormGlobalPrefs.h"
 #include "settings/Prefs.h"
 
 using EditorViewTest = AppTest;
@@ -73,4 +78,44 @@ TEST_F(EditorViewTest, SaveAsNamesTheNewFileInTheProjectAndNoOnCloseWritesNothin
   Trigger("MenClose");
   EXPECT_EQ(Project()->FileCount(), 0);
   EXPECT_EQ(ReadFile("b.asm") + ReadFile("a.asm"), QByteArray("qa\na\n"));
+}
+
+TEST_F(EditorViewTest, LineNumbersShowRightOfTheMarksInAWidthThatFollowsTheLineCount) {
+  WriteFile("a.asm", QByteArray("\tnop\n").repeated(9));
+  Main->OpenFile(Path("a.asm"));
+  ShowActive();
+  TFormGlobalPrefs prefs;
+  FormGlobalPrefs = &prefs;
+  const auto setOption = [&](bool on) {
+    QTimer::singleShot(0, [&prefs, on] {
+      prefs.findChild<QCheckBox*>(QStringLiteral("CheckBoxLineNumbers"))->setChecked(on);
+      prefs.findChild<QPushButton*>(QStringLiteral("BtnOK"))->click();
+    });
+    Trigger("MenGlobal");
+  };
+  TEditControl* editor = View(0)->Editor();
+  const int plain = editor->Gutter().Width;
+  setOption(true);
+  const int nine = editor->Gutter().Width;
+  editor->SetCaretXY(1, 9);
+  editor->InsertText(QStringLiteral("\n"));  // 10 lines: one digit more
+  const int ten = editor->Gutter().Width;
+  // Leftmost painted pixel of a line's number, right of the marks' place.
+  const auto numberStart = [&](int line) {
+    const QImage image = editor->viewport()->grab().toImage();
+    const int y0 = (line - editor->TopLine()) * editor->LineHeight();
+    for (int x = plain; x < ten; ++x)
+      for (int y = y0; y < y0 + editor->LineHeight(); ++y)
+        if (image.pixel(x, y) != image.pixel(plain, y0)) return x;
+    return -1;
+  };
+  EXPECT_GT(numberStart(1), plain);
+  EXPECT_LT(numberStart(10), numberStart(1));
+  editor->Undo();
+  EXPECT_EQ(editor->Gutter().Width, nine);
+  EXPECT_GT(nine, plain);
+  EXPECT_NEAR(ten - nine, editor->CharWidth(), 1);
+  setOption(false);
+  EXPECT_EQ(editor->Gutter().Width, plain);
+  FormGlobalPrefs = nullptr;
 }

@@ -115,6 +115,7 @@ TEST_F(GlobalPrefsTest, OkStoresEverythingAndShowsItAgain) {
   Child<QComboBox>("ComboBoxCPU")->setEditText("MyCPU");
   Child<TFormRadioGroup>("RdGrNumberFormat")->SetItemIndex(2);
   Child<QLineEdit>("DefaultDirectoryEdit")->setText(Path("projects"));
+  Click("CheckBoxLineNumbers");
   Dialog->move(40, 30);
   Click("BtnOK");
   const QStringList stored{App->AssemblerPrefs()->DefaultProcessor, App->AssemblerPrefs()->DefaultNumberFormat,
@@ -122,6 +123,14 @@ TEST_F(GlobalPrefsTest, OkStoresEverythingAndShowsItAgain) {
                            App->GeneralPrefs()->ProjectDirectory, QString::number(App->GeneralPrefs()->WindowLeft),
                            QString::number(App->GeneralPrefs()->WindowTop)};
   EXPECT_EQ(stored, QStringList({"MyCPU", "Motorola", "DejaVu Sans Mono", "12", Path("projects"), "40", "30"}));
+  // The option is the last line of the file and survives a restart.
+  App->SavePrefs();
+  EXPECT_TRUE(ReadBytes(Path("Kodrill.ini")).endsWith("KodrillDirectory=" + App->GeneralPrefs()->KodrillDirectory.toUtf8() +
+                                                      "\r\nShowLineNumbers=1\r\n"));
+  TKodrillApp restarted;
+  restarted.SetSettingsFilePath(Path("Kodrill.ini"));
+  restarted.LoadPrefs();
+  EXPECT_TRUE(restarted.GeneralPrefs()->ShowLineNumbers);
   EXPECT_EQ(App->HighLighterPrefs()->HighLighter()->CommentAttri()->Background(), 0xFFFFFF);
   // Shown again at the stored place, but not at one on no screen.
   Dialog->show();
