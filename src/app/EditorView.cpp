@@ -13,6 +13,7 @@
 #include "app/FormMain.h"
 #include "app/ProjectAsmFile.h"
 #include "editor/EditControl.h"
+#include "editor/EditorModel.h"
 #include "platform/Paths.h"
 #include "platform/ui/UserDialogs.h"
 #include "search_print/FormPrintPreview.h"
@@ -227,6 +228,22 @@ void TEditorView::GotoMark(int line) {
   FEditor->SetCaretLine(markLine);
   FEditor->SetSelectionStart(QPoint(0, markLine));
   FEditor->SetSelectionEnd(QPoint(0, markLine + 1));
+}
+
+void TEditorView::GotoLine(int line, int charColumn) {
+  const TEditorModel& model = FEditor->Model();
+  line = std::clamp(line, 1, model.LineCount());  // the text may have changed since it was asked
+  int column = 1;
+  for (int i = 1; i < charColumn; ++i) column = model.NextCharColumn(line, column);
+  // A far jump shows the line in the middle of the window, not at its edge.
+  const int top = FEditor->TopLine();
+  if (line < top || line >= top + FEditor->LinesInWindow()) FEditor->SetTopLine(line - FEditor->LinesInWindow() / 2);
+  FEditor->SetCaretXY(column, line);
+}
+
+int TEditorView::CharsInLine(int line) const {
+  const TEditorModel& model = FEditor->Model();
+  return model.CharColumn(line, model.LineLength(line) + 1) - 1;
 }
 
 void TEditorView::RestoreEditorState() {

@@ -72,6 +72,10 @@ class TEditorView : public QWidget {
   void AddMark(int kind, int line);
   void GotoMark(int line);
 
+  // Moves the caret to a column (in characters) of a line and brings the line into view.
+  void GotoLine(int line, int charColumn);
+  int CharsInLine(int line) const;
+
   void RestoreEditorState();
   void StoreEditorState();
   void ApplyHighlighterSettings();

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -16,6 +17,7 @@
 #include "app/DragDrop.h"
 #include "app/EditorView.h"
 #include "app/FormAbout.h"
+#include "app/FormGotoLine.h"
 #include "app/ProjectAsmFile.h"
 #include "app/SymbolNavigator.h"
 #include "app/VoTimerMessage.h"
@@ -203,6 +205,8 @@ void TFormMain::CreateActions() {
                     NewAction("MenReplace", QStringLiteral("Ersetzen..."), ctrl(Qt::Key_R), &TFormMain::MenReplaceClick),
                     NewAction("MenSearchAgain", QStringLiteral("Weitersuchen"), QKeySequence(Qt::Key_F3),
                               &TFormMain::MenSearchAgainClick)});
+  edit->addAction(
+      NewAction("MenGotoLine", QStringLiteral("Gehe zu Zeile..."), ctrl(Qt::Key_G), &TFormMain::MenGotoLineClick));
   Separator(edit, "MenBar9");
   edit->addActions({NewAction("MenGotoDefinition", QStringLiteral("Gehe zu Definition"), QKeySequence(Qt::Key_F12),
                               &TFormMain::MenGotoDefinitionClick),
@@ -537,6 +541,7 @@ void TFormMain::UpdateControls() {
   enable({"MenSearchAgain"}, hasView && FSearchReplaceDialog->HasSearchText());
   enable({"MenGotoDefinition", "MenGotoSymbol"}, hasView);
   enable({"MenGoBack"}, hasView && FSymbols && FSymbols->CanGoBack());
+  enable({"MenGotoLine"}, hasView);
   if (hasView) {
     for (int n = 0; n < 10; ++n) {
       const bool set = view->IsBookmarkSet(n);
@@ -660,6 +665,17 @@ void TFormMain::MenGoBackClick() { FSymbols->GoBack(); }
 
 void TFormMain::MenGotoSymbolClick() {
   if (ActiveView()) FSymbols->ShowSymbols();
+}
+
+void TFormMain::MenGotoLineClick() {
+  QPointer<TEditorView> view = ActiveView();
+  if (!view) return;
+  TEditControl* editor = view->Editor();
+  TFormGotoLine dialog(this, editor->CaretLine(), std::max(1, editor->Lines().Count()),
+                       [view](int line) { return view ? view->CharsInLine(line) : 0; });
+  if (dialog.exec() != QDialog::Accepted || !view || !dialog.Target()) return;
+  view->GotoLine(dialog.Target()->Line, dialog.Target()->Column);
+  ActivateView(view);
 }
 
 void TFormMain::MenAsProjClick() {

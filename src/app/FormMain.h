@@ -111,6 +111,7 @@ class TFormMain : public QMainWindow {
   void MenGotoDefinitionClick();
   void MenGoBackClick();
   void MenGotoSymbolClick();
+  void MenGotoLineClick();
   void MenAsProjClick();
   void MenShowOutputClick();
   void MenEditorClick();

@@ -1,9 +1,12 @@
-// The editor view: assembler marks, highlighter settings, the close of a tab and line numbers.
+// The editor view: assembler marks, highlighter settings, the close of a tab, going to a line
+// and line numbers.
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 
 #include "AppFixture.h"
+#include "app/GotoLine.h"
 #include "app/ProjectAsmFile.h"
 #include "settings/FormGlobalPrefs.h"
 #include "settings/Prefs.h"
@@ -78,6 +81,54 @@ TEST_F(EditorViewTest, SaveAsNamesTheNewFileInTheProjectAndNoOnCloseWritesNothin
   Trigger("MenClose");
   EXPECT_EQ(Project()->FileCount(), 0);
   EXPECT_EQ(ReadFile("b.asm") + ReadFile("a.asm"), QByteArray("qa\na\n"));
+}
+
+TEST(GotoTargetTest, ReadsLineAndColumnAndKeepsThemInsideTheText) {
+  const auto chars = [](int line) { return 2 * line; };
+  const struct {
+    const char* Input;
+    int Line, Column;
+  } cases[] = {{"7", 7, 1},  {" 3 : 4 ", 3, 4}, {"0", 1, 1},  {"11", 10, 1}, {"99999999999999999999", 10, 1},
+               {"4:0", 4, 1}, {"4:9", 4, 9},     {"4:10", 4, 9}, {"12:50", 10, 21}};
+  for (const auto& c : cases) {
+    const std::optional<TGotoTarget> target = ParseGotoTarget(QString::fromUtf8(c.Input), 10, chars);
+    ASSERT_TRUE(target) << c.Input;
+    EXPECT_EQ(std::pair(target->Line, target->Column), std::pair(c.Line, c.Column)) << c.Input;
+  }
+  for (const char* bad : {"", " ", "-3", "+3", "3:", ":4", "3:4:5", "3 4", "x", "3a", "\u0663"})
+    EXPECT_FALSE(ParseGotoTarget(QString::fromUtf8(bad), 10, chars)) << bad;
+}
+
+TEST_F(EditorViewTest, CtrlGMovesTheCaretIntoViewAndRefusesWhatIsNoLine) {
+  WriteFile("a.asm", QByteArray("\tnop\n").repeated(199) + "\xC3\xA4\xC3\xA4x\n");
+  Main->OpenFile(Path("a.asm"));
+  Main->resize(500, 300);
+  ShowActive();
+  TEditControl* editor = View(0)->Editor();
+  const auto gotoLine = [&](const QString& text) {
+    ShowActive();  // the shortcut needs the window active again after the last dialog
+    QTimer::singleShot(0, [&] {
+      QWidget* dialog = QApplication::activeModalWidget();
+      ASSERT_NE(dialog, nullptr);
+      auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("EditLine"));
+      QTest::keyClicks(edit, QStringLiteral("x"));
+      QTest::keyClick(edit, Qt::Key_Return);  // no line: the dialog stays and says so
+      EXPECT_TRUE(dialog->isVisible());
+      EXPECT_FALSE(dialog->findChild<QLabel*>(QStringLiteral("LabelHint"))->text().isEmpty());
+      edit->clear();
+      QTest::keyClicks(edit, text);
+      QTest::keyClick(edit, Qt::Key_Return);
+      if (dialog->isVisible()) static_cast<QDialog*>(dialog)->reject();
+    });
+    QTest::keyClick(editor, Qt::Key_G, Qt::ControlModifier);
+  };
+  for (const auto& [text, line, column] : {std::tuple{"120:3", 120, 3}, {"500:9", 200, 4}, {"200:3", 200, 3}}) {
+    gotoLine(QString::fromLatin1(text));
+    EXPECT_EQ(std::pair(editor->CaretLine(), editor->CaretCharColumn()), std::pair(line, column)) << text;
+    EXPECT_LE(editor->TopLine(), line);
+    EXPECT_LT(line, editor->TopLine() + editor->LinesInWindow());
+    editor->SetCaretXY(1, 1);
+  }
 }
 
 TEST_F(EditorViewTest, LineNumbersShowRightOfTheMarksInAWidthThatFollowsTheLineCount) {
