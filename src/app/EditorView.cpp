@@ -85,7 +85,12 @@ TEditorView::~TEditorView() {
   FEditor = nullptr;
 }
 
-QString TEditorView::Caption() const { return FModified ? FileName + ModifiedSuffix : FileName; }
+QString TEditorView::Caption() const {
+  const QString name = Paths::ExtractFileName(FileName);
+  return FModified ? name + ModifiedSuffix : name;
+}
+
+QString TEditorView::ToolTip() const { return PathName.isEmpty() ? FileName : PathName; }
 
 void TEditorView::UpdateCaption() {
   if (!FPageControl) return;
@@ -94,7 +99,7 @@ void TEditorView::UpdateCaption() {
   QString text = Caption();
   text.replace(QLatin1Char('&'), QStringLiteral("&&"));  // no mnemonics in file names
   FPageControl->setTabText(index, text);
-  FPageControl->setTabToolTip(index, Caption());
+  FPageControl->setTabToolTip(index, ToolTip());
 }
 
 void TEditorView::SetModified(bool value) {

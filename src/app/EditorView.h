@@ -47,7 +47,9 @@ class TEditorView : public QWidget {
   bool Modified() const { return FModified; }
   // The load of the file failed: the tab is empty although the file may hold text.
   bool LoadFailed() const { return FLoadFailed; }
+  // The tab's text: the file's name, "[Geändert]" appended while modified. Its tooltip is the path.
   QString Caption() const;
+  QString ToolTip() const;
 
   void LoadFile();
   void Save();

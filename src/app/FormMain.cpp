@@ -20,6 +20,7 @@
 #include "app/FormGotoLine.h"
 #include "app/ProjectAsmFile.h"
 #include "app/SymbolNavigator.h"
+#include "app/TabCloser.h"
 #include "app/VoTimerMessage.h"
 #include "assemble/FormAssemble.h"
 #include "editor/EditControl.h"
@@ -84,6 +85,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   FPageControl->setObjectName(QStringLiteral("PageControl"));
   setCentralWidget(FPageControl);
   connect(FPageControl, &QTabWidget::currentChanged, this, [this] { UpdateControls(); });
+  new TTabCloser(FPageControl, [this](int index) { RunCommand([this, index] { CloseTab(index); }); });
 
   CreateActions();
   CreatePopupMenu();
@@ -676,6 +678,16 @@ void TFormMain::MenGotoLineClick() {
   if (dialog.exec() != QDialog::Accepted || !view || !dialog.Target()) return;
   view->GotoLine(dialog.Target()->Line, dialog.Target()->Column);
   ActivateView(view);
+}
+
+void TFormMain::CloseTab(int index) {
+  TEditorView* view = View(index);
+  if (!view) return;
+  // Closing a tab in the background leaves the user in the tab they work in.
+  QWidget* const current = FPageControl->currentWidget();
+  const QPointer<QWidget> background = current != view ? current : nullptr;
+  view->CloseView();
+  if (background) FPageControl->setCurrentWidget(background);
 }
 
 void TFormMain::MenAsProjClick() {

@@ -112,6 +112,8 @@ class TFormMain : public QMainWindow {
   void MenGoBackClick();
   void MenGotoSymbolClick();
   void MenGotoLineClick();
+  // A tab's close button or middle click: the same close as "Schließen", for that tab.
+  void CloseTab(int index);
   void MenAsProjClick();
   void MenShowOutputClick();
   void MenEditorClick();

@@ -74,7 +74,8 @@ TEST_F(EditorViewTest, SaveAsNamesTheNewFileInTheProjectAndNoOnCloseWritesNothin
   Trigger("MenSaveAs");
   Trigger("MenSaveAs");  // cancelled: changes nothing
   EXPECT_EQ(ReadFile("b.asm"), QByteArray("qa\n"));
-  EXPECT_EQ(View(0)->Caption(), Path("b.asm"));
+  EXPECT_EQ(Main->PageControl()->tabText(0), QStringLiteral("b.asm"));
+  EXPECT_EQ(Main->PageControl()->tabToolTip(0), Path("b.asm"));
   EXPECT_EQ(Project()->GetFile(0)->File, Path("b.asm"));
   View(0)->Editor()->InsertText(QStringLiteral("r"));
   Answers = {TAnswer::No};

@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QTabBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -35,7 +36,8 @@ TEST_F(FormMainTest, SaveWritesBytesAndAFailedSaveKeepsTheFlag) {
   QTest::mouseClick(Main->findChild<QToolButton*>(QStringLiteral("BtnSave")), Qt::LeftButton);
   EXPECT_FALSE(Action("MenSave")->isEnabled());
   v->Editor()->InsertText(QStringLiteral("x"));  // typing after a save marks again
-  EXPECT_EQ(v->Caption(), Path("sub/a.asm") + QStringLiteral("[Geändert]"));
+  EXPECT_EQ(Main->PageControl()->tabText(0), u"a.asm[Geändert]"_s);
+  EXPECT_EQ(Main->PageControl()->tabToolTip(0), Native("sub/a.asm"));
   ASSERT_TRUE(QDir(Temp.path()).rename(QStringLiteral("sub"), QStringLiteral("moved")));
   Trigger("MenSave");
   Answers = {TAnswer::Yes};  // a save failing inside the close question ends it too
@@ -214,4 +216,29 @@ TEST_F(FormMainTest, StartUpOpensArgumentsInTheProjectDirectoryOrNone) {
   ASSERT_EQ(Tabs(), 2);
   EXPECT_EQ(View(0)->FileName, Native("proj/a.asm"));  // the project directory wins
   EXPECT_EQ(View(1)->FileName, Native("c.asm"));       // only where the program started
+}
+
+TEST_F(FormMainTest, TabsCloseByButtonOrMiddleClickAskingAsCloseDoes) {
+  for (const char* n : {"a.asm", "b.asm", "c.asm"}) {
+    WriteFile(n, "one\n");
+    Main->OpenFile(Path(QString::fromLatin1(n)));
+  }
+  ShowActive();
+  View(1)->Editor()->InsertText(u"x"_s);
+  QTabBar* bar = Main->PageControl()->tabBar();
+  // "Abbrechen" keeps the modified tab, "Nein" closes it unsaved; the user stays in c.asm.
+  for (const TAnswer answer : {TAnswer::Cancel, TAnswer::No}) {
+    Answers = {answer};
+    QTest::mouseClick(bar, Qt::MiddleButton, Qt::NoModifier, bar->tabRect(1).center());
+    EXPECT_EQ(Main->ActiveView()->FileName, Native("c.asm"));
+  }
+  EXPECT_EQ(Questions.size(), 2u);
+  EXPECT_EQ(Tabs(), 2);
+  EXPECT_EQ(ReadFile("b.asm"), QByteArray("one\n"));
+  QWidget* button = bar->tabButton(0, QTabBar::RightSide) ? bar->tabButton(0, QTabBar::RightSide)
+                                                           : bar->tabButton(0, QTabBar::LeftSide);
+  ASSERT_NE(button, nullptr);
+  QTest::mouseClick(button, Qt::LeftButton);
+  ASSERT_EQ(Tabs(), 1);
+  EXPECT_EQ(Main->ActiveView()->FileName, Native("c.asm"));
 }
