@@ -5,6 +5,7 @@
 
 #include "TestSupport.h"
 #include "assemble/AssembleLog.h"
+#include "assemble/MessageCursor.h"
 
 namespace {
 
@@ -101,6 +102,32 @@ TEST(AssembleOutput, LogEntryForms) {
 }
 
 // The kind of every entry of real logs (E error, W warning, - no position).
+TEST(AssembleOutput, MessageCursorStepsThroughEntriesWithAPosition) {
+  const QByteArray bytes = "> > > a.asm(3): error: x\nfatal error\n> > > b.inc(7): warning: y\n> > > a.asm(z): error: w\n";
+  TAssembleLog log;
+  TMessageCursor cursor(log);
+  log.SetBytes(bytes);
+  // '+' next, '-' previous, a digit: the row chosen in the list, 'n': a new run; the row reached, moved.
+  const struct {
+    char op;
+    qsizetype row;
+    bool moved;
+  } steps[] = {{'-', -1, false}, {'+', 0, true}, {'+', 2, true}, {'+', 2, false}, {'-', 0, true}, {'-', 0, false},
+               {'9', 3, true},   {'-', 2, true}, {'1', 1, true}, {'+', 2, true},  {'n', -1, true}, {'+', 0, true}};
+  int i = 0;
+  for (const auto& [op, row, moved] : steps) {
+    bool result = true;
+    if (op == '+' || op == '-')
+      result = cursor.Step(op == '+');
+    else if (op == 'n')
+      log.SetBytes(bytes);
+    else
+      cursor.SetRow(op - '0');
+    EXPECT_EQ(cursor.Row(), row) << "step " << i;
+    EXPECT_EQ(result, moved) << "step " << i++;
+  }
+}
+
 TEST(AssembleOutput, CapturedLogs) {
   struct { const char *log, *kinds; } cases[] = {
       {"errors2pass.log", "WEEW"},    {"de1252.log", "EW"},           {"old124_errors_pty.log", "EW"},
