@@ -63,14 +63,6 @@ class TListedFile : public TProjectFile {
   void ApplyHighlighterPrefs() override {}
 };
 
-// The file a log entry names. The assembler leaves out the directory of an include: the
-// project's file of that name is meant, else the name is taken against the project directory.
-QString EntryFile(const TProject& project, const QString& name) {
-  if (const TProjectFile* file = project.FindFile(name))
-    return Paths::ExpandFileName(QDir::isAbsolutePath(file->File) ? file->File : file->Directory + file->File);
-  return QDir::cleanPath(QDir(project.Directory).absoluteFilePath(Paths::FromStored(name)));
-}
-
 // The application object for the length of the run.
 struct TScopedApp {
   TScopedApp() { KodrillApp = new TKodrillApp; }
@@ -136,8 +128,8 @@ int Assemble(const QString& name) {
     const QString text = log.Text(row);
     const TLogEntry entry = ParseLogEntry(text);
     errors = errors || (entry.Valid && entry.Kind == mkError);
-    Print(stdout, (entry.Valid ? CompilerMessage(text, entry, EntryFile(*project, entry.FileName), startDirectory) : text) +
-                      u'\n');
+    const QString path = entry.Valid ? run.EntryPath(*project, entry.FileName) : QString();
+    Print(stdout, (entry.Valid ? CompilerMessage(text, entry, path, startDirectory) : text) + u'\n');
   }
   std::fflush(stdout);
   if (errors) return kExitErrors;

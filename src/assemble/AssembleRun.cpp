@@ -1,10 +1,40 @@
 #include "assemble/AssembleRun.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
 
 #include "platform/Paths.h"
 #include "settings/IniFile.h"
 #include "settings/Project.h"
+
+namespace {
+
+bool SamePath(const QString& a, const QString& b) {
+#ifdef Q_OS_WIN
+  const Qt::CaseSensitivity cs = Qt::CaseInsensitive;
+#else
+  const Qt::CaseSensitivity cs = Qt::CaseSensitive;
+#endif
+  const auto key = [](const QString& path) { return QDir::cleanPath(QDir::fromNativeSeparators(path)); };
+  return key(a).compare(key(b), cs) == 0;
+}
+
+QString FilePath(const TProjectFile& file) {
+  return Paths::ExpandFileName(QDir::isAbsolutePath(file.File) ? file.File : file.Directory + file.File);
+}
+
+// The project's files at Path, or just Only when it is one of them.
+QList<TProjectFile*> FilesAt(const TProject& project, const QString& path, const TProjectFile* only) {
+  QList<TProjectFile*> files;
+  for (TProjectFile* f : project.Files)
+    if ((!only || f == only) && SamePath(FilePath(*f), path)) files << f;
+  return files;
+}
+
+}  // namespace
 
 TAssembleRun::TAssembleRun() {
   FRunProcess.UseComSpec = true;
@@ -17,12 +47,15 @@ TAssembleRun::TAssembleRun() {
     return !FCancelled;
   };
   FRunProcess.OnError = [this](TRunProcess*, const QString& msg) { FFailure = msg; };
+  QObject::connect(&FLog, &QAbstractItemModel::modelReset, [this] { FMarksIndexed = false; });
 }
 
 void TAssembleRun::Prepare(const TProject& project) {
   if (!Paths::SetCurrentDir(project.Directory)) throw EProjectDirectoryError(project.Directory);
   FCancelled = false;
   FCommand = project.Directory + QStringLiteral("make.bat");
+  FDirectory = project.Directory;
+  FProjectPath = project.Directory + project.FileName;
   const QString base = project.Directory + project.FileName;
   FOptionFile = Paths::ChangeFileExt(base, QStringLiteral(".par"));
   FLogFile = Paths::ChangeFileExt(base, QStringLiteral(".log"));
@@ -42,22 +75,53 @@ TAssembleRun::TResult TAssembleRun::Execute(const QString& asDirectory, const QS
   return FFailure.isEmpty() ? arFinished : arNotStarted;
 }
 
-void TAssembleRun::MarkErrors(TProject& project) const {
+void TAssembleRun::MarkErrors(TProject& project, const TProjectFile* file) {
   if (project.Files.isEmpty()) return;  // no file to take a mark
-  // Entries come in runs of one file: the file is looked up once per run.
-  QString name;
-  TProjectFile* file = nullptr;
+  IndexMarks();
+  // Few names, many entries: the files a name stands for are looked up once.
+  std::vector<QList<TProjectFile*>> filesOf;
+  filesOf.reserve(size_t(FMarkNames.size()));
+  for (const QString& name : std::as_const(FMarkNames))
+    filesOf.push_back(FilesAt(project, EntryPath(project, name), file));
+  if (std::all_of(filesOf.begin(), filesOf.end(), [](const QList<TProjectFile*>& f) { return f.isEmpty(); })) return;
+  for (const TMarkEntry& mark : FMarks) {
+    // An entry that cannot be marked keeps no other from its mark.
+    for (TProjectFile* f : filesOf[size_t(mark.Name)]) {
+      try {
+        f->MarkError(mark.Kind, mark.Line);
+      } catch (const std::exception&) {
+      }
+    }
+  }
+}
+
+void TAssembleRun::IndexMarks() {
+  if (FMarksIndexed) return;
+  FMarksIndexed = true;
+  FMarks.clear();
+  FMarkNames.clear();
+  QHash<QString, int> names;
   for (qsizetype row = 0; row < FLog.Count(); ++row) {
     const TLogEntry entry = FLog.Entry(row);
     if (!entry.Valid) continue;
-    if (entry.FileName != name) {
-      name = entry.FileName;
-      file = project.FindFile(name);
+    // Entries come in runs of one file.
+    int name = FMarks.empty() ? -1 : FMarks.back().Name;
+    if (name < 0 || FMarkNames[name] != entry.FileName) {
+      const auto found = names.constFind(entry.FileName);
+      name = found != names.cend() ? *found : int(FMarkNames.size());
+      if (found == names.cend()) {
+        names.insert(entry.FileName, name);
+        FMarkNames << entry.FileName;
+      }
     }
-    // An entry that cannot be marked keeps no other from its mark.
-    try {
-      if (file) file->MarkError(entry.Kind, entry.Line);
-    } catch (const std::exception&) {
-    }
+    FMarks.push_back({name, entry.Line, entry.Kind});
   }
+}
+
+QString TAssembleRun::EntryPath(const TProject& project, const QString& name) const {
+  // The assembler leaves out the directory of an include: the project's file of that name is
+  // meant, else the name is taken against the directory the run was made in.
+  const bool runProject = SamePath(project.Directory + project.FileName, FProjectPath);
+  if (const TProjectFile* file = runProject ? project.FindFile(name) : nullptr) return FilePath(*file);
+  return QDir::toNativeSeparators(QDir::cleanPath(QDir(FDirectory).absoluteFilePath(Paths::FromStored(name))));
 }

@@ -3,14 +3,17 @@
 // through the command interpreter, its output as lines with pass, line count and summary, and
 // the error log. The assemble dialog and the command line both show what it finds.
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <vector>
 
 #include "assemble/AssembleLog.h"
 #include "assemble/AssembleOutput.h"
 #include "assemble/RunProcess.h"
 
 class TProject;
+class TProjectFile;
 
 class TAssembleRun {
  public:
@@ -30,7 +33,10 @@ class TAssembleRun {
 
   // Reads the run's error log; the marks then go into the editors of the project's files.
   void LoadLog() { FLog.Load(FLogFile); }
-  void MarkErrors(TProject& project) const;
+  // Marks every file that an entry names, or only File (one opened after the run).
+  void MarkErrors(TProject& project, const TProjectFile* file = nullptr);
+  // The file a log entry names, as a full path.
+  QString EntryPath(const TProject& project, const QString& name) const;
 
   TAssembleOutput& Output() { return FOutput; }
   TAssembleLog& Log() { return FLog; }
@@ -41,10 +47,22 @@ class TAssembleRun {
   std::function<void()> OnWait;
 
  private:
+  // The log's entries as marks, read once for all the files that open after the run.
+  struct TMarkEntry {
+    int Name;  // index into FMarkNames
+    int Line;
+    int Kind;
+  };
+  void IndexMarks();
+
   TRunProcess FRunProcess;
   TAssembleOutput FOutput;
   TAssembleLog FLog;
   QString FCommand, FOptionFile, FLogFile;
+  QString FDirectory, FProjectPath;  // where the run was made, and for which project
   QString FFailure;
+  std::vector<TMarkEntry> FMarks;
+  QStringList FMarkNames;
+  bool FMarksIndexed = false;
   bool FCancelled = false;
 };
