@@ -228,6 +228,15 @@ void TFormMain::CreateActions() {
   assemble->addActions({menAsProj, menAsProjRun,
                         NewAction("MenShowOutput", QStringLiteral("Ausgabe an&zeigen..."), {},
                                   &TFormMain::MenShowOutputClick)});
+  Separator(assemble, "MenBarMessages");
+  QAction* menNextMessage = NewAction("MenNextMessage", QStringLiteral("&Nächste Meldung"), QKeySequence(Qt::Key_F8),
+                                      &TFormMain::MenNextMessageClick);
+  QAction* menPrevMessage = NewAction("MenPrevMessage", QStringLiteral("&Vorherige Meldung"),
+                                      QKeySequence(Qt::SHIFT | Qt::Key_F8), &TFormMain::MenPrevMessageClick);
+  // Also from the assemble dialog, which stays in front of the window.
+  menNextMessage->setShortcutContext(Qt::ApplicationShortcut);
+  menPrevMessage->setShortcutContext(Qt::ApplicationShortcut);
+  assemble->addActions({menNextMessage, menPrevMessage});
 
   QMenu* settings = bar->addMenu(QStringLiteral("&Einstellungen"));
   settings->setObjectName(QStringLiteral("MMenSettings"));
@@ -392,6 +401,8 @@ void TFormMain::OpenAsmFile(const TStringIniList& properties) { AddAsmFile(prope
 
 TEditorView* TFormMain::AddAsmFile(const TStringIniList& properties, const QString& givenName) {
   auto* entry = new TProjectAsmFile(KodrillApp->Project(), properties, this, givenName);
+  // Marks of the last run go into files opened after it, too.
+  if (FormAssemble) FormAssemble->MarkErrors(*entry);
   ShowStatus(QStringLiteral("Asmfile \"%1\" gelesen.").arg(entry->File));
   if (FSymbols) FSymbols->Watch(entry->View());
   UpdateControls();
@@ -409,6 +420,12 @@ TEditorView* TFormMain::ShowSourceFile(const QString& path) {
   }
   ActivateView(view);
   return view;
+}
+
+void TFormMain::ShowMessageLine(const QString& path, int line, const QString& text) {
+  TEditorView* view = ShowSourceFile(path);
+  if (view) view->GotoMark(line);
+  ShowStatus(view ? text : text + QStringLiteral(" (Datei %1 nicht gefunden)").arg(path));
 }
 
 void TFormMain::ActivateView(TEditorView* view) {
@@ -544,6 +561,7 @@ void TFormMain::UpdateControls() {
   enable({"MenGotoDefinition", "MenGotoSymbol"}, hasView);
   enable({"MenGoBack"}, hasView && FSymbols && FSymbols->CanGoBack());
   enable({"MenGotoLine"}, hasView);
+  enable({"MenNextMessage", "MenPrevMessage"}, FormAssemble && FormAssemble->HasMessages());
   if (hasView) {
     for (int n = 0; n < 10; ++n) {
       const bool set = view->IsBookmarkSet(n);
@@ -699,6 +717,15 @@ void TFormMain::MenShowOutputClick() {
   if (!FormAssemble) return;
   FormAssemble->show();
   FormAssemble->raise();
+}
+
+void TFormMain::MenNextMessageClick() { StepMessage(true); }
+
+void TFormMain::MenPrevMessageClick() { StepMessage(false); }
+
+void TFormMain::StepMessage(bool forward) {
+  if (FormAssemble && FormAssemble->HasMessages() && !FormAssemble->StepMessage(forward))
+    ShowStatus(forward ? QStringLiteral("Keine weitere Meldung.") : QStringLiteral("Keine frühere Meldung."));
 }
 
 void TFormMain::MenEditorClick() {

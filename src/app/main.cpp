@@ -35,6 +35,9 @@ int main(int argc, char** argv) {
     FormGlobalPrefs = new TFormGlobalPrefs(FormMain);
     FormProjectPrefs = new TFormProjectPrefs(FormMain);
     FormAssemble = new TFormAssemble(FormMain);
+    FormAssemble->OnShowMessage = [](const QString& path, int line, const QString& text) {
+      if (FormMain) FormMain->ShowMessageLine(path, line, text);
+    };
     FormPrintPreview = new TFormPrintPreview(FormMain);
     FormNewAgent = new TFormNewAgent(FormMain);
     FormNewAgent->OnOpenFile = [](const QString& name) {

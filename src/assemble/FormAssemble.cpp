@@ -14,6 +14,7 @@
 #include <numeric>
 
 #include "assemble/AssembleRun.h"
+#include "assemble/MessageCursor.h"
 #include "platform/ui/FitTexts.h"
 #include "platform/ui/UserDialogs.h"
 #include "settings/KodrillApp.h"
@@ -52,7 +53,9 @@ QColor WarningColor(const QWidget* panel) {
 }  // namespace
 
 TFormAssemble::TFormAssemble(QWidget* parent)
-    : QDialog(parent), FRun(std::make_unique<TAssembleRun>()) {
+    : QDialog(parent),
+      FRun(std::make_unique<TAssembleRun>()),
+      FMessages(std::make_unique<TMessageCursor>(FRun->Log())) {
   setObjectName(QStringLiteral("FormAssemble"));
   setWindowTitle(QStringLiteral("Assembliere..."));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -242,13 +245,36 @@ void TFormAssemble::LoadErrorList() {
 void TFormAssemble::ListBoxErrorsClick() {
   const QModelIndex current = ListBoxErrors->currentIndex();
   if (!current.isValid()) return;
-  const TLogEntry entry = FRun->Log().Entry(current.row());
-  if (!entry.Valid) return;
+  FMessages->SetRow(current.row());
+  ShowMessage(current.row());
+}
+
+bool TFormAssemble::HasMessages() const { return !FRunning && FRun->Log().Count() > 0; }
+
+bool TFormAssemble::StepMessage(bool forward) {
+  if (!HasMessages() || !FMessages->Step(forward)) return false;
+  const QModelIndex index = FRun->Log().index(int(FMessages->Row()));
+  ListBoxErrors->setCurrentIndex(index);
+  ListBoxErrors->scrollTo(index);
+  ShowMessage(FMessages->Row());
+  return true;
+}
+
+void TFormAssemble::ShowMessage(qsizetype row) {
+  const TLogEntry entry = FRun->Log().Entry(row);
+  if (!entry.Valid || !OnShowMessage) return;
+  const QString text = QStringLiteral("Meldung %1 von %2: %3")
+                           .arg(QString::number(row + 1), QString::number(FRun->Log().Count()),
+                                FRun->Log().Text(row).mid(5).trimmed());
   try {
-    KodrillApp->Project()->ShowError(entry.FileName, entry.Line);
+    OnShowMessage(FRun->EntryPath(*KodrillApp->Project(), entry.FileName), entry.Line, text);
   } catch (const std::exception& e) {
     ShowErrorBox(this, QString::fromUtf8(e.what()));
   }
+}
+
+void TFormAssemble::MarkErrors(TProjectFile& file) {
+  FRun->MarkErrors(*KodrillApp->Project(), &file);
 }
 
 void TFormAssemble::FlushOutput(bool all) {

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -14,6 +15,8 @@ class QPushButton;
 class QTabWidget;
 class QWidget;
 class TAssembleRun;
+class TMessageCursor;
+class TProjectFile;
 
 class TFormAssemble : public QDialog {
   Q_OBJECT
@@ -28,6 +31,17 @@ class TFormAssemble : public QDialog {
   // Ends a run under way together with its child; what arrived is still analysed.
   void CancelRun();
 
+  // The last run's messages, outside a run.
+  bool HasMessages() const;
+  // Shows the next (previous) message with a source position from the one chosen last; the
+  // list's current row follows. False at the end.
+  bool StepMessage(bool forward);
+  // Sets the last run's marks in a file opened after the run.
+  void MarkErrors(TProjectFile& file);
+  // Shows a message's source line (set by the main window): the entry's file as a full path,
+  // the line the assembler reported, and the text for the status bar.
+  std::function<void(const QString& path, int line, const QString& text)> OnShowMessage;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void reject() override;
@@ -36,6 +50,7 @@ class TFormAssemble : public QDialog {
  private:
   void BtnOKClick();
   void ListBoxErrorsClick();
+  void ShowMessage(qsizetype row);
   void ResetPanels(const QString& command);
   void RunBatchFile();
   void ShowFailure(const QString& status, const QString& message);
@@ -45,6 +60,7 @@ class TFormAssemble : public QDialog {
   void FlushOutput(bool all);
 
   std::unique_ptr<TAssembleRun> FRun;
+  std::unique_ptr<TMessageCursor> FMessages;
   QLabel* PanelProject = nullptr;
   QLabel* PanelCommand = nullptr;
   QLabel* PanelStatus = nullptr;

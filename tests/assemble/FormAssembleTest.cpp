@@ -29,10 +29,8 @@ class TRecordingFile : public TProjectFile {
   void ApplyHighlighterPrefs() override {}
   void ClearErrorMarks() override { ++Cleared; }
   void MarkError(int kind, int line) override { Marks << QPair<int, int>(kind, line); }
-  void ShowError(int line) override { Shown << line; }
   int Cleared = 0;
   TMarks Marks;
-  QList<int> Shown;
 };
 
 class FormAssembleTest : public ::testing::Test {
@@ -49,6 +47,9 @@ class FormAssembleTest : public ::testing::Test {
     Hooks.Error = [this](const QString& text) { ErrorBoxes << text; };
     SetUserDialogHooks(&Hooks);
     FormAssemble = Form = new TFormAssemble;
+    Form->OnShowMessage = [this](const QString& path, int line, const QString& text) {
+      Shown << QStringLiteral("%1:%2 %3").arg(QFileInfo(path).fileName()).arg(line).arg(text);
+    };
     // The stand-in assembler prints $FAKE_OUT and copies $FAKE_LOG to the log.
     WriteFile(Dir.filePath("fakeasl"), "#!/bin/sh\ncat \"$FAKE_OUT\"\nrm -f test.log\n[ -z \"$FAKE_LOG\" ] || cp \"$FAKE_LOG\" test.log\n",
               true);
@@ -77,7 +78,7 @@ class FormAssembleTest : public ::testing::Test {
   TScopedEnv ComSpec{"COMSPEC", KODRILL_CMD_PATH};
   TRecordingFile Asm{"test.asm"}, Inc{"IRP.INC"};
   TUserDialogHooks Hooks;
-  QStringList ErrorBoxes;
+  QStringList ErrorBoxes, Shown;
   TFormAssemble* Form = nullptr;
 };
 
@@ -102,14 +103,15 @@ TEST_F(FormAssembleTest, RunShowsOutputCountsListAndMarks) {
   EXPECT_EQ(List()->currentIndex(), Entry(0));
   for (Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Return})
     QTest::keyClick(List(), key);
-  EXPECT_EQ(Asm.Shown, QList<int>{7});
+  ASSERT_EQ(Shown.size(), 1);
+  EXPECT_TRUE(Shown[0].startsWith("test.asm:7 Meldung 5 von 13: test.asm(7) IRP:")) << Shown[0].toStdString();
   EXPECT_TRUE(Form->isVisible());
   List()->setFocus();
   EXPECT_FALSE(OK()->isDefault());
   OK()->setFocus();
   EXPECT_TRUE(OK()->isDefault());
   QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, List()->visualRect(Entry(0)).center());
-  EXPECT_EQ(Inc.Shown, QList<int>{4});
+  EXPECT_TRUE(Shown.last().startsWith("IRP.INC:4 ")) << Shown.last().toStdString();  // the project's file of that name
   OK()->click();
   EXPECT_FALSE(Form->isVisible());
   EXPECT_EQ(Count(), 13);  // shown again later unchanged
@@ -137,7 +139,7 @@ TEST_F(FormAssembleTest, FailuresAreShownAndEndTheCommand) {
   EXPECT_EQ(Inc.Marks, (TMarks{{0, 5}}));
   List()->setCurrentIndex(Entry(1));
   QTest::keyClick(List(), Qt::Key_Enter);
-  EXPECT_TRUE(Asm.Shown.isEmpty() && ErrorBoxes.isEmpty());
+  EXPECT_TRUE(Shown.isEmpty() && ErrorBoxes.isEmpty());
 
   WriteFile(Dir.filePath("make.bat"), "@echo off\r\n");
   TScopedEnv broken("COMSPEC", Dir.filePath("no-such-interpreter").toUtf8());
