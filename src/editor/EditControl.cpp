@@ -23,6 +23,7 @@
 
 namespace {
 constexpr TColorValue kRightEdgeColor = 0xC0C0C0;
+constexpr int kLoadSliceMs = 12;  // reading a big file leaves the event loop this often
 
 // One character cell run of a painted line.
 struct TCellItem {
@@ -69,6 +70,7 @@ class TEditControlPrivate {
   QFont Fonts[16];
   QTimer CaretTimer;
   QTimer ScrollTimer;  // keeps scrolling while a selection is dragged beyond the window
+  QTimer LoadTimer;    // reads on while a big file loads
   QPoint LastMouse;
   bool CaretOn = true;
   bool Selecting = false;
@@ -380,6 +382,11 @@ TEditControl::TEditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std
   m.OnStatusMessage = [this](const QString& text) {
     if (OnStatusMessage) OnStatusMessage(this, text);
   };
+  m.OnLoadProgress = [this] {
+    d->UpdateScrollBars();
+    if (!d->Model.Lines().Loading()) d->LoadTimer.stop();
+    if (OnLoadProgress) OnLoadProgress(this);
+  };
   m.OnReplaceText = [this](const QString& s, const QString& r, int line, int column, TReplaceAction& action) {
     if (OnReplaceText) OnReplaceText(this, s, r, line, column, action);
   };
@@ -395,6 +402,8 @@ TEditControl::TEditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std
     model.SetTopLine(model.TopLine() + (pixel.y() < 0 ? -1 : 1));
     model.MoveCaretKeepSelection(d->PositionAt(pixel));
   });
+  QObject::connect(&d->LoadTimer, &QTimer::timeout, this,
+                   [this] { d->Guard([this] { d->Model.Lines().ContinueLoad(kLoadSliceMs); }); });
   d->CaretTimer.setInterval(QApplication::cursorFlashTime() > 0 ? QApplication::cursorFlashTime() / 2 : 500);
   QObject::connect(&d->CaretTimer, &QTimer::timeout, this, [this] {
     d->CaretOn = !d->CaretOn;
@@ -408,12 +417,20 @@ TEditControl::~TEditControl() {
   d->Model.OnTextChanged = nullptr;
   d->Model.OnInvalidateAll = nullptr;
   d->Model.OnInvalidateLines = nullptr;
+  d->Model.OnLoadProgress = nullptr;
 }
 
 TEditorModel& TEditControl::Model() { return d->Model; }
 const TEditorModel& TEditControl::Model() const { return d->Model; }
 
 TEditLines& TEditControl::Lines() { return d->Model.Lines(); }
+
+void TEditControl::LoadFromFile(const QString& path) {
+  d->LoadTimer.stop();
+  d->Model.Lines().StartLoad(path);
+  if (d->Model.Lines().Loading()) d->LoadTimer.start();
+  if (OnLoadProgress) OnLoadProgress(this);
+}
 const TEditLines& TEditControl::Lines() const { return d->Model.Lines(); }
 
 int TEditControl::CaretColumn() const { return d->Model.CaretX(); }

@@ -59,6 +59,9 @@ class TEditControl : public QAbstractScrollArea {
   // Text
   TEditLines& Lines();
   const TEditLines& Lines() const;
+  // Loads a file; a big one shows its first screen at once and reads on while the event loop
+  // runs (OnLoadProgress tells how far). Throws EEditFileError.
+  void LoadFromFile(const QString& path);
 
   // Caret, 1-based. Setting the line scrolls the caret into view.
   int CaretColumn() const;
@@ -162,6 +165,8 @@ class TEditControl : public QAbstractScrollArea {
   std::function<void(TEditControl*)> OnClick;
   // A note for the status bar, e.g. why a typed character was not inserted.
   std::function<void(TEditControl*, const QString& text)> OnStatusMessage;
+  // A load read on, or ended: see Lines().Loading(), LoadedBytes() and LoadSize().
+  std::function<void(TEditControl*)> OnLoadProgress;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

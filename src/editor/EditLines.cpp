@@ -1,6 +1,8 @@
 #include "editor/EditLines.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -8,7 +10,13 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <limits>
 #include <new>
+#include <utility>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 #include "editor/EditLinesImpl.h"
 
@@ -37,7 +45,17 @@ bool EditText::IsValidUtf8(const char* data, std::size_t size) {
   const auto* p = reinterpret_cast<const unsigned char*>(data);
   const unsigned char* end = p + size;
   while (p < end) {
-    // ASCII eight bytes at a time; jump straight to the first byte above 127.
+    // ASCII sixteen (or eight) bytes at a time; jump straight to the first byte above 127.
+#if defined(__SSE2__) || defined(_M_X64)
+    if (end - p >= 16) {
+      const auto high = static_cast<unsigned>(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+      if (!high) {
+        p += 16;
+        continue;
+      }
+      p += std::countr_zero(high);
+    } else
+#endif
     if (end - p >= 8) {
       std::uint64_t w;
       std::memcpy(&w, p, 8);
@@ -136,13 +154,31 @@ std::string EditText::EncodeText(const QString& text, TTextEncoding encoding) {
 
 // ---- storage ----
 
+namespace {
+// Calls F with a pointer to every LF in [P, E), in order; sixteen bytes at a time where the
+// processor allows it.
+template <class F>
+void ForEachLf(const char* p, const char* e, F&& f) {
+#if defined(__SSE2__) || defined(_M_X64)
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; e - p >= 16; p += 16) {
+    auto m = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lf)));
+    for (; m; m &= m - 1) f(p + std::countr_zero(m));
+  }
+#endif
+  for (; p < e; ++p)
+    if (*p == '\n') f(p);
+}
+}  // namespace
+
 void TEditLinesImpl::Renumber() const {
   if (FDirtyFrom >= FBlocks.size()) return;
   FFirstLine.resize(FBlocks.size());
-  int line = FDirtyFrom == 0 ? 0 : FFirstLine[FDirtyFrom - 1] + static_cast<int>(FBlocks[FDirtyFrom - 1]->Refs.size());
+  int line = FDirtyFrom == 0 ? 0 : FFirstLine[FDirtyFrom - 1] + FBlocks[FDirtyFrom - 1]->Size();
   for (std::size_t b = FDirtyFrom; b < FBlocks.size(); ++b) {
     FFirstLine[b] = line;
-    line += static_cast<int>(FBlocks[b]->Refs.size());
+    line += FBlocks[b]->Size();
   }
   FDirtyFrom = FBlocks.size();
 }
@@ -151,9 +187,7 @@ std::pair<int, int> TEditLinesImpl::Locate(int index) const {
   Renumber();
   const int nb = static_cast<int>(FBlocks.size());
   int b = FLastBlock < nb ? FLastBlock : 0;
-  auto inside = [&](int blk) {
-    return index >= FFirstLine[blk] && index < FFirstLine[blk] + static_cast<int>(FBlocks[blk]->Refs.size());
-  };
+  auto inside = [&](int blk) { return index >= FFirstLine[blk] && index < FFirstLine[blk] + FBlocks[blk]->Size(); };
   if (!inside(b)) {
     if (b + 1 < nb && inside(b + 1)) {
       ++b;
@@ -166,25 +200,61 @@ std::pair<int, int> TEditLinesImpl::Locate(int index) const {
   return {b, index - FFirstLine[b]};
 }
 
+std::string_view TEditLinesImpl::BlockLine(const TBlock& block, int k, bool& crLf) const {
+  const auto o = static_cast<std::size_t>(k);
+  if (block.Starts.empty()) {
+    const TLineRef r = block.Refs[o];
+    crLf = (r.Info & kCrLf) != 0;
+    if (r.Info & kOwned) return FPool[r.Pos];
+    return {block.Base + r.Pos, r.Info & kLenMask};
+  }
+  const std::uint32_t start = block.Starts[o];
+  const bool last = o + 1 == block.Starts.size();
+  const std::uint32_t next = last ? block.End : block.Starts[o + 1];
+  const std::uint32_t len = next - 1 - start;
+  if (last && block.OpenEnd) {
+    // Where lines follow later, the file's last line ends as the file's style says.
+    crLf = Style == TLineBreakStyle::CrLf;
+    return {block.Base + start, len};
+  }
+  crLf = len > 0 && block.Base[next - 2] == '\r';
+  return {block.Base + start, len - (crLf ? 1 : 0)};
+}
+
+void TEditLinesImpl::Unpack(TBlock& block) {
+  if (&block == FFill) FFill = nullptr;
+  if (block.Starts.empty()) return;
+  block.Refs.resize(block.Starts.size());
+  for (std::size_t k = 0; k < block.Refs.size(); ++k) {
+    bool crLf;
+    const std::string_view s = BlockLine(block, static_cast<int>(k), crLf);
+    block.Refs[k] = {static_cast<std::uint32_t>(s.data() - block.Base),
+                     static_cast<std::uint32_t>(s.size()) | (crLf ? kCrLf : 0u)};
+  }
+  std::vector<std::uint16_t>().swap(block.Starts);
+  block.OpenEnd = false;
+}
+
 std::string_view TEditLinesImpl::Line(int index) const {
   if (index < 0 || index >= FCount) return {};
   const auto [b, o] = Locate(index);
-  const TBlock& block = *FBlocks[b];
-  const TLineRef r = block.Refs[o];
-  if (r.Info & kOwned) return FPool[r.Pos];
-  return {block.Base + r.Pos, r.Info & kLenMask};
+  bool crLf;
+  return BlockLine(*FBlocks[b], o, crLf);
 }
 
 bool TEditLinesImpl::LineCrLf(int index) const {
   if (index < 0 || index >= FCount) return Style == TLineBreakStyle::CrLf;
   const auto [b, o] = Locate(index);
-  return (FBlocks[b]->Refs[o].Info & kCrLf) != 0;
+  bool crLf;
+  BlockLine(*FBlocks[b], o, crLf);
+  return crLf;
 }
 
 void TEditLinesImpl::SetLineCrLf(int index, bool crLf) {
   if (index < 0 || index >= FCount) return;
   const auto [b, o] = Locate(index);
-  std::uint32_t& info = FBlocks[b]->Refs[o].Info;
+  Unpack(*FBlocks[b]);
+  std::uint32_t& info = FBlocks[b]->Refs[static_cast<std::size_t>(o)].Info;
   info = crLf ? (info | kCrLf) : (info & ~kCrLf);
 }
 
@@ -205,13 +275,14 @@ void TEditLinesImpl::FreeOwned(const TLineRef& ref) {
   FFreeSlots.push_back(ref.Pos);
 }
 
-TEditLinesImpl::TLineRef TEditLinesImpl::MakeRef(TBlock&, const TNewLine& line) {
+TEditLinesImpl::TLineRef TEditLinesImpl::MakeRef(const TNewLine& line) {
   if (line.Text.size() > kLenMask) throw std::length_error("line too long");
   MaxLineLength = std::max(MaxLineLength, static_cast<int>(line.Text.size()));
   return {NewOwned(line.Text), kOwned | (line.CrLf ? kCrLf : 0u)};
 }
 
 void TEditLinesImpl::Replace(int first, int removeCount, const TNewLine* newLines, int addCount) {
+  FFill = nullptr;  // a load in progress goes on in a block of its own
   first = std::clamp(first, 0, FCount);
   removeCount = std::clamp(removeCount, 0, FCount - first);
   // Lines changed in place keep their slots (the common case: one line edited).
@@ -219,8 +290,11 @@ void TEditLinesImpl::Replace(int first, int removeCount, const TNewLine* newLine
   for (int i = 0; i < same; ++i) {
     const auto [b, o] = Locate(first + i);
     TBlock& block = *FBlocks[b];
-    FreeOwned(block.Refs[o]);
-    block.Refs[o] = MakeRef(block, newLines[i]);
+    Unpack(block);
+    TLineRef& ref = block.Refs[static_cast<std::size_t>(o)];
+    const TLineRef made = MakeRef(newLines[i]);
+    FreeOwned(ref);
+    ref = made;
   }
   first += same;
   removeCount -= same;
@@ -239,11 +313,21 @@ void TEditLinesImpl::Replace(int first, int removeCount, const TNewLine* newLine
       TBlock& src = *FBlocks[bi];
       auto tail = std::make_unique<TBlock>();
       tail->Base = src.Base;
-      tail->Refs.assign(src.Refs.begin() + o, src.Refs.end());
-      src.Refs.resize(static_cast<std::size_t>(o));
+      const auto at = static_cast<std::size_t>(o);
+      if (!src.Starts.empty()) {
+        tail->Starts.assign(src.Starts.begin() + o, src.Starts.end());
+        tail->End = src.End;
+        tail->OpenEnd = src.OpenEnd;
+        src.End = src.Starts[at];
+        src.OpenEnd = false;
+        src.Starts.resize(at);
+      } else {
+        tail->Refs.assign(src.Refs.begin() + o, src.Refs.end());
+        src.Refs.resize(at);
+      }
       if (FStates) {
         tail->States.assign(src.States.begin() + o, src.States.end());
-        src.States.resize(static_cast<std::size_t>(o));
+        src.States.resize(at);
       }
       FBlocks.insert(FBlocks.begin() + static_cast<std::ptrdiff_t>(bi) + 1, std::move(tail));
       ++bi;
@@ -254,12 +338,16 @@ void TEditLinesImpl::Replace(int first, int removeCount, const TNewLine* newLine
   int left = removeCount;
   while (left > 0 && cur < FBlocks.size()) {
     TBlock& block = *FBlocks[cur];
-    const int n = std::min(left, static_cast<int>(block.Refs.size()));
-    for (int i = 0; i < n; ++i) FreeOwned(block.Refs[static_cast<std::size_t>(i)]);
-    block.Refs.erase(block.Refs.begin(), block.Refs.begin() + n);
+    const int n = std::min(left, block.Size());
+    if (!block.Starts.empty()) {
+      block.Starts.erase(block.Starts.begin(), block.Starts.begin() + n);
+    } else {
+      for (int i = 0; i < n; ++i) FreeOwned(block.Refs[static_cast<std::size_t>(i)]);
+      block.Refs.erase(block.Refs.begin(), block.Refs.begin() + n);
+    }
     if (FStates) block.States.erase(block.States.begin(), block.States.begin() + n);
     left -= n;
-    if (block.Refs.empty()) FBlocks.erase(FBlocks.begin() + static_cast<std::ptrdiff_t>(cur));
+    if (block.Size() == 0) FBlocks.erase(FBlocks.begin() + static_cast<std::ptrdiff_t>(cur));
     else ++cur;
   }
   // Insert new blocks for the added lines.
@@ -268,7 +356,7 @@ void TEditLinesImpl::Replace(int first, int removeCount, const TNewLine* newLine
     auto block = std::make_unique<TBlock>();
     const int n = std::min(kBlockLines, addCount - i);
     block->Refs.reserve(static_cast<std::size_t>(n));
-    for (int k = 0; k < n; ++k) block->Refs.push_back(MakeRef(*block, newLines[i + k]));
+    for (int k = 0; k < n; ++k) block->Refs.push_back(MakeRef(newLines[i + k]));
     if (FStates) block->States.assign(static_cast<std::size_t>(n), 0);
     added.push_back(std::move(block));
   }
@@ -286,6 +374,7 @@ void TEditLinesImpl::Replace(int first, int removeCount, const TNewLine* newLine
 }
 
 static bool NeedsBase(const TEditLinesImpl::TBlock& block) {
+  if (!block.Starts.empty()) return true;
   for (const auto& r : block.Refs)
     if (!(r.Info & TEditLinesImpl::kOwned)) return true;
   return false;
@@ -295,12 +384,19 @@ void TEditLinesImpl::TryMerge(std::size_t index) {
   if (index == 0 || index >= FBlocks.size()) return;
   TBlock& prev = *FBlocks[index - 1];
   TBlock& next = *FBlocks[index];
-  if (prev.Refs.size() + next.Refs.size() > static_cast<std::size_t>(kBlockLines)) return;
-  if (prev.Base != next.Base) {
-    if (NeedsBase(prev) && NeedsBase(next)) return;
+  if (prev.Size() + next.Size() > kBlockLines) return;
+  if (prev.Base != next.Base && NeedsBase(prev) && NeedsBase(next)) return;
+  if (!prev.Starts.empty() && !next.Starts.empty() && !prev.OpenEnd && prev.End == next.Starts.front()) {
+    // Still back to back as loaded (the lines between them came back).
+    prev.Starts.insert(prev.Starts.end(), next.Starts.begin(), next.Starts.end());
+    prev.End = next.End;
+    prev.OpenEnd = next.OpenEnd;
+  } else {
+    Unpack(prev);
+    Unpack(next);
     if (!NeedsBase(prev)) prev.Base = next.Base;
+    prev.Refs.insert(prev.Refs.end(), next.Refs.begin(), next.Refs.end());
   }
-  prev.Refs.insert(prev.Refs.end(), next.Refs.begin(), next.Refs.end());
   if (FStates) prev.States.insert(prev.States.end(), next.States.begin(), next.States.end());
   FBlocks.erase(FBlocks.begin() + static_cast<std::ptrdiff_t>(index));
 }
@@ -312,60 +408,90 @@ void TEditLinesImpl::Reset() {
   FLastBlock = 0;
   FPool.clear();
   FFreeSlots.clear();
-  FBuffer.reset();
+  FBuffer = TByteBuffer();
   FCount = 0;
   MaxLineLength = 0;
+  FIndexing = false;
+  FFill = nullptr;
 }
 
-void TEditLinesImpl::LoadBuffer(std::unique_ptr<char[]> buffer, std::size_t size) {
+void TEditLinesImpl::BeginLoad(TByteBuffer buffer) {
   Reset();
   FBuffer = std::move(buffer);
-  const char* const data = FBuffer.get();
-  const char* p = data;
-  const char* const end = data + size;
-  bool sawCrLf = false;
+  FIndexing = true;
+  FIndexed = FScanned = FValidated = 0;
+  FSawCrLf = false;
+  FValidUtf8 = true;
   FinalLineBreak = false;
-  TBlock* block = nullptr;
-  std::size_t maxLen = 0;
-  auto add = [&](const char* s, std::size_t len, bool crlf) {
-    if (len > kLenMask) throw std::length_error("line too long");
-    if (!block || block->Refs.size() == static_cast<std::size_t>(kBlockLines) ||
-        static_cast<std::size_t>(s - block->Base) > 0xFFFFFFFFu - len) {
-      FBlocks.push_back(std::make_unique<TBlock>());
-      block = FBlocks.back().get();
-      block->Base = s;
-      block->Refs.reserve(kBlockLines);
-    }
-    block->Refs.push_back({static_cast<std::uint32_t>(s - block->Base),
-                           static_cast<std::uint32_t>(len) | (crlf ? kCrLf : 0u)});
-    maxLen = std::max(maxLen, len);
-    ++FCount;
-  };
-  while (true) {
-    const auto* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-    if (!nl) {
-      add(p, static_cast<std::size_t>(end - p), false);
-      break;
-    }
-    std::size_t len = static_cast<std::size_t>(nl - p);
-    const bool crlf = len > 0 && nl[-1] == '\r';
-    if (crlf) --len;
-    sawCrLf |= crlf;
-    add(p, len, crlf);
-    p = nl + 1;
-    if (p == end) {
-      FinalLineBreak = true;
-      break;
-    }
-    if (FCount == 0x7FFFFFFF) throw std::length_error("too many lines");
+}
+
+TEditLinesImpl::TBlock* TEditLinesImpl::NewLoadBlock(std::size_t start) {
+  if (FFill) {
+    FFill->End = static_cast<std::uint32_t>(start - static_cast<std::size_t>(FFill->Base - FBuffer.Data()));
+    if (FFill->Starts.capacity() - FFill->Starts.size() > 64) FFill->Starts.shrink_to_fit();
   }
-  Style = sawCrLf ? TLineBreakStyle::CrLf : TLineBreakStyle::Lf;
-  if (!FinalLineBreak) SetLineCrLf(FCount - 1, sawCrLf);
+  FBlocks.push_back(std::make_unique<TBlock>());
+  FFill = FBlocks.back().get();
+  FFill->Base = FBuffer.Data() + start;
+  FFill->Starts.reserve(kBlockLines);
+  return FFill;
+}
+
+int TEditLinesImpl::IndexLoaded(std::size_t filled, bool atEnd) {
+  const int before = FCount;
+  const char* const data = FBuffer.Data();
+  // The hot loop of a load: kept in locals, written back below.
+  TBlock* block = FFill;
+  std::size_t base = block ? static_cast<std::size_t>(block->Base - data) : 0;
+  std::size_t start = FIndexed;
+  std::size_t maxLen = static_cast<std::size_t>(MaxLineLength);
+  int count = FCount;
+  bool sawCrLf = FSawCrLf;
+  auto add = [&](std::size_t end, bool lf) {
+    if (!block || block->Starts.size() == static_cast<std::size_t>(kBlockLines) || start - base > 0xFFFF) {
+      block = NewLoadBlock(start);
+      base = start;
+    }
+    block->Starts.push_back(static_cast<std::uint16_t>(start - base));
+    std::size_t len = end - start;
+    if (lf && len > 0 && data[end - 1] == '\r') {
+      sawCrLf = true;
+      --len;
+    }
+    if (len > maxLen) {
+      if (len > kLenMask) throw std::length_error("line too long");
+      maxLen = len;
+    }
+    if (count == std::numeric_limits<int>::max()) throw std::length_error("too many lines");
+    ++count;
+    start = end + 1;
+  };
+  ForEachLf(data + FScanned, data + filled, [&](const char* lf) { add(static_cast<std::size_t>(lf - data), true); });
+  FScanned = filled;
+  std::size_t checked = start;  // lines end with an LF: no character straddles the boundary
+  if (atEnd) {
+    FinalLineBreak = filled > 0 && start == filled;
+    if (!FinalLineBreak) add(filled, false);
+    checked = filled;
+  }
+  if (block) block->End = static_cast<std::uint32_t>(start - base);
+  if (atEnd && !FinalLineBreak) block->OpenEnd = true;
+  FIndexed = start;
+  FCount = count;
   MaxLineLength = static_cast<int>(maxLen);
-  Encoding = EditText::IsValidUtf8(data, size) ? TTextEncoding::Utf8 : TTextEncoding::Latin1;
-  FDirtyFrom = 0;
+  FSawCrLf = sawCrLf;
   if (FStates)
-    for (auto& b : FBlocks) b->States.assign(b->Refs.size(), 0);
+    for (std::size_t b = FBlocks.size(); b-- > 0 && FBlocks[b]->Size() != static_cast<int>(FBlocks[b]->States.size());)
+      FBlocks[b]->States.resize(static_cast<std::size_t>(FBlocks[b]->Size()), 0);
+  if (FValidUtf8) FValidUtf8 = EditText::IsValidUtf8(data + FValidated, checked - FValidated);
+  FValidated = checked;
+  Encoding = FValidUtf8 ? TTextEncoding::Utf8 : TTextEncoding::Latin1;
+  Style = FSawCrLf ? TLineBreakStyle::CrLf : TLineBreakStyle::Lf;
+  if (atEnd) {
+    FIndexing = false;
+    FFill = nullptr;
+  }
+  return FCount - before;
 }
 
 std::string TEditLinesImpl::SaveBytes() const {
@@ -378,7 +504,7 @@ void TEditLinesImpl::EnableStates(bool on) {
   if (on == FStates) return;
   FStates = on;
   for (auto& b : FBlocks) {
-    if (on) b->States.assign(b->Refs.size(), 0);
+    if (on) b->States.assign(static_cast<std::size_t>(b->Size()), 0);
     else std::vector<TLineState>().swap(b->States);
   }
 }
@@ -397,6 +523,23 @@ void TEditLinesImpl::SetState(int index, TLineState state) {
 
 // ---- TEditLines ----
 
+namespace {
+constexpr qint64 kChunk = qint64(256) << 10;      // read and indexed while still in the cache
+constexpr qint64 kFirstPart = qint64(64) << 10;   // well over a screenful of lines
+constexpr qint64 kReadAtOnce = qint64(4) << 20;   // read in one go: a few milliseconds
+}  // namespace
+
+// The file of a load in progress, and how the load ended.
+class TEditFileLoad {
+ public:
+  QFile File;
+  qint64 Size = 0;  // when opened; a file growing meanwhile is read that far
+  qint64 Filled = 0;
+  QDateTime Time;
+  bool Failed = false;
+  bool Changed = false;
+};
+
 TEditLines::TEditLines() : FImpl(std::make_unique<TEditLinesImpl>()) {}
 TEditLines::~TEditLines() = default;
 
@@ -405,6 +548,7 @@ std::string_view TEditLines::operator[](int index) const { return FImpl->Line(in
 QString TEditLines::Text(int index) const { return Decode(FImpl->Line(index)); }
 
 void TEditLines::Clear() {
+  FLoad.reset();
   const int old = FImpl->Count();
   FImpl->Reset();
   FImpl->FinalLineBreak = true;
@@ -434,46 +578,104 @@ void TEditLines::Put(int index, std::string_view line) {
 }
 
 void TEditLines::LoadFromFile(const QString& path) {
-  QFile file(path);
+  StartLoad(path);
+  FinishLoad();
+}
+
+void TEditLines::StartLoad(const QString& path) {
+  auto load = std::make_unique<TEditFileLoad>();
   const QFileInfo info(path);
   if (info.isDir()) ThrowRead(path, QStringLiteral("Das ist ein Verzeichnis"));
   // Opening a pipe or a device could block for ever or read without end.
   if (info.exists() && !info.isFile()) ThrowRead(path, QStringLiteral("Das ist keine gewöhnliche Datei"));
-  if (!file.open(QIODevice::ReadOnly)) ThrowRead(path, file.errorString());
-  const qint64 size = file.size();
-  std::unique_ptr<char[]> buffer(new (std::nothrow) char[static_cast<std::size_t>(std::max<qint64>(size, 1))]);
-  if (!buffer) ThrowRead(path, QStringLiteral("Nicht genug Speicher für %1 Bytes").arg(size));
-  qint64 done = 0;
-  while (done < size) {
-    const qint64 n = file.read(buffer.get() + done, std::min<qint64>(size - done, 1 << 26));
-    if (n < 0) ThrowRead(path, file.errorString());
-    if (n == 0) break;  // the file shrank while being read
-    done += n;
-  }
+  load->File.setFileName(path);
+  if (!load->File.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) ThrowRead(path, load->File.errorString());
+  load->Size = load->File.size();
+  load->Time = load->File.fileTime(QFileDevice::FileModificationTime);
+  TByteBuffer buffer = TByteBuffer::Allocate(static_cast<std::size_t>(load->Size));
+  if (!buffer) ThrowRead(path, QStringLiteral("Nicht genug Speicher für %1 Bytes").arg(load->Size));
   const int old = Count();
-  try {
-    FImpl->LoadBuffer(std::move(buffer), static_cast<std::size_t>(done));
-  } catch (const std::bad_alloc&) {
-    FImpl->Reset();
-    if (OnLinesChanged) OnLinesChanged(0, old, 0);
-    ThrowRead(path, QStringLiteral("Nicht genug Speicher"));
-  } catch (const std::length_error&) {
-    FImpl->Reset();
-    if (OnLinesChanged) OnLinesChanged(0, old, 0);
-    ThrowRead(path, QStringLiteral("Die Datei ist zu groß"));
-  }
+  FLoad = std::move(load);
+  FImpl->BeginLoad(std::move(buffer));
+  // The first screen at once, a small file entirely; and always a line to type in.
+  const qint64 first = FLoad->Size <= kReadAtOnce ? FLoad->Size : kFirstPart;
+  ReadWhile(old, [&] { return FLoad->Filled < first || Count() == 0; });
   if (OnLinesChanged) OnLinesChanged(0, old, Count());
 }
 
+void TEditLines::ReadStep() const {
+  TEditFileLoad& load = *FLoad;
+  auto fail = [&](const QString& reason) {
+    load.File.close();
+    load.Failed = true;
+    FImpl->Reset();
+    ThrowRead(load.File.fileName(), reason);
+  };
+  const qint64 n = load.File.read(FImpl->LoadBuffer() + load.Filled, std::min(kChunk, load.Size - load.Filled));
+  if (n < 0) fail(load.File.errorString());
+  load.Filled += n;
+  const bool atEnd = n == 0 || load.Filled == load.Size;  // a file cut short meanwhile ends early
+  try {
+    FImpl->IndexLoaded(static_cast<std::size_t>(load.Filled), atEnd);
+  } catch (const std::bad_alloc&) {
+    fail(QStringLiteral("Nicht genug Speicher"));
+  } catch (const std::length_error&) {
+    fail(QStringLiteral("Die Datei ist zu groß"));
+  }
+  if (!atEnd) return;
+  load.Changed = load.Filled != load.Size || load.File.size() != load.Size ||
+                 load.File.fileTime(QFileDevice::FileModificationTime) != load.Time;
+  load.File.close();
+}
+
+template <class F>
+void TEditLines::ReadWhile(int known, F&& more) const {
+  try {
+    while (Loading() && more()) ReadStep();
+  } catch (const EEditFileError&) {
+    if (OnLinesChanged) OnLinesChanged(0, known, 0);
+    if (OnLinesLoaded) OnLinesLoaded(0, 0);  // the load is over
+    throw;
+  }
+}
+
+void TEditLines::ContinueLoad(int milliseconds) {
+  if (!Loading()) return;
+  const int first = Count();
+  QElapsedTimer timer;
+  timer.start();
+  bool once = true;
+  ReadWhile(first, [&] { return std::exchange(once, false) || !timer.hasExpired(milliseconds); });
+  if (OnLinesLoaded) OnLinesLoaded(first, Count() - first);
+}
+
+void TEditLines::LoadUpTo(int lines) const {
+  if (!Loading() || Count() >= lines) return;
+  const int first = Count();
+  ReadWhile(first, [&] { return Count() < lines; });
+  if (OnLinesLoaded) OnLinesLoaded(first, Count() - first);
+}
+
+void TEditLines::FinishLoad() const { LoadUpTo(std::numeric_limits<int>::max()); }
+bool TEditLines::Loading() const { return FLoad && FImpl->Indexing(); }
+qint64 TEditLines::LoadedBytes() const { return FLoad ? FLoad->Filled : 0; }
+qint64 TEditLines::LoadSize() const { return FLoad ? FLoad->Size : 0; }
+bool TEditLines::LoadFailed() const { return FLoad && FLoad->Failed; }
+bool TEditLines::ChangedWhileLoading() const { return FLoad && FLoad->Changed; }
+
 void TEditLines::LoadFromBytes(std::string_view bytes) {
-  std::unique_ptr<char[]> buffer(new char[std::max<std::size_t>(bytes.size(), 1)]);
-  if (!bytes.empty()) std::memcpy(buffer.get(), bytes.data(), bytes.size());
+  TByteBuffer buffer = TByteBuffer::Allocate(bytes.size());
+  if (!buffer) throw std::bad_alloc();
+  if (!bytes.empty()) std::memcpy(buffer.Data(), bytes.data(), bytes.size());
+  FLoad.reset();
   const int old = Count();
-  FImpl->LoadBuffer(std::move(buffer), bytes.size());
+  FImpl->BeginLoad(std::move(buffer));
+  FImpl->IndexLoaded(bytes.size(), true);
   if (OnLinesChanged) OnLinesChanged(0, old, Count());
 }
 
 void TEditLines::SaveToFile(const QString& path) const {
+  FinishLoad();
   const QFileInfo info(path);
   if (info.exists() && !info.isWritable()) ThrowWrite(path, QStringLiteral("Die Datei ist schreibgeschützt"));
   QSaveFile file(path);
@@ -499,7 +701,10 @@ void TEditLines::SaveToFile(const QString& path) const {
   if (OnSaved) OnSaved();
 }
 
-std::string TEditLines::SaveToBytes() const { return FImpl->SaveBytes(); }
+std::string TEditLines::SaveToBytes() const {
+  FinishLoad();
+  return FImpl->SaveBytes();
+}
 
 TTextEncoding TEditLines::Encoding() const { return FImpl->Encoding; }
 void TEditLines::SetEncoding(TTextEncoding encoding) { FImpl->Encoding = encoding; }
@@ -507,11 +712,15 @@ TLineBreakStyle TEditLines::LineBreakStyle() const { return FImpl->Style; }
 
 void TEditLines::SetLineBreakStyle(TLineBreakStyle style) {
   // An explicit choice applies to every line end, not only to new ones.
+  FinishLoad();
   FImpl->Style = style;
   for (int i = 0; i < Count(); ++i) FImpl->SetLineCrLf(i, style == TLineBreakStyle::CrLf);
 }
 
-bool TEditLines::FinalLineBreak() const { return FImpl->FinalLineBreak; }
+bool TEditLines::FinalLineBreak() const {
+  FinishLoad();
+  return FImpl->FinalLineBreak;
+}
 
 QString TEditLines::Decode(std::string_view bytes) const { return EditText::DecodeBytes(bytes, Encoding()); }
 std::string TEditLines::Encode(const QString& text) const { return EditText::EncodeText(text, Encoding()); }

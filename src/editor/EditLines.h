@@ -23,6 +23,7 @@ enum class TTextEncoding {
 enum class TLineBreakStyle { CrLf, Lf };
 
 class TEditLinesImpl;
+class TEditFileLoad;
 
 class TEditLines {
  public:
@@ -50,6 +51,24 @@ class TEditLines {
   // style becomes CR LF when a CR LF line end was seen, else LF. Throws EEditFileError.
   void LoadFromFile(const QString& path);
   void LoadFromBytes(std::string_view bytes);
+  // Reading in steps, so that a big file shows at once: StartLoad reads the first part (all of
+  // a file of a few MiB), ContinueLoad reads on for about the given time. Meanwhile Count()
+  // grows, encoding and style follow what was read, and what needs the whole text (saving,
+  // FinishLoad) reads the rest first. The file is copied into memory of its own: a change of
+  // the file never changes lines already read. A read error throws EEditFileError and leaves
+  // the text empty.
+  void StartLoad(const QString& path);
+  void ContinueLoad(int milliseconds);
+  // Reads on until there are Lines lines or the file is read. Reading what is there is no
+  // change of the text, so a constant text may do it.
+  void LoadUpTo(int lines) const;
+  void FinishLoad() const;
+  bool Loading() const;
+  qint64 LoadedBytes() const;
+  qint64 LoadSize() const;
+  // The last load stopped on an error; or the file changed size or time while it was read.
+  bool LoadFailed() const;
+  bool ChangedWhileLoading() const;
   // Writing is atomic (temporary file, then replace); a failure leaves the old file untouched
   // and throws EEditFileError with a message for the user.
   void SaveToFile(const QString& path) const;
@@ -72,10 +91,18 @@ class TEditLines {
   std::function<void(int, int, int)> OnLinesChanged;
   // After SaveToFile wrote the text: the file now holds exactly these lines.
   std::function<void()> OnSaved;
+  // A load in progress added lines at the end (first line 0-based, lines added); also sent
+  // when the load ended on an error.
+  std::function<void(int, int)> OnLinesLoaded;
 
   TEditLinesImpl& Impl() { return *FImpl; }
   const TEditLinesImpl& Impl() const { return *FImpl; }
 
  private:
+  void ReadStep() const;
+  template <class F>
+  void ReadWhile(int known, F&& more) const;
+
   std::unique_ptr<TEditLinesImpl> FImpl;
+  std::unique_ptr<TEditFileLoad> FLoad;
 };

@@ -1,7 +1,9 @@
 #pragma once
-// Storage behind TEditLines: the loaded file is held once as one buffer; lines are 8-byte
-// references into it, kept in blocks of a few hundred lines so that inserting or deleting a
-// line never shifts the whole index. An edited line gets its own string in a pool.
+// Storage behind TEditLines: the loaded file is held once as one buffer. Lines as loaded are
+// 16-bit offsets into it, in blocks of up to 512 lines, so that the index of a big file costs
+// about two bytes a line. A block in which a line is edited switches to 8-byte references, and
+// an edited line gets its own string in a pool. Inserting or deleting a line never shifts the
+// whole index.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -10,6 +12,7 @@
 
 #include "editor/EditLines.h"
 #include "highlight/Highlighter.h"
+#include "platform/ByteBuffer.h"
 
 class TEditLinesImpl {
  public:
@@ -24,8 +27,14 @@ class TEditLinesImpl {
   };
   struct TBlock {
     const char* Base = nullptr;
+    // As loaded: line K starts at Base + Starts[K] and ends with the LF just before the next
+    // start (End for the last line). Empty once the block holds references instead.
+    std::vector<std::uint16_t> Starts;
+    std::uint32_t End = 0;
+    bool OpenEnd = false;  // the last line is the file's last and has no LF
     std::vector<TLineRef> Refs;
-    std::vector<TLineState> States;  // parallel to Refs while states are kept
+    std::vector<TLineState> States;  // parallel to the lines while states are kept
+    int Size() const { return static_cast<int>(Starts.size() + Refs.size()); }
   };
   // One new line for Replace: its bytes and whether it ends in CR LF.
   struct TNewLine {
@@ -41,7 +50,13 @@ class TEditLinesImpl {
   // The one editing primitive: lines [first, first+removeCount) become newLines.
   void Replace(int first, int removeCount, const TNewLine* newLines, int addCount);
 
-  void LoadBuffer(std::unique_ptr<char[]> buffer, std::size_t size);
+  // Loading: the buffer is filled from its front; IndexLoaded makes lines of the first Filled
+  // bytes (AtEnd: the text ends there) and returns how many lines it added.
+  void BeginLoad(TByteBuffer buffer);
+  int IndexLoaded(std::size_t filled, bool atEnd);
+  bool Indexing() const { return FIndexing; }
+  char* LoadBuffer() const { return FBuffer.Data(); }
+
   void Reset();  // no lines, new-text defaults
   std::string SaveBytes() const;
   template <class Sink>
@@ -60,13 +75,16 @@ class TEditLinesImpl {
 
  private:
   std::pair<int, int> Locate(int index) const;  // block, offset inside it
+  std::string_view BlockLine(const TBlock& block, int k, bool& crLf) const;
+  void Unpack(TBlock& block);  // references instead of offsets, before a line of it changes
   void Renumber() const;
   std::uint32_t NewOwned(std::string_view text);
   void FreeOwned(const TLineRef& ref);
-  TLineRef MakeRef(TBlock& block, const TNewLine& line);
+  TLineRef MakeRef(const TNewLine& line);
   void TryMerge(std::size_t index);  // merges block Index into its predecessor when small
+  TBlock* NewLoadBlock(std::size_t start);  // the next block a load fills, its first line at Start
 
-  std::unique_ptr<char[]> FBuffer;
+  TByteBuffer FBuffer;
   std::vector<std::unique_ptr<TBlock>> FBlocks;
   mutable std::vector<int> FFirstLine;  // first line of each block
   mutable std::size_t FDirtyFrom = 0;   // FFirstLine is valid below this block
@@ -75,14 +93,33 @@ class TEditLinesImpl {
   std::vector<std::uint32_t> FFreeSlots;
   int FCount = 0;
   bool FStates = false;
+  // The load in progress: lines are added to FFill until an edit touches the blocks.
+  bool FIndexing = false;
+  TBlock* FFill = nullptr;
+  std::size_t FIndexed = 0;    // start of the first line not yet indexed
+  std::size_t FScanned = 0;    // bytes searched for line ends
+  std::size_t FValidated = 0;  // bytes checked for UTF-8
+  bool FSawCrLf = false;
+  bool FValidUtf8 = true;
 };
 
 template <class Sink>
 void TEditLinesImpl::WriteTo(Sink&& sink) const {
   const std::string_view lf("\n", 1), crlf("\r\n", 2);
-  for (int i = 0; i < FCount; ++i) {
-    sink(Line(i));
-    if (i + 1 < FCount || FinalLineBreak) sink(LineCrLf(i) ? crlf : lf);
+  int line = 0;
+  for (const auto& b : FBlocks) {
+    int k = 0;
+    if (b->Starts.size() > 1) {
+      // Lines as loaded lie back to back, each with its own line end.
+      sink(std::string_view(b->Base + b->Starts.front(), b->Starts.back() - b->Starts.front()));
+      k = b->Size() - 1;
+    }
+    for (; k < b->Size(); ++k) {
+      bool ownEnd;
+      sink(BlockLine(*b, k, ownEnd));
+      if (line + k + 1 < FCount || FinalLineBreak) sink(ownEnd ? crlf : lf);
+    }
+    line += b->Size();
   }
 }
 

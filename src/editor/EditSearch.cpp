@@ -101,6 +101,7 @@ class TMatcher {
 
 int TEditorModel::SearchReplace(const QString& search, const QString& replace, TSearchOptions options) {
   if (search.isEmpty()) return 0;
+  FLines.FinishLoad();  // the encoding and every line are known then
   const bool doReplace = options & (ssoReplace | ssoReplaceAll);
   // A text the file cannot hold is in it nowhere; a stand-in would find and change other text.
   if (!Encodable(search, false) || (doReplace && !Encodable(replace, false))) return 0;

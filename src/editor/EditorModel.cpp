@@ -34,6 +34,7 @@ bool Before(QPoint a, QPoint b) { return a.y() < b.y() || (a.y() == b.y() && a.x
 
 TEditorModel::TEditorModel(TEditControl* owner) : FOwner(owner), FKeystrokes(DefaultKeystrokes()) {
   FLines.OnLinesChanged = [this](int first, int removed, int added) { OnExternalChange(first, removed, added); };
+  FLines.OnLinesLoaded = [this](int first, int added) { OnLinesLoaded(first, added); };
   FLines.OnSaved = [this] { SetModified(false); };
   FMarks.OnChange = [this] {
     CleanBookmarks();
@@ -154,6 +155,7 @@ int TEditorModel::SnapColumn(int line, int column) const {
 // ---- caret and scrolling ----
 
 void TEditorModel::SetTopLine(int line) {
+  FLines.LoadUpTo(line + FLinesInWindow - 1);
   const int maxTop =
       (FOptions & eoScrollPastEof) ? LineCount() : std::max(1, LineCount() - FLinesInWindow + 1);
   line = std::clamp(line, 1, maxTop);
@@ -182,6 +184,7 @@ void TEditorModel::EnsureCaretVisible() {
 }
 
 void TEditorModel::MoveCaret(QPoint pos, bool select) {
+  FLines.LoadUpTo(pos.y());
   const int y = std::clamp(pos.y(), 1, LineCount());
   const int x = SnapColumn(y, std::clamp(pos.x(), 1, MaxCaretColumn(y)));
   const QPoint np(x, y);
@@ -228,6 +231,7 @@ void TEditorModel::MoveCaretKeepSelection(QPoint pos) {
 // ---- selection ----
 
 static QPoint ClampPoint(const TEditorModel& m, QPoint p) {
+  m.Lines().LoadUpTo(p.y());
   // A point below the text means its end (a selection "to the start of the next line" of the last line).
   if (p.y() > m.LineCount()) return QPoint(m.LineLength(m.LineCount()) + 1, m.LineCount());
   const int y = std::clamp(p.y(), 1, m.LineCount());
@@ -533,10 +537,26 @@ void TEditorModel::OnExternalChange(int first, int removed, int added) {
   EndUpdate();
 }
 
+void TEditorModel::OnLinesLoaded(int first, int added) {
+  BeginUpdate();
+  if (FHighlighter && FHighlighter->UsesLineStates() && added > 0) RescanFrom(first - 1, first + added - 1);
+  if (FLines.Loading()) {
+    InvalidateLines(first + 1, -1);
+  } else {
+    if (OnInvalidateAll) OnInvalidateAll();  // the encoding is certain now
+    if (FLines.ChangedWhileLoading() && OnStatusMessage)
+      OnStatusMessage(QStringLiteral("Die Datei wurde beim Lesen von einem anderen Programm geändert: "
+                                     "der Editor zeigt, was gelesen wurde."));
+  }
+  EndUpdate();
+  if (OnLoadProgress) OnLoadProgress();
+}
+
 // ---- undo ----
 
 void TEditorModel::BeginGroup(int command) {
   if (FGroupDepth++ > 0) return;
+  LoadAroundCaret();
   if (command == ecChar && !FUndo.empty() && FUndo.back().Command == ecChar && FTypingLine == FCaret.y() &&
       !HasSelection()) {
     FGroup = std::make_unique<TUndoGroup>(std::move(FUndo.back()));
@@ -862,6 +882,7 @@ void TEditorModel::DoTab() {
 void TEditorModel::DoShiftTab() { BlockIndent(false); }
 
 void TEditorModel::MatchBracket() {
+  FLines.FinishLoad();
   static const char kOpen[] = "([{<", kClose[] = ")]}>";
   int y = FCaret.y();
   std::string_view s = LineBytes(y);
@@ -930,6 +951,7 @@ void TEditorModel::CleanBookmarks() {
 }
 
 void TEditorModel::SetBookmark(int n, int column, int line) {
+  FLines.LoadUpTo(line);
   if (n < 0 || n > 9 || line < 1 || line > std::max(1, FLines.Count())) return;
   auto mark = std::make_unique<TEditMark>(FOwner);
   mark->Line = line;
@@ -1086,6 +1108,10 @@ void TEditorModel::MoveSelectionTo(QPoint pos, bool copy) {
 void TEditorModel::ExecuteCommand(int command, QChar ch) {
   BeginUpdate();
   if (command != ecChar) BreakUndoChain();
+  // Commands look at the lines around the caret, and some at the whole text.
+  LoadAroundCaret();
+  if (command == ecEditorBottom || command == ecSelEditorBottom || command == ecSelectAll || command == ecClearAll)
+    FLines.FinishLoad();
   const QPoint c = FCaret;
   const int y = c.y();
   auto moveTo = [&](QPoint p, bool select, bool keepCell = false) {
@@ -1093,6 +1119,7 @@ void TEditorModel::ExecuteCommand(int command, QChar ch) {
     if (!keepCell) FLastCaretCell = CellOfColumn(FCaret.y(), FCaret.x());
   };
   auto vertical = [&](int line, bool select) {
+    FLines.LoadUpTo(line);
     line = std::clamp(line, 1, LineCount());
     moveTo(QPoint(ColumnOfCell(line, FLastCaretCell), line), select, true);
   };

@@ -160,6 +160,7 @@ class TEditorModel : public IHighlighterListener {
   std::function<void()> OnInvalidateAll;
   std::function<void(int command, QChar ch)> OnCommandProcessed;
   std::function<void(const QString&)> OnStatusMessage;  // a short note for the status bar
+  std::function<void()> OnLoadProgress;  // a load in progress read on (or ended)
   std::function<QString()> GetClipboard;
   std::function<void(const QString&)> SetClipboard;
   std::function<void(const QString& search, const QString& replace, int line, int column, TReplaceAction&)>
@@ -172,6 +173,10 @@ class TEditorModel : public IHighlighterListener {
   void Changed(TStatusChanges reasons);
   void InvalidateLines(int first, int last);
   void OnExternalChange(int first, int removed, int added);
+  void OnLinesLoaded(int first, int added);
+  void LoadAroundCaret() const {
+    FLines.LoadUpTo(std::max({FCaret.y(), FSelBegin.y(), FSelEnd.y()}) + 1);
+  }
   void AfterReplace(int first, int removed, int added);
   void RescanFrom(int start, int mustReach);
   void RescanAll();

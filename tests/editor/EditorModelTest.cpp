@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <tuple>
@@ -270,4 +271,82 @@ TEST(EditorEditing, TextGoesInOnlyWhereTheEncodingHoldsIt) {
   Load(m, "x\n");  // UTF-8 holds everything
   m.InsertText(le);
   EXPECT_EQ(m.Lines()[0], "\xe2\x89\xa4x");
+}
+
+namespace {
+// About 6 MiB of source lines: more than is read at once.
+std::string BigSource(const char* lineEnd) {
+  std::string s;
+  for (int i = 0; s.size() < (6u << 20); ++i) s += "\tLDAA #" + std::to_string(i) + lineEnd;
+  return s;
+}
+
+void WriteFile(const QString& path, const std::string& bytes) {
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+}  // namespace
+
+TEST(EditorLoad, BigFileShowsAtOnceAndIsReadOnWhileItIsEdited) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("big.asm");
+  const std::string bytes = BigSource("\n") + BigSource("\r\n") + "Gr\xc3\xb6\xc3\x9f" "e";  // no final break
+  WriteFile(path, bytes);
+  TEditorModel m;
+  m.SetViewSize(20, 80);
+  m.Lines().StartLoad(path);
+  ASSERT_TRUE(m.Lines().Loading());
+  const int first = m.Lines().Count();
+  EXPECT_GT(first, 20);
+  EXPECT_EQ(m.Lines()[1], "\tLDAA #1");
+  Type(m, "x");  // on the first screen, while the rest is still to come
+  m.Lines().ContinueLoad(0);
+  EXPECT_TRUE(m.Lines().Loading());
+  EXPECT_GT(m.Lines().Count(), first);
+  EXPECT_EQ(m.Lines().LineBreakStyle(), TLineBreakStyle::Lf);  // so far
+  m.ExecuteCommand(ecEditorBottom);  // needs the whole text
+  EXPECT_FALSE(m.Lines().Loading());
+  EXPECT_EQ(m.Caret(), QPoint(8, m.Lines().Count()));  // a byte column
+  EXPECT_EQ(m.Lines().Text(m.Lines().Count() - 1), QString::fromUtf8("Größe"));
+  EXPECT_EQ(m.Lines().LineBreakStyle(), TLineBreakStyle::CrLf);
+  EXPECT_EQ(m.Lines().SaveToBytes(), "x" + bytes);
+  m.Undo();
+  EXPECT_EQ(m.Lines().SaveToBytes(), bytes);
+  EXPECT_FALSE(m.Modified());
+}
+
+TEST(EditorLoad, AFileChangedWhileOrAfterItIsReadNeverChangesTheText) {
+  // Another program cuts the file short or writes it anew, while it is read or later.
+  const std::string original = BigSource("\r\n"), rewritten(3u << 20, 'y');
+  for (bool during : {true, false}) {
+    for (bool cut : {true, false}) {
+      QTemporaryDir dir;
+      const QString path = dir.filePath("a.asm");
+      WriteFile(path, original);
+      TEditorModel m;
+      QString message;
+      m.OnStatusMessage = [&](const QString& text) { message = text; };
+      m.Lines().StartLoad(path);
+      if (!during) m.Lines().FinishLoad();
+      const auto read = static_cast<std::size_t>(m.Lines().LoadedBytes());
+      const std::string shown(m.Lines()[3]);
+      QFile f(path);
+      ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+      if (cut) f.resize(1000);
+      else f.resize(0), f.write(rewritten.data(), static_cast<qint64>(rewritten.size()));
+      f.close();
+      const std::string text = m.Lines().SaveToBytes();
+      const std::string expected = !during ? original
+                                   : cut   ? original.substr(0, read)
+                                           : original.substr(0, read) + rewritten.substr(read);
+      EXPECT_EQ(text, expected) << during << cut;
+      EXPECT_EQ(m.Lines()[3], shown);
+      EXPECT_EQ(m.Lines().ChangedWhileLoading(), during);
+      EXPECT_EQ(message.isEmpty(), !during);  // the user is told
+      m.Lines().SaveToFile(path);  // the tab's bytes, exactly
+      EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+      EXPECT_EQ(f.readAll().toStdString(), text);
+    }
+  }
 }
