@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QMenu>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QTabWidget>
 
@@ -48,6 +49,7 @@ TEditorView::TEditorView(QTabWidget* pageControl, QStatusBar* statusBar, QMenu* 
   FEditor->OnStatusMessage = [this](TEditControl*, const QString& text) {
     if (auto* window = qobject_cast<TFormMain*>(this->window())) window->ShowStatus(text);
   };
+  FEditor->OnLoadProgress = [this](TEditControl*) { ShowLoadProgress(); };
   if (FPopupMenu) {
     FEditor->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(FEditor, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
@@ -78,6 +80,8 @@ TEditorView::~TEditorView() {
   FEditor->OnChange = nullptr;
   FEditor->OnStatusChange = nullptr;
   FEditor->OnStatusMessage = nullptr;
+  FEditor->OnLoadProgress = nullptr;
+  delete FLoadProgress;
   if (FProjectFile) FProjectFile->ViewDestroyed();
   // The editor refers to the highlighter: detach before the highlighter goes.
   FEditor->SetHighlighter(nullptr);
@@ -113,10 +117,29 @@ void TEditorView::LoadFile() {
   const QString name = FProjectFile ? FProjectFile->Directory + FProjectFile->File : QString();
   PathName = name.isEmpty() ? QString() : Paths::ExpandFileName(name);
   FLoadFailed = true;
-  FEditor->Lines().LoadFromFile(PathName);
-  FLoadFailed = false;
+  FEditor->LoadFromFile(PathName);
+  FLoadFailed = FEditor->Lines().LoadFailed();
   FileName = PathName;
   SetModified(false);
+}
+
+void TEditorView::ShowLoadProgress() {
+  const TEditLines& lines = FEditor->Lines();
+  if (!lines.Loading()) {
+    delete FLoadProgress;
+    FLoadProgress = nullptr;
+    // A read error later in the load left the tab empty: it must not overwrite the file.
+    if (lines.LoadFailed()) FLoadFailed = true;
+    return;
+  }
+  if (!FLoadProgress && FStatusBar) {
+    FLoadProgress = new QProgressBar(FStatusBar);
+    FLoadProgress->setObjectName(QStringLiteral("LoadProgress"));
+    FLoadProgress->setRange(0, 1000);
+    FLoadProgress->setMaximumWidth(160);
+    FStatusBar->addPermanentWidget(FLoadProgress);
+  }
+  if (FLoadProgress) FLoadProgress->setValue(static_cast<int>(lines.LoadedBytes() * 1000 / std::max<qint64>(1, lines.LoadSize())));
 }
 
 void TEditorView::WriteLines(const QString& path) {
@@ -181,7 +204,9 @@ void TEditorView::CloseView() {
 }
 
 void TEditorView::Print() {
-  if (FormPrintPreview) FormPrintPreview->ShowPreview(FEditor->Lines(), FileName);
+  if (!FormPrintPreview) return;
+  FEditor->Lines().FinishLoad();
+  FormPrintPreview->ShowPreview(FEditor->Lines(), FileName);
 }
 
 bool TEditorView::CanUndo() const { return FEditor->CanUndo(); }
@@ -253,7 +278,10 @@ int TEditorView::CharsInLine(int line) const {
 
 void TEditorView::RestoreEditorState() {
   if (!FProjectFile) return;
-  // Stored values may be anything: keep them inside the text.
+  // Stored values may be anything: keep them inside the text, read as far as they reach.
+  int reach = FProjectFile->TopLine;
+  for (int n = 0; n < 10; ++n) reach = std::max(reach, FProjectFile->BookmarkY[n]);
+  FEditor->Lines().LoadUpTo(reach);
   const int lastLine = std::max(1, FEditor->Lines().Count());
   if (FProjectFile->TopLine != -1) FEditor->SetTopLine(std::clamp(FProjectFile->TopLine, 1, lastLine));
   for (int n = 0; n < 10; ++n) {

@@ -15,6 +15,7 @@
 #include "highlight/AssemSyn.h"
 
 class QMenu;
+class QProgressBar;
 class QStatusBar;
 class QTabWidget;
 class TEditControl;
@@ -100,6 +101,7 @@ class TEditorView : public QWidget {
   void EditorChange();
   void EditorStatusChange(TStatusChanges changes);
   void WriteLines(const QString& path);
+  void ShowLoadProgress();  // a bar in the status bar while a big file is read
   void UpdateCaption();
   void ApplyLineNumbers();
 
@@ -110,5 +112,6 @@ class TEditorView : public QWidget {
   QMenu* FPopupMenu = nullptr;
   TProjectAsmFile* FProjectFile = nullptr;
   bool FModified = false;
+  QProgressBar* FLoadProgress = nullptr;
   bool FLoadFailed = false;
 };
