@@ -73,6 +73,7 @@ class TEditControlPrivate {
   QTimer LoadTimer;    // reads on while a big file loads
   QPoint LastMouse;
   bool CaretOn = true;
+  QRect CaretDrawn;  // where the caret was last painted
   bool Selecting = false;
   bool DragPending = false;
   QPoint PressPixel;
@@ -90,7 +91,10 @@ class TEditControlPrivate {
   QColor Background() const;
   QColor Foreground() const;
   void PaintGutter(QPainter& p, int line, int y);
-  void PaintLine(QPainter& p, int line, int y);
+  // Paints the part of a line between the pixels Left and Right.
+  void PaintLine(QPainter& p, int line, int y, int left, int right);
+  QRect CaretRect() const;
+  void UpdateCaret();
   QPoint PositionAt(QPointF pixel) const;
   template <class F>
   void Guard(F&& f);
@@ -156,6 +160,20 @@ QColor TEditControlPrivate::Background() const {
   return ColorValueToQColor(Color, pal, pal.color(QPalette::Base));
 }
 
+QRect TEditControlPrivate::CaretRect() const {
+  const QPoint pos = Model.Caret();
+  const QPoint px = q->PositionToPixels(pos);
+  if (Model.InsertMode()) return QRect(px.x(), px.y(), 2, LineHeight);
+  const int cell = Model.CellOfColumn(pos.y(), pos.x());
+  return QRect(px.x(), px.y(), CellX(cell + 1) - CellX(cell), LineHeight);
+}
+
+void TEditControlPrivate::UpdateCaret() {
+  // Where it was drawn and where it is now: a moved caret leaves nothing behind.
+  q->viewport()->update(CaretDrawn);
+  q->viewport()->update(CaretRect());
+}
+
 QColor TEditControlPrivate::Foreground() const { return q->palette().color(QPalette::Text); }
 
 QPoint TEditControlPrivate::PositionAt(QPointF pixel) const {
@@ -209,12 +227,13 @@ void TEditControlPrivate::PaintGutter(QPainter& p, int line, int y) {
   }
 }
 
-void TEditControlPrivate::PaintLine(QPainter& p, int line, int y) {
+void TEditControlPrivate::PaintLine(QPainter& p, int line, int y, int left, int right) {
   const std::string_view s = Model.LineBytes(line);
   const int tab = Model.TabWidth();
-  const int firstCell = Model.LeftChar() - 1;
-  const int lastCell = firstCell + Model.CharsInWindow() + 1;
-  const qreal x0 = GutterWidth() - firstCell * Advance;  // text runs start on the real grid
+  const qreal x0 = GutterWidth() - (Model.LeftChar() - 1) * Advance;  // text runs start on the real grid
+  // The cells that reach the pixels, with one more on each side for glyphs that overhang.
+  const int firstCell = std::max(Model.LeftChar() - 1, static_cast<int>(std::floor((left - x0) / Advance)) - 1);
+  const int lastCell = static_cast<int>(std::ceil((right - x0) / Advance)) + 1;
   const QColor bg = Background(), fg = Foreground();
   const QPalette& pal = q->palette();
   const QColor selBg = ColorValueToQColor(clHighlight, pal, pal.color(QPalette::Highlight));
@@ -222,11 +241,17 @@ void TEditControlPrivate::PaintLine(QPainter& p, int line, int y) {
 
   // Lay out only the visible characters; the walk to them counts cells.
   std::vector<TCellItem> items;
+  const TTextEncoding encoding = Model.Lines().Encoding();
   int cell = 0;
   std::size_t i = 0;
   while (i < s.size() && cell < lastCell) {
+    if (const auto b = static_cast<unsigned char>(s[i]); cell < firstCell && b >= 0x20 && b < 0x7F) {
+      ++cell;  // plain ASCII left of the window: only counted
+      ++i;
+      continue;
+    }
     char32_t cp;
-    const int len = EditText::DecodeChar(s, i, Model.Lines().Encoding(), cp);
+    const int len = EditText::DecodeChar(s, i, encoding, cp);
     const int w = cp == '\t' ? tab - cell % tab : 1;
     if (cell + w > firstCell) {
       const bool blank = cp == '\t' || cp == ' ';
@@ -357,6 +382,7 @@ TEditControl::TEditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std
     if (r & (scCaretX | scCaretY)) {
       d->CaretOn = true;
       if (hasFocus()) d->CaretTimer.start();
+      d->UpdateCaret();
     }
     if (OnStatusChange) OnStatusChange(this, r);
   };
@@ -366,6 +392,11 @@ TEditControl::TEditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std
     if (OnChange) OnChange(this);
   };
   m.OnInvalidateAll = [this] { viewport()->update(); };
+  m.OnInvalidateLineFrom = [this](int line, int cell) {
+    const int y = (line - d->Model.TopLine()) * d->LineHeight;
+    const int x = std::max(0, d->CellX(cell) - 1);
+    if (y + d->LineHeight > 0 && y < viewport()->height()) viewport()->update(x, y, viewport()->width() - x, d->LineHeight);
+  };
   m.OnInvalidateLines = [this](int first, int last) {
     const int top = d->Model.TopLine();
     const int lh = d->LineHeight;
@@ -407,8 +438,7 @@ TEditControl::TEditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std
   d->CaretTimer.setInterval(QApplication::cursorFlashTime() > 0 ? QApplication::cursorFlashTime() / 2 : 500);
   QObject::connect(&d->CaretTimer, &QTimer::timeout, this, [this] {
     d->CaretOn = !d->CaretOn;
-    const int y = (d->Model.CaretY() - d->Model.TopLine()) * d->LineHeight;
-    viewport()->update(0, y, viewport()->width(), d->LineHeight);
+    d->UpdateCaret();
   });
 }
 
@@ -417,6 +447,7 @@ TEditControl::~TEditControl() {
   d->Model.OnTextChanged = nullptr;
   d->Model.OnInvalidateAll = nullptr;
   d->Model.OnInvalidateLines = nullptr;
+  d->Model.OnInvalidateLineFrom = nullptr;
   d->Model.OnLoadProgress = nullptr;
 }
 
@@ -559,7 +590,7 @@ void TEditControl::paintEvent(QPaintEvent* event) {
   for (int line = first; line <= last; ++line) {
     const int y = (line - m.TopLine()) * lh;
     p.setClipRect(QRect(gw, y, viewport()->width() - gw, lh));
-    d->PaintLine(p, line, y);
+    d->PaintLine(p, line, y, r.left(), r.right() + 1);
     p.setClipping(false);
     if (gw > 0) d->PaintGutter(p, line, y);
   }
@@ -572,20 +603,19 @@ void TEditControl::paintEvent(QPaintEvent* event) {
     }
   }
   // The caret: a bar in insert mode, a block in overwrite mode.
-  const bool caretVisible = hasFocus() && d->CaretOn && !(m.Options() & eoNoCaret);
-  auto drawCaret = [&](QPoint pos) {
-    const QPoint px = PositionToPixels(pos);
-    if (px.x() < gw) return;
-    if (m.InsertMode()) {
-      p.fillRect(px.x(), px.y(), 2, lh, d->Foreground());
-    } else {
-      p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-      const int cell = m.CellOfColumn(pos.y(), pos.x());
-      p.fillRect(px.x(), px.y(), d->CellX(cell + 1) - d->CellX(cell), lh, Qt::white);
-      p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  if (hasFocus() && d->CaretOn && !(m.Options() & eoNoCaret)) {
+    const QRect caret = d->CaretRect();
+    if (caret.left() >= gw) {
+      if (m.InsertMode()) {
+        p.fillRect(caret, d->Foreground());
+      } else {
+        p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        p.fillRect(caret, Qt::white);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+      }
+      d->CaretDrawn = caret;
     }
-  };
-  if (caretVisible) drawCaret(m.Caret());
+  }
   if (d->DropShown) p.fillRect(QRect(PositionToPixels(d->DropPos), QSize(2, lh)), d->Foreground());
 }
 

@@ -73,6 +73,11 @@ void TEditorModel::InvalidateLines(int first, int last) {
   if (OnInvalidateLines) OnInvalidateLines(first, last);
 }
 
+void TEditorModel::InvalidateLineFrom(int line, int cell) {
+  if (OnInvalidateLineFrom) OnInvalidateLineFrom(line, cell);
+  else InvalidateLines(line, line);
+}
+
 // ---- geometry ----
 
 void TEditorModel::SetViewSize(int linesInWindow, int charsInWindow) {
@@ -86,15 +91,31 @@ int TEditorModel::MaxCaretColumn(int line) const {
   return (FOptions & eoScrollPastEol) ? std::max(FMaxLeftChar, len + 1) : len + 1;
 }
 
-int TEditorModel::MaxScrollWidth() const { return std::max(FMaxLeftChar, FLines.Impl().MaxLineLength + 1); }
+int TEditorModel::MaxScrollWidth() const {
+  // In steps, so that a line growing key by key does not change the scroll range every time.
+  constexpr int kStep = 256;
+  return std::max(FMaxLeftChar, (FLines.Impl().MaxLineLength + kStep) / kStep * kStep);
+}
 
 int TEditorModel::CellOfColumn(int line, int column) const {
   const std::string_view s = LineBytes(line);
   const bool utf8 = FLines.Encoding() == TTextEncoding::Utf8;
   const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(std::max(column - 1, 0)), s.size());
   int cell = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const auto c = static_cast<unsigned char>(s[i]);
+  std::size_t i = 0;
+  while (i < n) {
+    if (n - i >= 8) {
+      // Eight cells at once where the next eight bytes hold no tab and nothing above 127.
+      std::uint64_t w;
+      std::memcpy(&w, s.data() + i, 8);
+      const std::uint64_t t = w ^ 0x0909090909090909ull;
+      if (!((((t - 0x0101010101010101ull) & ~t) | w) & 0x8080808080808080ull)) {
+        cell += 8;
+        i += 8;
+        continue;
+      }
+    }
+    const auto c = static_cast<unsigned char>(s[i++]);
     if (c == '\t') cell += FTabWidth - cell % FTabWidth;
     else if (!(utf8 && IsContinuation(c))) ++cell;
   }
@@ -177,9 +198,12 @@ void TEditorModel::EnsureCaretVisible() {
   BeginUpdate();
   if (FCaret.y() < FTopLine) SetTopLine(FCaret.y());
   else if (FCaret.y() >= FTopLine + FLinesInWindow) SetTopLine(FCaret.y() - FLinesInWindow + 1);
+  // Sideways the view jumps by a quarter of the window: typing along a line then repaints the
+  // window once per jump, not once per key.
   const int cell = CellOfColumn(FCaret.y(), FCaret.x());
-  if (cell < FLeftChar - 1) SetLeftChar(cell + 1);
-  else if (cell >= FLeftChar - 1 + FCharsInWindow) SetLeftChar(cell - FCharsInWindow + 2);
+  const int jump = FCharsInWindow / 4;
+  if (cell < FLeftChar - 1) SetLeftChar(cell + 1 - jump);
+  else if (cell >= FLeftChar - 1 + FCharsInWindow) SetLeftChar(cell - FCharsInWindow + 2 + jump);
   EndUpdate();
 }
 
@@ -209,9 +233,7 @@ void TEditorModel::MoveCaret(QPoint pos, bool select) {
     TStatusChanges r = 0;
     if (np.x() != FCaret.x()) r |= scCaretX;
     if (np.y() != FCaret.y()) r |= scCaretY;
-    InvalidateLines(FCaret.y(), FCaret.y());
-    FCaret = np;
-    InvalidateLines(y, y);
+    FCaret = np;  // the widget repaints the caret on the status change
     Changed(r);
   }
   EnsureCaretVisible();
@@ -411,7 +433,7 @@ static std::vector<TNewLine> FromSnapshot(const TLineSnapshot& s) {
   return lines;
 }
 
-void TEditorModel::ReplaceLines(int first, int removeCount, const std::vector<TNewLine>& newLines) {
+void TEditorModel::ReplaceLines(int first, int removeCount, const std::vector<TNewLine>& newLines, int fromCell) {
   TEditLinesImpl& impl = FLines.Impl();
   removeCount = std::clamp(removeCount, 0, impl.Count() - first);
   const int added = static_cast<int>(newLines.size());
@@ -422,10 +444,10 @@ void TEditorModel::ReplaceLines(int first, int removeCount, const std::vector<TN
     if (!merged) FGroup->Ops.push_back({first, added, Snapshot(first, removeCount)});
   }
   impl.Replace(first, removeCount, newLines.data(), added);
-  AfterReplace(first, removeCount, added);
+  AfterReplace(first, removeCount, added, fromCell);
 }
 
-void TEditorModel::AfterReplace(int first, int removed, int added) {
+void TEditorModel::AfterReplace(int first, int removed, int added, int fromCell) {
   const int same = std::min(removed, added);
   if (added > removed) FMarks.LinesInserted(first + same + 1, added - removed);
   else if (removed > added) FMarks.LinesDeleted(same > 0 ? first + same : first + 1, removed - added);
@@ -433,7 +455,8 @@ void TEditorModel::AfterReplace(int first, int removed, int added) {
     if (removed != added) RescanFrom(first - 1, first + added - 1);
     else RescanFrom(first, first + added - 1);
   }
-  if (removed == added) InvalidateLines(first + 1, first + added);
+  if (removed == 1 && added == 1) InvalidateLineFrom(first + 1, fromCell);
+  else if (removed == added) InvalidateLines(first + 1, first + added);
   else InvalidateLines(first + 1, -1);
   FTextChanged = true;
   if (!FModified) {
@@ -490,7 +513,10 @@ QPoint TEditorModel::ReplaceRange(QPoint from, QPoint to, std::string_view bytes
   const bool trim = FOptions & eoTrimTrailingSpaces;
   for (std::size_t i = 0; i < parts.size(); ++i)
     lines.push_back({trim ? TrimRight(parts[i]) : parts[i], i + 1 < parts.size() ? style : lastCrLf});
-  ReplaceLines(from.y() - 1, empty ? 0 : to.y() - from.y() + 1, lines);
+  // Within one line nothing left of the change moves: only the rest of the line is repainted.
+  const int fromCell =
+      parts.size() == 1 && from.y() == to.y() ? CellOfColumn(from.y(), std::min(from.x(), static_cast<int>(last.size()) + 1)) : 0;
+  ReplaceLines(from.y() - 1, empty ? 0 : to.y() - from.y() + 1, lines, fromCell);
   const std::size_t lastNl = bytes.rfind('\n');
   if (lastNl == std::string_view::npos) return QPoint(from.x() + static_cast<int>(bytes.size()), from.y());
   return QPoint(static_cast<int>(bytes.size() - lastNl), from.y() + static_cast<int>(parts.size()) - 1);

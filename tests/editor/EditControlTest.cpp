@@ -189,3 +189,31 @@ TEST(EditControl, DroppedTextIsInsertedDroppedFilesAreNot) {
   QApplication::sendEvent(e.w.viewport(), &drop);
   EXPECT_EQ(e.w.Lines()[1], "lidropped ne");
 }
+
+TEST(EditControl, RepaintsOnlyWhatChangedAndLeavesNoCaretBehind) {
+  // What is on the screen after typing and moving equals a fresh paint of the whole window.
+  Editor e("\tLDAA #$10 ; one\nLDAB 2,X\n\xc3\xa4\xc3\xb6 done\n" + std::string(300, 'z') + "\n");
+  TEditControl& w = e.w;
+  TCommentSyn hl;
+  hl.Attribute(0)->SetForeground(RGBColor(255, 0, 0));
+  w.SetHighlighter(&hl);
+  w.SetCaretXY(4, 1);
+  QApplication::processEvents();
+  for (const char* keys : {"ab{c", "\b\b", "\x1b", "x}"}) {  // ESC: the caret moves down and right
+    for (const char* k = keys; *k; ++k) {
+      if (*k == '\b') QTest::keyClick(&w, Qt::Key_Backspace);
+      else if (*k == '\x1b') QTest::keyClick(&w, Qt::Key_Down), QTest::keyClick(&w, Qt::Key_Right);
+      else QTest::keyClick(&w, *k);
+      QApplication::processEvents();
+      const QRect vp(w.viewport()->mapTo(&w, QPoint()), w.viewport()->size());
+      const QImage shown = w.screen()->grabWindow(w.winId()).toImage().copy(vp);
+      ASSERT_EQ(shown, w.viewport()->grab().toImage().convertToFormat(shown.format())) << keys;
+    }
+  }
+  w.SetCaretXY(290, 4);  // far right: the view jumps sideways
+  for (int i = 0; i < 20; ++i) QTest::keyClick(&w, 'q');
+  QApplication::processEvents();
+  const QRect vp(w.viewport()->mapTo(&w, QPoint()), w.viewport()->size());
+  EXPECT_EQ(w.screen()->grabWindow(w.winId()).toImage().copy(vp),
+            w.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32));
+}
