@@ -36,6 +36,8 @@ TEST(EditLines, SplitsLinesAndKeepsAwkwardBytes) {
       {std::string("x\0y\n\xff\xfe\n", 7), {std::string("x\0y", 3), "\xff\xfe"}, true, lf},
       {"a\r\nb\nc\r\nd", {"a", "b", "c", "d"}, false, crlf},
       {"\r\n", {""}, true, crlf},
+      {std::string(70000, 'a') + "\nb\r\n" + std::string(70000, 'c'),  // lines past 64 KiB
+       {std::string(70000, 'a'), "b", std::string(70000, 'c')}, false, crlf},
   };
   for (const auto& [bytes, lines, finalBreak, style] : cases) {
     TEditLines l;

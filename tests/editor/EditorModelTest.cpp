@@ -291,7 +291,8 @@ void WriteFile(const QString& path, const std::string& bytes) {
 TEST(EditorLoad, BigFileShowsAtOnceAndIsReadOnWhileItIsEdited) {
   QTemporaryDir dir;
   const QString path = dir.filePath("big.asm");
-  const std::string bytes = BigSource("\n") + BigSource("\r\n") + "Gr\xc3\xb6\xc3\x9f" "e";  // no final break
+  // A line longer than a chunk in the middle, no final line break.
+  const std::string bytes = BigSource("\n") + std::string(300000, 'w') + "\n" + BigSource("\r\n") + "Gr\xc3\xb6\xc3\x9f" "e";
   WriteFile(path, bytes);
   TEditorModel m;
   m.SetViewSize(20, 80);
