@@ -414,6 +414,7 @@ TEditControl::TEditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std
     if (OnStatusMessage) OnStatusMessage(this, text);
   };
   m.OnLoadProgress = [this] {
+    d->FitGutter();
     d->UpdateScrollBars();
     if (!d->Model.Lines().Loading()) d->LoadTimer.stop();
     if (OnLoadProgress) OnLoadProgress(this);
@@ -586,13 +587,14 @@ void TEditControl::paintEvent(QPaintEvent* event) {
   const int first = m.TopLine() + std::max(0, r.top()) / lh;
   const int last = std::min(m.TopLine() + r.bottom() / lh, m.Lines().Count());
   p.fillRect(QRect(gw, r.top(), viewport()->width() - gw, r.height()), d->Background());
-  if (gw > 0) p.fillRect(QRect(0, r.top(), gw, r.height()), ColorValueToQColor(d->Gutter.Color, pal, pal.color(QPalette::Button)));
+  const bool gutter = gw > 0 && r.left() < gw;  // not when only text right of it changed
+  if (gutter) p.fillRect(QRect(0, r.top(), gw, r.height()), ColorValueToQColor(d->Gutter.Color, pal, pal.color(QPalette::Button)));
   for (int line = first; line <= last; ++line) {
     const int y = (line - m.TopLine()) * lh;
     p.setClipRect(QRect(gw, y, viewport()->width() - gw, lh));
     d->PaintLine(p, line, y, r.left(), r.right() + 1);
     p.setClipping(false);
-    if (gw > 0) d->PaintGutter(p, line, y);
+    if (gutter) d->PaintGutter(p, line, y);
   }
   // The right edge.
   if (d->RightEdge > 0) {

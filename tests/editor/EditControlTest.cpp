@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QFontMetricsF>
+#include <QFile>
 #include <QImage>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 #include <QWheelEvent>
@@ -216,4 +218,26 @@ TEST(EditControl, RepaintsOnlyWhatChangedAndLeavesNoCaretBehind) {
   const QRect vp(w.viewport()->mapTo(&w, QPoint()), w.viewport()->size());
   EXPECT_EQ(w.screen()->grabWindow(w.winId()).toImage().copy(vp),
             w.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32));
+}
+
+TEST(EditControl, ReadsABigFileOnWhileTheEventLoopRuns) {
+  QTemporaryDir dir;
+  QFile file(dir.filePath("big.asm"));
+  std::string bytes;
+  for (int i = 0; bytes.size() < (6u << 20); ++i) bytes += "\tLDAA #" + std::to_string(i) + "\n";
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()));
+  file.close();
+  Editor e;
+  TGutter gutter = e.w.Gutter();
+  gutter.ShowLineNumbers = gutter.AutoSize = true;
+  e.w.SetGutter(gutter);
+  int reports = 0;
+  e.w.OnLoadProgress = [&](TEditControl*) { ++reports; };
+  e.w.LoadFromFile(file.fileName());
+  const int width = e.w.Gutter().Width;
+  ASSERT_TRUE(e.w.Lines().Loading());
+  while (e.w.Lines().Loading()) QApplication::processEvents();
+  EXPECT_GE(reports, 2);  // at the start and at the end
+  EXPECT_GT(e.w.Gutter().Width, width);  // the line numbers have more digits now
+  EXPECT_EQ(e.w.Lines().SaveToBytes(), bytes);
 }
