@@ -139,7 +139,8 @@ void TEditorView::ShowLoadProgress() {
     FLoadProgress->setMaximumWidth(160);
     FStatusBar->addPermanentWidget(FLoadProgress);
   }
-  if (FLoadProgress) FLoadProgress->setValue(static_cast<int>(lines.LoadedBytes() * 1000 / std::max<qint64>(1, lines.LoadSize())));
+  if (FLoadProgress)
+    FLoadProgress->setValue(static_cast<int>(lines.LoadedBytes() * 1000 / std::max<qint64>(1, lines.LoadSize())));
 }
 
 void TEditorView::WriteLines(const QString& path) {

@@ -395,7 +395,8 @@ TEditControl::TEditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std
   m.OnInvalidateLineFrom = [this](int line, int cell) {
     const int y = (line - d->Model.TopLine()) * d->LineHeight;
     const int x = std::max(0, d->CellX(cell) - 1);
-    if (y + d->LineHeight > 0 && y < viewport()->height()) viewport()->update(x, y, viewport()->width() - x, d->LineHeight);
+    if (y + d->LineHeight > 0 && y < viewport()->height())
+      viewport()->update(x, y, viewport()->width() - x, d->LineHeight);
   };
   m.OnInvalidateLines = [this](int first, int last) {
     const int top = d->Model.TopLine();
@@ -588,7 +589,8 @@ void TEditControl::paintEvent(QPaintEvent* event) {
   const int last = std::min(m.TopLine() + r.bottom() / lh, m.Lines().Count());
   p.fillRect(QRect(gw, r.top(), viewport()->width() - gw, r.height()), d->Background());
   const bool gutter = gw > 0 && r.left() < gw;  // not when only text right of it changed
-  if (gutter) p.fillRect(QRect(0, r.top(), gw, r.height()), ColorValueToQColor(d->Gutter.Color, pal, pal.color(QPalette::Button)));
+  if (gutter)
+    p.fillRect(QRect(0, r.top(), gw, r.height()), ColorValueToQColor(d->Gutter.Color, pal, pal.color(QPalette::Button)));
   for (int line = first; line <= last; ++line) {
     const int y = (line - m.TopLine()) * lh;
     p.setClipRect(QRect(gw, y, viewport()->width() - gw, lh));

@@ -514,8 +514,9 @@ QPoint TEditorModel::ReplaceRange(QPoint from, QPoint to, std::string_view bytes
   for (std::size_t i = 0; i < parts.size(); ++i)
     lines.push_back({trim ? TrimRight(parts[i]) : parts[i], i + 1 < parts.size() ? style : lastCrLf});
   // Within one line nothing left of the change moves: only the rest of the line is repainted.
-  const int fromCell =
-      parts.size() == 1 && from.y() == to.y() ? CellOfColumn(from.y(), std::min(from.x(), static_cast<int>(last.size()) + 1)) : 0;
+  const int fromCell = parts.size() == 1 && from.y() == to.y()
+                           ? CellOfColumn(from.y(), std::min(from.x(), static_cast<int>(last.size()) + 1))
+                           : 0;
   ReplaceLines(from.y() - 1, empty ? 0 : to.y() - from.y() + 1, lines, fromCell);
   const std::size_t lastNl = bytes.rfind('\n');
   if (lastNl == std::string_view::npos) return QPoint(from.x() + static_cast<int>(bytes.size()), from.y());

@@ -1,5 +1,7 @@
 #pragma once
 // Small helpers for driving the editor core in tests.
+#include <QFile>
+
 #include <string>
 #include <vector>
 
@@ -28,4 +30,16 @@ inline void Type(TEditorModel& m, const std::string& ascii) {
 
 inline void Exec(TEditorModel& m, std::initializer_list<int> commands) {
   for (int c : commands) m.ExecuteCommand(c);
+}
+
+// About 6 MiB of source lines: more than a load reads at once.
+inline std::string BigSource(const char* lineEnd) {
+  std::string s;
+  for (int i = 0; s.size() < (6u << 20); ++i) s += "\tLDAA #" + std::to_string(i) + lineEnd;
+  return s;
+}
+
+inline void WriteFile(const QString& path, const std::string& bytes) {
+  QFile f(path);
+  if (f.open(QIODevice::WriteOnly | QIODevice::Truncate)) f.write(bytes.data(), static_cast<qint64>(bytes.size()));
 }
