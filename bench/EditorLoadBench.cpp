@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -75,42 +76,48 @@ void BM_EditorFirstPaint100MB(benchmark::State& state) {
 BENCHMARK(BM_EditorFirstPaint100MB)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The whole open as the program does it: the event loop runs while the file is read. A timer
-// that fires on every round of the loop measures the longest round.
+// that fires on every round of the loop measures the longest round, in wall time (which a busy
+// machine stretches) and in processor time.
 void BM_EditorOpenLongestFrame100MB(benchmark::State& state) {
   const QString path = SourcePath();
-  double longest = 0;
+  double longest = 0, longestCpu = 0;
   int rounds = 0;
   int lines = 0;
   for (auto _ : state) {
     {
-    TVoMAssemSyn syn;
-    TEditControl editor;
-    editor.resize(1000, 700);
-    editor.SetHighlighter(&syn);
-    editor.show();
-    QApplication::processEvents();
-    QElapsedTimer clock;
-    qint64 last = 0;
-    QTimer beat;
-    beat.setInterval(0);
-    QObject::connect(&beat, &QTimer::timeout, [&] {
-      const qint64 now = clock.nsecsElapsed();
-      longest = std::max(longest, static_cast<double>(now - last) / 1e6);
-      last = now;
-      ++rounds;
-    });
-    clock.start();
-    editor.LoadFromFile(path);
-    beat.start();
-    while (editor.Lines().Loading()) QApplication::processEvents(QEventLoop::AllEvents);
-    longest = std::max(longest, static_cast<double>(clock.nsecsElapsed() - last) / 1e6);
-    lines = editor.Lines().Count();
-    state.PauseTiming();
+      TVoMAssemSyn syn;
+      TEditControl editor;
+      editor.resize(1000, 700);
+      editor.SetHighlighter(&syn);
+      editor.show();
+      QApplication::processEvents();
+      QElapsedTimer clock;
+      qint64 last = 0;
+      std::clock_t lastCpu = std::clock();
+      QTimer beat;
+      beat.setInterval(0);
+      QObject::connect(&beat, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        const std::clock_t cpu = std::clock();
+        longest = std::max(longest, static_cast<double>(now - last) / 1e6);
+        longestCpu = std::max(longestCpu, static_cast<double>(cpu - lastCpu) * 1000.0 / CLOCKS_PER_SEC);
+        last = now;
+        lastCpu = cpu;
+        ++rounds;
+      });
+      clock.start();
+      editor.LoadFromFile(path);
+      beat.start();
+      while (editor.Lines().Loading()) QApplication::processEvents(QEventLoop::AllEvents);
+      longest = std::max(longest, static_cast<double>(clock.nsecsElapsed() - last) / 1e6);
+      lines = editor.Lines().Count();
+      state.PauseTiming();
     }
     state.ResumeTiming();
   }
   if (rounds < 2) state.SkipWithError("the event loop did not run during the load");
   state.counters["longest_frame_ms"] = longest;
+  state.counters["longest_frame_cpu_ms"] = longestCpu;
   state.counters["lines"] = lines;
 }
 BENCHMARK(BM_EditorOpenLongestFrame100MB)->Unit(benchmark::kMillisecond)->Iterations(3);
