@@ -457,14 +457,14 @@ TEditorModel& TEditControl::Model() { return d->Model; }
 const TEditorModel& TEditControl::Model() const { return d->Model; }
 
 TEditLines& TEditControl::Lines() { return d->Model.Lines(); }
+const TEditLines& TEditControl::Lines() const { return d->Model.Lines(); }
 
 void TEditControl::LoadFromFile(const QString& path) {
-  d->LoadTimer.stop();
   d->Model.Lines().StartLoad(path);
   if (d->Model.Lines().Loading()) d->LoadTimer.start();
+  else d->LoadTimer.stop();
   if (OnLoadProgress) OnLoadProgress(this);
 }
-const TEditLines& TEditControl::Lines() const { return d->Model.Lines(); }
 
 int TEditControl::CaretColumn() const { return d->Model.CaretX(); }
 int TEditControl::CaretLine() const { return d->Model.CaretY(); }

@@ -1,6 +1,7 @@
 #include "editor/EditorModel.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -176,7 +177,7 @@ int TEditorModel::SnapColumn(int line, int column) const {
 // ---- caret and scrolling ----
 
 void TEditorModel::SetTopLine(int line) {
-  FLines.LoadUpTo(line + FLinesInWindow - 1);
+  FLines.LoadUpTo(line > INT_MAX - FLinesInWindow ? INT_MAX : line + FLinesInWindow - 1);
   const int maxTop =
       (FOptions & eoScrollPastEof) ? LineCount() : std::max(1, LineCount() - FLinesInWindow + 1);
   line = std::clamp(line, 1, maxTop);
