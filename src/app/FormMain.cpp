@@ -691,6 +691,7 @@ void TFormMain::MenGotoLineClick() {
   QPointer<TEditorView> view = ActiveView();
   if (!view) return;
   TEditControl* editor = view->Editor();
+  editor->Lines().FinishLoad();  // the dialog offers every line of the file
   TFormGotoLine dialog(this, editor->CaretLine(), std::max(1, editor->Lines().Count()),
                        [view](int line) { return view ? view->CharsInLine(line) : 0; });
   if (dialog.exec() != QDialog::Accepted || !view || !dialog.Target()) return;
