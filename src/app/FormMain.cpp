@@ -438,10 +438,11 @@ void TFormMain::OpenProject(const QString& name) {
   TProject* project = KodrillApp->Project();
   const QString full = Paths::ExpandFileName(name);
   const QString directory = Paths::ExtractFilePath(full);
-  // Refuse before anything is closed when the project directory cannot be entered.
+  // Refuse before anything is closed when the directory cannot be entered or the file not read.
   const QString current = Paths::CurrentDir();
   if (!Paths::SetCurrentDir(directory)) throw EProjectDirectoryError(directory);
   Paths::SetCurrentDir(current);
+  TProject::CheckFile(full);
 
   if (!CloseProject()) return;
   project->Directory = directory;

@@ -134,6 +134,11 @@ static QList<int> FileSectionNumbers(const TProfileFile& profile, int count) {
   return QList<int>(found.begin(), found.end());
 }
 
+void TProject::CheckFile(const QString& path) {
+  const TProfileFile profile(path);
+  if (!profile.Error().isEmpty()) throw EFileReadError(profile.Error());
+}
+
 void TProject::Load() {
   const QString full = Paths::ExpandFileName(Directory + FileName);
   const QString directory = Paths::ExtractFilePath(full);

@@ -72,7 +72,10 @@ class TProject {
   // Load throws EFileReadError when the file is no readable text file and EProjectDirectoryError
   // when Directory cannot be made current; nothing is changed then.
   void Load();
-  void Save();  // throws EFileCreateError
+  // Throws EFileReadError when Path exists but is no readable text file.
+  static void CheckFile(const QString& path);
+  // Throws EFileCreateError, also for a name the file cannot hold; nothing is written then.
+  void Save();
   void ApplyHighlighterPrefs();
   void ClearErrorMarks();
   void MarkError(const QString& name, int kind, int line);

@@ -103,8 +103,13 @@ TEST_F(ProjectTest, UnusableProjectPlacesLoseNothing) {
   // A project in a missing directory is refused before anything is closed or asked.
   OpenNames = {Path("nodir/q.AsmPrj")};
   Trigger("MenOpen");
-  ASSERT_EQ(Errors.size(), 3u);
+  // So is a project file that cannot be read (here a directory).
+  OpenNames = {Path("ro/p.AsmPrj")};
+  Trigger("MenOpen");
+  ASSERT_EQ(Errors.size(), 4u);
   EXPECT_EQ(Errors[0], QStringLiteral("Kann Datei %1 nicht erstellen").arg(Native("nodir/other.AsmPrj")));
   EXPECT_TRUE(Errors[2].contains(u"nodir"));
+  EXPECT_TRUE(Errors[3].startsWith(QStringLiteral("Kann Datei %1 nicht lesen").arg(Native("ro/p.AsmPrj"))));
   EXPECT_EQ(Questions.size(), 2u);
+  EXPECT_EQ(Project()->FileName + QString::number(Tabs()), QStringLiteral("p.AsmPrj1"));
 }
