@@ -165,6 +165,15 @@ void TProject::Load() {
 }
 
 void TProject::Save() {
+  // Stored names take "\" for a separator: where it is an ordinary character, the name would
+  // read back as another file.
+  if (Paths::Separator() != u"\\")
+    for (const TProjectFile* f : std::as_const(Files))
+      if (f->File.contains(u'\\') || f->Directory.contains(u'\\'))
+        throw EFileCreateError(Directory + FileName,
+                               QStringLiteral("Der Dateiname „%1“ enthält „\\“, den die Projektdatei als "
+                                              "Verzeichnistrenner liest.")
+                                   .arg(f->Directory + f->File));
   IniList.clear();
   IniList.WriteString(QStringLiteral("Processor"), Processor);
   IniList.WriteString(QStringLiteral("NumberFormat"), NumberFormat);

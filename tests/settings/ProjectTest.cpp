@@ -105,16 +105,24 @@ TEST_F(ProjectTest, EveryEntryReadsBackAsTheSameFileAndWritesBackByteForByteWhat
     Project.Save();
     EXPECT_EQ(ReadBytes(ProjectPath()), canonical) << end;
   }
-  // A line break cannot be stored: the save is refused and the file stays as it was.
-  OpenFile(u"x\ny.asm"_s);
-  try {
-    Project.Save();
-    ADD_FAILURE() << "no exception";
-  } catch (const EFileCreateError& e) {
-    EXPECT_EQ(e.Message(), u"Kann Datei %1 nicht erstellen: Die Zeile „File=x\u23CEy.asm“ enthält einen Zeilenumbruch."_s
-                               .arg(ProjectPath()));
+  // A line break, or a "\\" where it is an ordinary character, cannot be stored: the save is
+  // refused and the file stays as it was.
+  const std::pair<QString, QString> refused[] = {
+      {u"x\ny.asm"_s, u"Die Zeile „File=x\u23CEy.asm“ enthält einen Zeilenumbruch."_s},
+      {OtherDir + u"a\\b.asm"_s,
+       u"Der Dateiname „%1a\\b.asm“ enthält „\\“, den die Projektdatei als Verzeichnistrenner liest."_s.arg(OtherDir)}};
+  for (const auto& [name, reason] : refused) {
+    if (name.contains(u'\\') && Paths::Separator() == u"\\") continue;
+    OpenFile(u"n.asm"_s)->File = name;  // as the user gave it
+    try {
+      Project.Save();
+      ADD_FAILURE() << "no exception";
+    } catch (const EFileCreateError& e) {
+      EXPECT_EQ(e.Message(), u"Kann Datei %1 nicht erstellen: "_s.arg(ProjectPath()) + reason);
+    }
+    EXPECT_EQ(ReadBytes(ProjectPath()), canonical);
+    Owned.pop_back();
   }
-  EXPECT_EQ(ReadBytes(ProjectPath()), canonical);
 }
 
 TEST_F(ProjectTest, LoadTakesDefaultsHexCountStoredSeparatorsAndOnlyTheSectionsUpToTheCount) {
