@@ -1,8 +1,10 @@
 #include "settings/IniFile.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSaveFile>
+#include <QStringConverter>
 
 #include <algorithm>
 
@@ -78,8 +80,8 @@ static bool NeedsQuotes(QStringView value) {
                               (value.size() >= 2 && value.front() == u'"' && value.back() == u'"'));
 }
 
-void WriteIniSections(const QString& path, const QList<TIniSection>& sections) {
-  const TProfileFile old(path);
+// The bytes of Section as written to Path, whose present content Old is.
+static QByteArray SectionBytes(const QString& path, const TProfileFile& old, const TIniSection& section) {
   QByteArray data;
   const auto add = [&](const QString& line) {
     if (line.contains(u'\n') || line.contains(u'\r')) {
@@ -89,13 +91,55 @@ void WriteIniSections(const QString& path, const QList<TIniSection>& sections) {
     data += old.Encode(line);
     data += "\r\n";
   };
-  for (const TIniSection& section : sections) {
-    add(u'[' + section.Name + u']');
-    for (const QString& line : section.Lines) {
-      const qsizetype eq = line.indexOf(u'=');
-      const QStringView value = QStringView(line).mid(eq + 1);
-      add(eq >= 0 && NeedsQuotes(value) ? line.left(eq + 1) + u'"' + value.toString() + u'"' : line);
-    }
+  add(u'[' + section.Name + u']');
+  for (const QString& line : section.Lines) {
+    const qsizetype eq = line.indexOf(u'=');
+    const QStringView value = QStringView(line).mid(eq + 1);
+    add(eq >= 0 && NeedsQuotes(value) ? line.left(eq + 1) + u'"' + value.toString() + u'"' : line);
   }
+  return data;
+}
+
+void WriteIniSections(const QString& path, const QList<TIniSection>& sections) {
+  const TProfileFile old(path);
+  QByteArray data;
+  for (const TIniSection& section : sections) data += SectionBytes(path, old, section);
+  WriteAtomically(path, data);
+}
+
+void WriteIniSection(const QString& path, const TIniSection& section) {
+  const TProfileFile old(path);
+  if (!old.Error().isEmpty()) throw EFileReadError(old.Error());
+  QByteArray bytes;
+  QFile f(path);
+  if (f.exists()) {
+    if (!f.open(QIODevice::ReadOnly)) throw EFileReadError(QStringLiteral("Kann Datei %1 nicht lesen").arg(path));
+    bytes = f.readAll();
+  }
+  // Lines are looked for byte by byte: UTF-16 or UTF-32 text would be corrupted.
+  if (const auto bom = QStringConverter::encodingForData(bytes); bom && *bom != QStringConverter::Utf8)
+    throw EFileCreateError(path, QStringLiteral("Sie ist nicht in UTF-8 oder Latin-1 geschrieben."));
+  const QByteArray wanted = section.Name.trimmed().toCaseFolded().toUtf8();
+  QByteArray data;
+  qsizetype insertAt = -1;
+  bool inside = false;
+  for (qsizetype pos = 0; pos < bytes.size();) {
+    qsizetype end = pos;
+    while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') ++end;
+    const QByteArray line = bytes.mid(pos, end - pos).trimmed();
+    end += end + 1 < bytes.size() && bytes[end] == '\r' && bytes[end + 1] == '\n' ? 2 : 1;
+    if (line.startsWith('[')) {
+      const qsizetype close = line.indexOf(']');
+      inside = QString::fromUtf8(line.mid(1, close < 0 ? -1 : close - 1)).trimmed().toCaseFolded().toUtf8() == wanted;
+      if (inside && insertAt < 0) insertAt = data.size();
+    }
+    if (!inside) data += bytes.mid(pos, end - pos);
+    pos = end;
+  }
+  if (insertAt < 0) {
+    if (!data.isEmpty() && !data.endsWith('\n') && !data.endsWith('\r')) data += "\r\n";
+    insertAt = data.size();
+  }
+  data.insert(insertAt, SectionBytes(path, old, section));
   WriteAtomically(path, data);
 }

@@ -49,3 +49,8 @@ struct TIniSection {
 // in a line is refused with EFileCreateError. Lines the replaced file holds unchanged in
 // another encoding than UTF-8 keep their bytes.
 void WriteIniSections(const QString& path, const QList<TIniSection>& sections);
+
+// Replaces the section Section.Name of the file at Path by Section (its first place if it occurs
+// more than once; appended when absent), keeping every other byte of the file. A file that is no
+// readable text file is left alone: EFileReadError. Write failures throw EFileCreateError.
+void WriteIniSection(const QString& path, const TIniSection& section);

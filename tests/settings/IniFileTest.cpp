@@ -70,4 +70,24 @@ TEST_F(IniFileTest, WriteIniFileReplacesTheWholeFileWithCrLfLinesOrFailsAndKeeps
   EXPECT_FALSE(QFile::exists(Dir.filePath(u"missing"_s)));
 }
 
+TEST_F(IniFileTest, WriteIniSectionReplacesOnlyItsSectionAndKeepsEveryOtherByte) {
+  const TIniSection recent{u"Recent"_s, {u"Entry1=/a"_s}};
+  const QByteArray written = "[Recent]\r\nEntry1=/a\r\n";
+  const std::pair<QByteArray, QByteArray> cases[] = {
+      {"", written},
+      {"[General]\r\n; J\xF6rg\r\n", "[General]\r\n; J\xF6rg\r\n" + written},
+      {"[A]\nk=1", "[A]\nk=1\r\n" + written},
+      {"[ recent ]\nEntry1=/old\n[B]\rb=2\n[Recent]\nEntry2=/x\n", written + "[B]\rb=2\n"},
+  };
+  for (const auto& [before, after] : cases) {
+    const QString path = Write(before);
+    WriteIniSection(path, recent);
+    EXPECT_EQ(ReadBytes(path), after) << before.toStdString();
+  }
+  const QByteArray binary("[A]\0", 4);
+  const QString path = Write(binary);
+  EXPECT_THROW(WriteIniSection(path, recent), EFileReadError);
+  EXPECT_EQ(ReadBytes(path), binary);
+}
+
 }  // namespace
