@@ -177,6 +177,7 @@ void TFormMain::CreateActions() {
   QAction* menClose = NewAction("MenClose", QStringLiteral("Schlie&ßen"), ctrl(Qt::Key_F4), &TFormMain::MenCloseClick);
   file->addActions({menNew, menOpen, menClose,
                     NewAction("MenCloseAll", QStringLiteral("Alle sc&hließen"), {}, &TFormMain::MenCloseAllClick)});
+  CreateRecentMenu(file, menClose);
   Separator(file, "MenBar1");
   QAction* menSave = NewAction("MenSave", QStringLiteral("&Speichern"), ctrl(Qt::Key_S), &TFormMain::MenSaveClick);
   file->addActions({menSave, NewAction("MenSaveAs", QStringLiteral("Speichern &unter..."), {}, &TFormMain::MenSaveAsClick),
@@ -344,6 +345,41 @@ void TFormMain::CreateStatusBar() {
   }
 }
 
+void TFormMain::CreateRecentMenu(QMenu* file, QAction* before) {
+  FRecentMenu = new QMenu(QStringLiteral("&Zuletzt geöffnet"), file);
+  FRecentMenu->setObjectName(QStringLiteral("MenRecent"));
+  FRecentMenu->menuAction()->setObjectName(QStringLiteral("MenRecent"));
+  file->insertMenu(before, FRecentMenu);
+  connect(FRecentMenu, &QMenu::aboutToShow, this, &TFormMain::UpdateRecentMenu);
+  UpdateRecentMenu();
+}
+
+void TFormMain::UpdateRecentMenu() {
+  FRecentMenu->clear();
+  const QList<TRecentFiles::TEntry> entries =
+      KodrillApp ? KodrillApp->RecentFiles().MenuEntries() : QList<TRecentFiles::TEntry>();
+  for (qsizetype i = 0; i < entries.size(); ++i) {
+    const TRecentFiles::TEntry& entry = entries[i];
+    if (i > 0 && entries[i - 1].Project && !entry.Project) FRecentMenu->addSeparator();
+    const QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QStringLiteral("1&0");
+    QAction* item = FRecentMenu->addAction(number + u' ' + QString(entry.Path).replace(u'&', QStringLiteral("&&")));
+    // A file that is gone stays listed: its drive or folder may come back.
+    item->setEnabled(entry.Exists);
+    const QString path = entry.Path;
+    connect(item, &QAction::triggered, this, [this, path] { RunCommand([this, path] { OpenFile(path); }); });
+  }
+  FRecentMenu->menuAction()->setEnabled(!entries.isEmpty());
+}
+
+void TFormMain::AddRecent(const QString& path) {
+  try {
+    KodrillApp->AddRecent(path);
+  } catch (const std::exception& e) {
+    ShowStatus(QString::fromUtf8(e.what()));
+  }
+  UpdateRecentMenu();
+}
+
 void TFormMain::RunCommand(const std::function<void()>& command) {
   try {
     command();
@@ -367,6 +403,7 @@ TEditorView* TFormMain::ActiveView() const {
 void TFormMain::StartUp(const QStringList& args) {
   const QString startDirectory = Paths::CurrentDir();
   RunCommand([] { KodrillApp->LoadPrefs(); });
+  UpdateRecentMenu();
   const QString directory = Paths::FromStored(KodrillApp->GeneralPrefs()->ProjectDirectory);
   // No project directory configured: stay where the program was started.
   if (!directory.isEmpty() && !Paths::SetCurrentDir(directory)) {
@@ -392,8 +429,10 @@ void TFormMain::OpenFile(const QString& name) {
   } else if (ext == u".HC11" || ext == u".ASC" || ext == u".INC" || ext == u".ASM") {
     TStringIniList properties;
     properties.append(QStringLiteral("File=") + name);
+    TEditorView* view = AddAsmFile(properties, name);
+    if (view && !view->LoadFailed()) AddRecent(view->PathName);
     // The user is about to type into what was just opened.
-    ActivateView(AddAsmFile(properties, name));
+    ActivateView(view);
   }
 }
 
@@ -458,6 +497,7 @@ void TFormMain::OpenProject(const QString& name) {
                  .arg(project->Directory, project->FileName)
                  .arg(project->FileCount()));
   setWindowTitle(QStringLiteral("Kodrill [") + project->FileName + QLatin1Char(']'));
+  AddRecent(project->Directory + project->FileName);
   // Every earlier tab was closed: the first tab holds the project's first file.
   if (ViewCount() > 0) ActivateView(View(0));
 }
@@ -478,6 +518,7 @@ void TFormMain::SaveProject(const QString& name) {
     throw;
   }
   ShowStatus(QStringLiteral("Projektfile \"%1\" geschrieben.").arg(name));
+  AddRecent(full);
 }
 
 bool TFormMain::FormCloseQuery() {

@@ -85,6 +85,11 @@ class TFormMain : public QMainWindow {
   void CreateToolBar();
   void CreatePopupMenu();
   void CreateStatusBar();
+  // "Zuletzt geöffnet": rebuilt from the application's recent list whenever it is shown.
+  void CreateRecentMenu(QMenu* file, QAction* before);
+  void UpdateRecentMenu();
+  // A failure to store the list costs only the list: it is reported in the status bar.
+  void AddRecent(const QString& path);
   QAction* NewAction(const char* name, const QString& caption, const QKeySequence& shortcut,
                      void (TFormMain::*handler)());
   QAction* NewButton(const char* name, const QString& hint, const QString& glyph, QAction* menuItem);
@@ -143,6 +148,7 @@ class TFormMain : public QMainWindow {
   QList<QKeySequence> FMenuKeys;
   QAction* FToggleItems[10] = {};
   QAction* FGotoItems[10] = {};
+  QMenu* FRecentMenu = nullptr;
 };
 
 // The one main window (set by the program when it creates the form).

@@ -41,15 +41,26 @@ void TKodrillApp::LoadPrefs() {
   FAssemblerPrefs->LoadFromList(&list);
   ReadSectionValues(profile, QStringLiteral("General"), list);
   FGeneralPrefs->LoadFromList(&list);
+  TStringIniList recent;
+  ReadSectionValues(profile, TRecentFiles::SectionName, recent);
+  FRecentFiles.LoadFromList(recent);
   if (!profile.Error().isEmpty())
     throw EFileReadError(profile.Error() + QStringLiteral("\nEs gelten die Standardeinstellungen."));
 }
 
 void TKodrillApp::SavePrefs() {
   const QString path = SettingsFilePath();
-  const QList<TIniSection> sections{{QStringLiteral("HighLighter"), FHighLighterPrefs->SaveToList()},
-                                    {QStringLiteral("Assembler"), FAssemblerPrefs->SaveToList()},
-                                    {QStringLiteral("General"), FGeneralPrefs->SaveToList()}};
+  QList<TIniSection> sections{{QStringLiteral("HighLighter"), FHighLighterPrefs->SaveToList()},
+                              {QStringLiteral("Assembler"), FAssemblerPrefs->SaveToList()},
+                              {QStringLiteral("General"), FGeneralPrefs->SaveToList()}};
+  if (!FRecentFiles.Entries().isEmpty()) sections.append({TRecentFiles::SectionName, FRecentFiles.SaveToList()});
   QDir().mkpath(QFileInfo(path).absolutePath());
   WriteIniSections(path, sections);
+}
+
+void TKodrillApp::AddRecent(const QString& path) {
+  FRecentFiles.Add(path);
+  const QString file = SettingsFilePath();
+  QDir().mkpath(QFileInfo(file).absolutePath());
+  WriteIniSection(file, {TRecentFiles::SectionName, FRecentFiles.SaveToList()});
 }

@@ -6,6 +6,7 @@
 
 #include "settings/Prefs.h"
 #include "settings/Project.h"
+#include "settings/RecentFiles.h"
 
 class TKodrillApp {
  public:
@@ -19,10 +20,14 @@ class TKodrillApp {
   TAssemblerPrefs* AssemblerPrefs() const { return FAssemblerPrefs.get(); }
   THighLighterPrefs* HighLighterPrefs() const { return FHighLighterPrefs.get(); }
   TGeneralPrefs* GeneralPrefs() const { return FGeneralPrefs.get(); }
+  const TRecentFiles& RecentFiles() const { return FRecentFiles; }
 
   // Throws EFileReadError, after taking the defaults, when the file is no readable text file.
   void LoadPrefs();
   void SavePrefs();  // throws EFileCreateError
+  // Puts Path at the front of the recent list and writes only that list's section into the
+  // settings file, so that unsaved settings stay unsaved. Throws EFileCreateError, EFileReadError.
+  void AddRecent(const QString& path);
   // Kodrill.ini beside the executable, or in the per-user configuration directory where the
   // executable's directory is not writable.
   QString SettingsFilePath() const;
@@ -33,6 +38,7 @@ class TKodrillApp {
   std::unique_ptr<TAssemblerPrefs> FAssemblerPrefs;
   std::unique_ptr<THighLighterPrefs> FHighLighterPrefs;
   std::unique_ptr<TGeneralPrefs> FGeneralPrefs;
+  TRecentFiles FRecentFiles;
   QString FSettingsFilePath;
 };
 
