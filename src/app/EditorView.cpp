@@ -28,6 +28,7 @@ constexpr int ImageError = 11;
 constexpr int ImageWarning = 13;
 constexpr int FirstMarkImage = 10;
 const QString ModifiedSuffix = QStringLiteral("[Geändert]");
+const QString DeletedSuffix = QStringLiteral("[Gelöscht]");
 }  // namespace
 
 TEditorView::TEditorView(QTabWidget* pageControl, QStatusBar* statusBar, QMenu* popupMenu,
@@ -77,6 +78,7 @@ TEditorView::TEditorView(QTabWidget* pageControl, QStatusBar* statusBar, QMenu* 
 TEditorView::~TEditorView() {
   // No more reports from a half-destroyed view.
   OnChange = nullptr;
+  OnTextState = nullptr;
   FEditor->OnChange = nullptr;
   FEditor->OnStatusChange = nullptr;
   FEditor->OnStatusMessage = nullptr;
@@ -90,8 +92,8 @@ TEditorView::~TEditorView() {
 }
 
 QString TEditorView::Caption() const {
-  const QString name = Paths::ExtractFileName(FileName);
-  return FModified ? name + ModifiedSuffix : name;
+  return Paths::ExtractFileName(FileName) + (FDeleted ? DeletedSuffix : QString()) +
+         (FModified ? ModifiedSuffix : QString());
 }
 
 QString TEditorView::ToolTip() const { return PathName.isEmpty() ? FileName : PathName; }
@@ -110,6 +112,7 @@ void TEditorView::SetModified(bool value) {
   FModified = value;
   UpdateCaption();
   if (OnChange) OnChange(this);
+  if (OnTextState) OnTextState(this);
 }
 
 void TEditorView::LoadFile() {
@@ -117,6 +120,8 @@ void TEditorView::LoadFile() {
   const QString name = FProjectFile ? FProjectFile->Directory + FProjectFile->File : QString();
   PathName = name.isEmpty() ? QString() : Paths::ExpandFileName(name);
   FLoadFailed = true;
+  // Taken before reading: a change made while reading shows up at the next check.
+  Disk.Synced(ReadDiskState(PathName));
   FEditor->LoadFromFile(PathName);
   FLoadFailed = FEditor->Lines().LoadFailed();
   FileName = PathName;
@@ -143,9 +148,40 @@ void TEditorView::ShowLoadProgress() {
     FLoadProgress->setValue(static_cast<int>(lines.LoadedBytes() * 1000 / std::max<qint64>(1, lines.LoadSize())));
 }
 
-void TEditorView::WriteLines(const QString& path) {
+void TEditorView::ReloadFile() {
+  const QPoint caret(FEditor->CaretColumn(), FEditor->CaretLine());
+  StoreEditorState();
+  const TDiskState state = ReadDiskState(PathName);
+  FEditor->LoadFromFile(PathName);
+  Disk.Synced(state);
+  FLoadFailed = FEditor->Lines().LoadFailed();
+  FDeleted = false;
+  if (FProjectFile) {
+    for (int n = 0; n < 10; ++n) FEditor->ClearBookmark(n);
+    RestoreEditorState();
+  }
+  FEditor->Lines().LoadUpTo(caret.y());
+  FEditor->SetCaretXY(caret.x(), std::min(caret.y(), std::max(1, FEditor->Lines().Count())));
+  SetModified(false);
+}
+
+void TEditorView::MarkDeleted(const TDiskState& now) {
+  Disk.Synced(now);
+  FDeleted = true;
+  // The text now lives only here: closing must ask, saving recreates the file.
+  SetModified(true);
+}
+
+bool TEditorView::WriteLines(const QString& path) {
+  if (path == PathName && Disk.OverwriteNeedsAsking(ReadDiskState(path)) &&
+      !AskYesNo(this, QStringLiteral("Die Datei \"%1\" wurde außerhalb von Kodrill geändert. Trotzdem mit Ihrem "
+                                     "Text überschreiben?")
+                          .arg(path)))
+    return false;
   FEditor->Lines().SaveToFile(path);
-  FLoadFailed = false;
+  Disk.Synced(ReadDiskState(path));
+  FLoadFailed = FDeleted = false;
+  return true;
 }
 
 void TEditorView::Save() {
@@ -153,15 +189,14 @@ void TEditorView::Save() {
     SaveAs();
     return;
   }
-  WriteLines(PathName);
+  if (!WriteLines(PathName)) return;
   SetModified(false);
   emit Saved();
 }
 
 void TEditorView::SaveAs() {
   const QString name = AskSaveFileName(this, QStringLiteral("Speichern unter"), FileName, QString());
-  if (name.isEmpty()) return;
-  WriteLines(name);
+  if (name.isEmpty() || !WriteLines(name)) return;
   PathName = name;
   FileName = PathName;
   // The entry follows the new name, so the project names the file that holds the text.
@@ -343,6 +378,7 @@ void TEditorView::SetNumberFormat(TVoNumberFormat value) {
 void TEditorView::EditorChange() {
   emit TextChanged();
   if (!FModified) SetModified(FEditor->Modified());
+  if (OnTextState) OnTextState(this);
 }
 
 void TEditorView::EditorStatusChange(TStatusChanges changes) {

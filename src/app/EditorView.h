@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/DiskState.h"
 #include "editor/EditMarks.h"
 #include "editor/EditTypes.h"
 #include "highlight/AssemSyn.h"
@@ -48,13 +49,22 @@ class TEditorView : public QWidget {
   bool Modified() const { return FModified; }
   // The load of the file failed: the tab is empty although the file may hold text.
   bool LoadFailed() const { return FLoadFailed; }
-  // The tab's text: the file's name, "[Geändert]" appended while modified. Its tooltip is the path.
+  // The tab's text: the file's name, "[Gelöscht]" appended once it was deleted outside and
+  // "[Geändert]" while modified. Its tooltip is the path.
   QString Caption() const;
   QString ToolTip() const;
 
   void LoadFile();
   void Save();
   void SaveAs();
+
+  // The file as it was last loaded or saved; changes made outside are checked against it.
+  TDiskFile Disk;
+  // Takes the file's text again, keeping caret, top line and bookmarks as far as it allows.
+  void ReloadFile();
+  // The file was deleted outside: the tab keeps the text as a change and says so.
+  void MarkDeleted(const TDiskState& now);
+  bool Deleted() const { return FDeleted; }
   // True when the view may be closed. After "Nein" the view stays modified: the caller drops the
   // flag once the whole close goes ahead.
   bool QuerySave();
@@ -86,6 +96,8 @@ class TEditorView : public QWidget {
   void SetNumberFormat(TVoNumberFormat value);
 
   std::function<void(TEditorView*)> OnChange;
+  // The text changed, or the modified flag did (a load or a save).
+  std::function<void(TEditorView*)> OnTextState;
 
  signals:
   void TextChanged();
@@ -100,7 +112,8 @@ class TEditorView : public QWidget {
  private:
   void EditorChange();
   void EditorStatusChange(TStatusChanges changes);
-  void WriteLines(const QString& path);
+  // False when the user declined to overwrite a file changed outside.
+  bool WriteLines(const QString& path);
   void ShowLoadProgress();  // a bar in the status bar while a big file is read
   void UpdateCaption();
   void ApplyLineNumbers();
@@ -114,4 +127,5 @@ class TEditorView : public QWidget {
   bool FModified = false;
   QProgressBar* FLoadProgress = nullptr;
   bool FLoadFailed = false;
+  bool FDeleted = false;
 };

@@ -16,6 +16,7 @@
 
 #include "app/DragDrop.h"
 #include "app/EditorView.h"
+#include "app/FileWatch.h"
 #include "app/FormAbout.h"
 #include "app/FormGotoLine.h"
 #include "app/ProjectAsmFile.h"
@@ -103,6 +104,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   FSearchReplaceDialog = new TVoSearchReplaceDialog(this);
   FSearchReplaceDialog->setObjectName(QStringLiteral("SearchReplaceDialog"));
   FSymbols = new TSymbolNavigator(this);
+  FFileWatch = new TFileWatch(this);
 
   if (KodrillApp) KodrillApp->Project()->OnOpenFile = [this](const TStringIniList& list) { OpenAsmFile(list); };
   // Queued: focus moves while widgets are being torn down.
@@ -444,6 +446,7 @@ TEditorView* TFormMain::AddAsmFile(const TStringIniList& properties, const QStri
   if (FormAssemble) FormAssemble->MarkErrors(*entry);
   ShowStatus(QStringLiteral("Asmfile \"%1\" gelesen.").arg(entry->File));
   if (FSymbols) FSymbols->Watch(entry->View());
+  if (entry->View()) FollowView(entry->View());
   UpdateControls();
   return entry->View();
 }
@@ -465,6 +468,14 @@ void TFormMain::ShowMessageLine(const QString& path, int line, const QString& te
   TEditorView* view = ShowSourceFile(path);
   if (view) view->GotoMark(line);
   ShowStatus(view ? text : text + QStringLiteral(" (Datei %1 nicht gefunden)").arg(path));
+}
+
+void TFormMain::FollowView(TEditorView* view) {
+  view->OnTextState = [this](TEditorView* v) {
+    // Loaded or saved: the file watch takes the file's new state.
+    if (!v->Modified()) FFileWatch->Schedule();
+  };
+  FFileWatch->Follow();
 }
 
 void TFormMain::ActivateView(TEditorView* view) {

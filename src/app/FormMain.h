@@ -20,6 +20,7 @@ class QToolBar;
 class TDragDrop;
 class TEditorView;
 class TSymbolNavigator;
+class TFileWatch;
 class TVoSearchReplaceDialog;
 class TVoTimerMessage;
 
@@ -90,6 +91,8 @@ class TFormMain : public QMainWindow {
   void UpdateRecentMenu();
   // A failure to store the list costs only the list: it is reported in the status bar.
   void AddRecent(const QString& path);
+  // Every tab is followed by the file watch (and the recovery journal).
+  void FollowView(TEditorView* view);
   QAction* NewAction(const char* name, const QString& caption, const QKeySequence& shortcut,
                      void (TFormMain::*handler)());
   QAction* NewButton(const char* name, const QString& hint, const QString& glyph, QAction* menuItem);
@@ -149,6 +152,7 @@ class TFormMain : public QMainWindow {
   QAction* FToggleItems[10] = {};
   QAction* FGotoItems[10] = {};
   QMenu* FRecentMenu = nullptr;
+  TFileWatch* FFileWatch = nullptr;
 };
 
 // The one main window (set by the program when it creates the form).

@@ -1,5 +1,6 @@
 // Recent files, changes made outside and crash recovery, driven through the main window.
 #include <QMenu>
+#include <QSaveFile>
 
 #include "AppFixture.h"
 
@@ -33,4 +34,42 @@ TEST_F(FileSafetyTest, RecentMenuListsOpenedProjectsFirstAndKeepsTheRestOfTheSet
   Trigger("MenSavePrefs");
   const QByteArray saved = ReadFile("Kodrill.ini");
   EXPECT_TRUE(saved.endsWith(recent) && saved.indexOf("[General]") < saved.indexOf("[Recent]")) << saved.data();
+}
+
+TEST_F(FileSafetyTest, ChangesMadeOutsideReloadAskOrMarkTheTabAndLoseNothing) {
+  WriteFile("a.asm", "l1\nl2\nl3\n");
+  Main->OpenFile(Path("a.asm"));
+  TEditorView* v = View(0);
+  TEditControl* e = v->Editor();
+  e->SetCaretXY(2, 3);
+  v->ToggleBookmark(4);
+  // Replaced by a rename, as editors save: reloaded in place, the watch follows the new file.
+  QSaveFile replace(Path("a.asm"));
+  ASSERT_TRUE(replace.open(QIODevice::WriteOnly) && replace.write("L1\nl2\nl3\nl4\n") && replace.commit());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return e->Lines().Count() == 4; }));
+  EXPECT_EQ(QPoint(e->CaretColumn(), e->CaretLine()), QPoint(2, 3));
+  EXPECT_TRUE(v->IsBookmarkSet(4) && !v->Modified() && Questions.empty());
+  QTest::qWait(400);  // every check after the reload is done: only the watch can see what follows
+
+  // With changes in the tab: asked; kept, the next save asks before overwriting.
+  e->InsertText(QStringLiteral("x"));
+  Answers = {TAnswer::No, TAnswer::No, TAnswer::Yes};
+  WriteFile("a.asm", "new\n");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Questions.size() == 1; }));
+  EXPECT_EQ(Questions[0], QStringLiteral("Die Datei \"%1\" wurde außerhalb von Kodrill geändert. Neu laden?")
+                              .arg(Native("a.asm")));
+  Trigger("MenSave");
+  EXPECT_EQ(ReadFile("a.asm"), QByteArray("new\n"));
+  Trigger("MenSave");
+  EXPECT_EQ(ReadFile("a.asm"), QByteArray("L1\nl2\nlx3\nl4\n"));
+  EXPECT_EQ(Questions.size(), 3u);
+
+  // Deleted: the tab keeps the text as a change, and saving writes the file again.
+  QFile::remove(Path("a.asm"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return v->Deleted(); }));
+  EXPECT_EQ(v->Caption(), Native("a.asm") + QStringLiteral("[Gelöscht][Geändert]"));
+  Trigger("MenSave");
+  EXPECT_EQ(ReadFile("a.asm"), QByteArray("L1\nl2\nlx3\nl4\n"));
+  QTest::qWait(400);  // our own save is no change made outside
+  EXPECT_EQ(v->Caption() + QString::number(Questions.size()), Native("a.asm") + u'3');
 }

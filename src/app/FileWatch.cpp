@@ -1,0 +1,77 @@
+#include "app/FileWatch.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QSet>
+#include <QTabWidget>
+
+#include "app/EditorView.h"
+#include "app/FormMain.h"
+#include "platform/ui/UserDialogs.h"
+
+namespace {
+constexpr int SettleMs = 150;
+}
+
+TFileWatch::TFileWatch(TFormMain* window) : QObject(window), FWindow(window) {
+  FDelay.setSingleShot(true);
+  FDelay.setInterval(SettleMs);
+  connect(&FDelay, &QTimer::timeout, this, &TFileWatch::CheckAll);
+  connect(&FWatcher, &QFileSystemWatcher::fileChanged, this, &TFileWatch::Schedule);
+  connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+    if (state == Qt::ApplicationActive) Schedule();
+  });
+}
+
+void TFileWatch::Schedule() { FDelay.start(); }
+
+void TFileWatch::CheckAll() {
+  // A question below runs its own event loop, in which the next check may come due.
+  if (FChecking) return Schedule();
+  FChecking = true;
+  for (int i = 0; i < FWindow->ViewCount(); ++i) {
+    TEditorView* view = FWindow->View(i);
+    if (view->PathName.isEmpty()) continue;
+    const TDiskState now = ReadDiskState(view->PathName);
+    try {
+      switch (view->Disk.Check(now, view->Modified())) {
+        case TOutsideChange::None:
+          break;
+        case TOutsideChange::Reload:
+          view->ReloadFile();
+          FWindow->ShowStatus(QStringLiteral("\"%1\" neu geladen.").arg(view->PathName));
+          break;
+        case TOutsideChange::Ask:
+          FWindow->PageControl()->setCurrentWidget(view);
+          if (AskYesNo(FWindow, QStringLiteral("Die Datei \"%1\" wurde außerhalb von Kodrill geändert. Neu laden?")
+                                    .arg(view->PathName)))
+            view->ReloadFile();
+          else
+            view->Disk.Keep(now);
+          break;
+        case TOutsideChange::Deleted:
+          view->MarkDeleted(now);
+          FWindow->ShowStatus(QStringLiteral("\"%1\" wurde gelöscht.").arg(view->PathName));
+          break;
+      }
+    } catch (const std::exception& e) {
+      // Unreadable for now: one report, not one per check.
+      view->Disk.Keep(now);
+      ShowErrorBox(FWindow, QString::fromUtf8(e.what()));
+    }
+  }
+  Follow();
+  FChecking = false;
+}
+
+void TFileWatch::Follow() {
+  QSet<QString> wanted;
+  for (int i = 0; i < FWindow->ViewCount(); ++i)
+    if (const QString& path = FWindow->View(i)->PathName; !path.isEmpty()) wanted.insert(path);
+  const QStringList watched = FWatcher.files();
+  for (const QString& path : watched)
+    if (!wanted.contains(path)) FWatcher.removePath(path);
+  // A file replaced by a rename is no longer watched: add it again.
+  for (const QString& path : std::as_const(wanted))
+    if (!watched.contains(path) && QFileInfo::exists(path)) FWatcher.addPath(path);
+}
