@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QUrl>
 
@@ -40,6 +41,16 @@ bool AskYesNo(QWidget* parent, const QString& text) {
   if (Hooks && Hooks->Question) return Hooks->Question(text) == TAnswer::Yes;
   return QMessageBox::question(parent, Title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
          QMessageBox::Yes;
+}
+
+TAnswer AskTwoWays(QWidget* parent, const QString& text, const QString& first, const QString& second) {
+  if (Hooks && Hooks->Question) return Hooks->Question(text);
+  QMessageBox box(QMessageBox::Question, Title, text, QMessageBox::NoButton, parent);
+  QPushButton* yes = box.addButton(first, QMessageBox::AcceptRole);
+  QPushButton* no = box.addButton(second, QMessageBox::DestructiveRole);
+  box.setDefaultButton(yes);
+  box.exec();
+  return box.clickedButton() == yes ? TAnswer::Yes : box.clickedButton() == no ? TAnswer::No : TAnswer::Cancel;
 }
 
 void ShowErrorBox(QWidget* parent, const QString& text) {
