@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -20,6 +21,7 @@
 #include "app/FormAbout.h"
 #include "app/FormGotoLine.h"
 #include "app/ProjectAsmFile.h"
+#include "app/Recovery.h"
 #include "app/SymbolNavigator.h"
 #include "app/TabCloser.h"
 #include "app/VoTimerMessage.h"
@@ -105,6 +107,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   FSearchReplaceDialog->setObjectName(QStringLiteral("SearchReplaceDialog"));
   FSymbols = new TSymbolNavigator(this);
   FFileWatch = new TFileWatch(this);
+  FRecovery = new TRecovery(this);
 
   if (KodrillApp) KodrillApp->Project()->OnOpenFile = [this](const TStringIniList& list) { OpenAsmFile(list); };
   // Queued: focus moves while widgets are being torn down.
@@ -406,6 +409,9 @@ void TFormMain::StartUp(const QStringList& args) {
   const QString startDirectory = Paths::CurrentDir();
   RunCommand([] { KodrillApp->LoadPrefs(); });
   UpdateRecentMenu();
+  // Beside the settings file, where the user's own things are kept.
+  FRecovery->Start(QFileInfo(KodrillApp->SettingsFilePath()).absoluteDir().filePath(
+      QStringLiteral("Kodrill-Wiederherstellung")));
   const QString directory = Paths::FromStored(KodrillApp->GeneralPrefs()->ProjectDirectory);
   // No project directory configured: stay where the program was started.
   if (!directory.isEmpty() && !Paths::SetCurrentDir(directory)) {
@@ -474,8 +480,17 @@ void TFormMain::FollowView(TEditorView* view) {
   view->OnTextState = [this](TEditorView* v) {
     // Loaded or saved: the file watch takes the file's new state.
     if (!v->Modified()) FFileWatch->Schedule();
+    FRecovery->Follow(v);
   };
   FFileWatch->Follow();
+}
+
+TEditorView* TFormMain::OpenForRecovery(const QString& path) {
+  TStringIniList properties;
+  properties.append(QStringLiteral("File=") + path);
+  TEditorView* view = AddAsmFile(properties, path);
+  ActivateView(view);
+  return view;
 }
 
 void TFormMain::ActivateView(TEditorView* view) {
@@ -578,6 +593,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+  FRecovery->Close();
   emit Closed();
 }
 

@@ -21,6 +21,7 @@ class TDragDrop;
 class TEditorView;
 class TSymbolNavigator;
 class TFileWatch;
+class TRecovery;
 class TVoSearchReplaceDialog;
 class TVoTimerMessage;
 
@@ -39,6 +40,8 @@ class TFormMain : public QMainWindow {
   // Creates a file entry of the current project from name=value lines ("File=...").
   void OpenAsmFile(const TStringIniList& properties);
   void OpenProject(const QString& name);
+  // A new tab for a recovered text of the file Path (which may be gone, or "" for none).
+  TEditorView* OpenForRecovery(const QString& path);
   void SaveProject(const QString& name);
   bool CloseProject();
   // The close question: every modified file (last tab first), then a named project.
@@ -153,6 +156,7 @@ class TFormMain : public QMainWindow {
   QAction* FGotoItems[10] = {};
   QMenu* FRecentMenu = nullptr;
   TFileWatch* FFileWatch = nullptr;
+  TRecovery* FRecovery = nullptr;
 };
 
 // The one main window (set by the program when it creates the form).

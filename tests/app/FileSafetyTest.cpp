@@ -1,4 +1,5 @@
 // Recent files, changes made outside and crash recovery, driven through the main window.
+#include <QDirIterator>
 #include <QMenu>
 #include <QSaveFile>
 
@@ -72,4 +73,37 @@ TEST_F(FileSafetyTest, ChangesMadeOutsideReloadAskOrMarkTheTabAndLoseNothing) {
   EXPECT_EQ(ReadFile("a.asm"), QByteArray("L1\nl2\nlx3\nl4\n"));
   QTest::qWait(400);  // our own save is no change made outside
   EXPECT_EQ(v->Caption() + QString::number(Questions.size()), Native("a.asm") + u'3');
+}
+
+TEST_F(FileSafetyTest, ModifiedTextsAreJournaledAndOfferedAgainAfterAnEndWithoutClosing) {
+  WriteFile("Kodrill.ini", "[General]\r\nProjectDirectory=" + Temp.path().toUtf8() + "\r\n");
+  WriteFile("a.asm", "a\r\n");
+  const auto entries = [this] {
+    QDirIterator it(Path("Kodrill-Wiederherstellung"), {QStringLiteral("*.journal")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    int n = 0;
+    for (; it.hasNext(); it.next()) ++n;
+    return n;
+  };
+  Main->StartUp({Path("a.asm")});
+  View(0)->Editor()->InsertText(QStringLiteral("b"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return entries() == 1; }, 3000));
+  Trigger("MenSave");
+  ASSERT_TRUE(QTest::qWaitFor([&] { return entries() == 0; }));
+  View(0)->Editor()->InsertText(QStringLiteral("c"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return entries() == 1; }, 3000));
+
+  delete Main;  // gone without the close question, as after a crash
+  Main = FormMain = new TFormMain;
+  Answers = {TAnswer::Yes};
+  Main->StartUp({});
+  ASSERT_EQ(Questions.size(), 1u);
+  EXPECT_TRUE(Questions[0].endsWith(QStringLiteral(" für\n\"%1\".").arg(Native("a.asm"))));
+  ASSERT_EQ(Tabs(), 1);
+  EXPECT_TRUE(View(0)->Modified());
+  EXPECT_EQ(View(0)->Editor()->Lines().SaveToBytes(), "bca\r\n");
+  // A normal close takes the journal away.
+  Answers = {TAnswer::No};
+  EXPECT_TRUE(Main->close());
+  EXPECT_TRUE(QDir(Path("Kodrill-Wiederherstellung")).isEmpty());
 }
