@@ -70,8 +70,8 @@ struct TChildWriter {
 
 TSnapshotWrite::~TSnapshotWrite() { Wait(); }
 
-bool TSnapshotWrite::Start(const QString& path, const TByteSource& source) {
-  if (Running()) return false;
+void TSnapshotWrite::Start(const QString& path, const TByteSource& source) {
+  Wait();
 #ifndef Q_OS_WIN
   // Everything the copy needs is made here, before the fork.
   const QByteArray target = QFile::encodeName(path);
@@ -82,11 +82,10 @@ bool TSnapshotWrite::Start(const QString& path, const TByteSource& source) {
   if (pid == 0) WriteInChild(temp, target, source, writer, sink);
   if (pid > 0) {
     FPid = pid;
-    return true;
+    return;
   }
 #endif
   FSucceeded = WriteHere(path, source);
-  return true;
 }
 
 bool TSnapshotWrite::Running() {

@@ -23,8 +23,8 @@ class TSnapshotWrite {
   ~TSnapshotWrite();  // waits for a write still running
 
   // Writes Path through a temporary file renamed into place, so that Path is never half written.
-  // False when a write is still running.
-  bool Start(const QString& path, const TByteSource& source);
+  // A write still running is waited for first.
+  void Start(const QString& path, const TByteSource& source);
   // Polls; true while the write runs.
   bool Running();
   void Wait();
