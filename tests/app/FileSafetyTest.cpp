@@ -1,7 +1,13 @@
-// Recent files, changes made outside and crash recovery, driven through the main window.
+// Recent files, changes made outside and crash recovery, driven through the main window; and the
+// real program killed in the middle of typing, under an X server of its own.
+#include <QDeadlineTimer>
 #include <QDirIterator>
 #include <QMenu>
+#include <QProcess>
 #include <QSaveFile>
+#include <QStandardPaths>
+
+#include <csignal>
 
 #include "AppFixture.h"
 
@@ -18,21 +24,13 @@ TEST_F(FileSafetyTest, RecentMenuListsOpenedProjectsFirstAndKeepsTheRestOfTheSet
   QFile::remove(Path("a.asm"));
   auto* menu = Main->findChild<QMenu*>(QStringLiteral("MenRecent"));
   emit menu->aboutToShow();
-  const QList<QAction*> items = menu->actions();
-  ASSERT_EQ(items.size(), 3);  // the project, a separator, the file that is gone
-  EXPECT_EQ(items[0]->text(), QStringLiteral("&1 ") + Native("p.AsmPrj"));
-  EXPECT_TRUE(items[1]->isSeparator());
-  EXPECT_FALSE(items[2]->isEnabled());
+  const QList<QAction*> items = menu->actions();  // the project, a separator, the file that is gone
+  ASSERT_EQ(items.size(), 3);
+  EXPECT_TRUE(items[0]->text() == "&1 " + Native("p.AsmPrj") && items[1]->isSeparator() && !items[2]->isEnabled());
   const QByteArray recent = "[Recent]\r\nEntry1=" + Native("p.AsmPrj").toUtf8() + "\r\nEntry2=" +
                             Native("a.asm").toUtf8() + "\r\n";
   EXPECT_EQ(ReadFile("Kodrill.ini"), settings + recent);
-
-  // The next start reads the list; saving the settings writes it after everything else.
-  TKodrillApp next;
-  next.SetSettingsFilePath(Path("Kodrill.ini"));
-  next.LoadPrefs();
-  EXPECT_EQ(next.RecentFiles().Entries(), KodrillApp->RecentFiles().Entries());
-  Trigger("MenSavePrefs");
+  Trigger("MenSavePrefs");  // writes the list after everything else
   const QByteArray saved = ReadFile("Kodrill.ini");
   EXPECT_TRUE(saved.endsWith(recent) && saved.indexOf("[General]") < saved.indexOf("[Recent]")) << saved.data();
 }
@@ -44,12 +42,12 @@ TEST_F(FileSafetyTest, ChangesMadeOutsideReloadAskOrMarkTheTabAndLoseNothing) {
   TEditControl* e = v->Editor();
   e->SetCaretXY(2, 3);
   v->ToggleBookmark(4);
-  // Replaced by a rename, as editors save: reloaded in place, the watch follows the new file.
+  // Replaced by a rename, as editors save: reloaded in place, and the watch follows the new file.
   QSaveFile replace(Path("a.asm"));
   ASSERT_TRUE(replace.open(QIODevice::WriteOnly) && replace.write("L1\nl2\nl3\nl4\n") && replace.commit());
   ASSERT_TRUE(QTest::qWaitFor([&] { return e->Lines().Count() == 4; }));
-  EXPECT_EQ(QPoint(e->CaretColumn(), e->CaretLine()), QPoint(2, 3));
-  EXPECT_TRUE(v->IsBookmarkSet(4) && !v->Modified() && Questions.empty());
+  EXPECT_TRUE(e->CaretColumn() == 2 && e->CaretLine() == 3 && v->IsBookmarkSet(4) && !v->Modified() &&
+              Questions.empty());
   QTest::qWait(400);  // every check after the reload is done: only the watch can see what follows
 
   // With changes in the tab: asked; kept, the next save asks before overwriting.
@@ -57,53 +55,99 @@ TEST_F(FileSafetyTest, ChangesMadeOutsideReloadAskOrMarkTheTabAndLoseNothing) {
   Answers = {TAnswer::No, TAnswer::No, TAnswer::Yes};
   WriteFile("a.asm", "new\n");
   ASSERT_TRUE(QTest::qWaitFor([&] { return Questions.size() == 1; }));
-  EXPECT_EQ(Questions[0], QStringLiteral("Die Datei \"%1\" wurde außerhalb von Kodrill geändert. Neu laden?")
-                              .arg(Native("a.asm")));
-  Trigger("MenSave");
-  EXPECT_EQ(ReadFile("a.asm"), QByteArray("new\n"));
-  Trigger("MenSave");
-  EXPECT_EQ(ReadFile("a.asm"), QByteArray("L1\nl2\nlx3\nl4\n"));
-  EXPECT_EQ(Questions.size(), 3u);
-
+  EXPECT_EQ(Questions[0], "Die Datei \"" + Native("a.asm") + "\" wurde außerhalb von Kodrill geändert. Neu laden?");
+  for (const QByteArray bytes : {"new\n", "L1\nl2\nlx3\nl4\n"}) {
+    Trigger("MenSave");
+    EXPECT_EQ(ReadFile("a.asm"), bytes);
+  }
   // Deleted: the tab keeps the text as a change, and saving writes the file again.
   QFile::remove(Path("a.asm"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return v->Deleted(); }));
   EXPECT_EQ(v->Caption(), Native("a.asm") + QStringLiteral("[Gelöscht][Geändert]"));
   Trigger("MenSave");
-  EXPECT_EQ(ReadFile("a.asm"), QByteArray("L1\nl2\nlx3\nl4\n"));
   QTest::qWait(400);  // our own save is no change made outside
-  EXPECT_EQ(v->Caption() + QString::number(Questions.size()), Native("a.asm") + u'3');
+  EXPECT_EQ(ReadFile("a.asm") + v->Caption().toUtf8(), "L1\nl2\nlx3\nl4\n" + Native("a.asm").toUtf8());
+  EXPECT_EQ(Questions.size(), 3u);
 }
 
 TEST_F(FileSafetyTest, ModifiedTextsAreJournaledAndOfferedAgainAfterAnEndWithoutClosing) {
   WriteFile("Kodrill.ini", "[General]\r\nProjectDirectory=" + Temp.path().toUtf8() + "\r\n");
   WriteFile("a.asm", "a\r\n");
   const auto entries = [this] {
-    QDirIterator it(Path("Kodrill-Wiederherstellung"), {QStringLiteral("*.journal")}, QDir::Files,
-                    QDirIterator::Subdirectories);
-    int n = 0;
-    for (; it.hasNext(); it.next()) ++n;
-    return n;
+    return QDirIterator(Path("Kodrill-Wiederherstellung"), {"*.journal"}, QDir::Files, QDirIterator::Subdirectories)
+        .hasNext();
   };
   Main->StartUp({Path("a.asm")});
   View(0)->Editor()->InsertText(QStringLiteral("b"));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return entries() == 1; }, 3000));
-  Trigger("MenSave");
-  ASSERT_TRUE(QTest::qWaitFor([&] { return entries() == 0; }));
+  ASSERT_TRUE(QTest::qWaitFor(entries, 3000));
+  Trigger("MenSave");  // a save takes the entry away
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !entries(); }));
   View(0)->Editor()->InsertText(QStringLiteral("c"));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return entries() == 1; }, 3000));
-
+  ASSERT_TRUE(QTest::qWaitFor(entries, 3000));
   delete Main;  // gone without the close question, as after a crash
   Main = FormMain = new TFormMain;
   Answers = {TAnswer::Yes};
   Main->StartUp({});
   ASSERT_EQ(Questions.size(), 1u);
-  EXPECT_TRUE(Questions[0].endsWith(QStringLiteral(" für\n\"%1\".").arg(Native("a.asm"))));
   ASSERT_EQ(Tabs(), 1);
+  EXPECT_TRUE(Questions[0].endsWith(QStringLiteral(" für\n\"%1\".").arg(Native("a.asm"))));
   EXPECT_TRUE(View(0)->Modified());
   EXPECT_EQ(View(0)->Editor()->Lines().SaveToBytes(), "bca\r\n");
-  // A normal close takes the journal away.
   Answers = {TAnswer::No};
-  EXPECT_TRUE(Main->close());
+  EXPECT_TRUE(Main->close());  // a normal close takes the journal away
   EXPECT_TRUE(QDir(Path("Kodrill-Wiederherstellung")).isEmpty());
+}
+
+// Every character typed more than two seconds before the kill is offered at the next start.
+TEST_F(FileSafetyTest, TextTypedTwoSecondsBeforeAKillIsOfferedAtTheNextStart) {
+  const QString xvfb = QStandardPaths::findExecutable("Xvfb"), xdotool = QStandardPaths::findExecutable("xdotool");
+  if (xvfb.isEmpty() || xdotool.isEmpty()) GTEST_SKIP() << "Xvfb and xdotool are needed to type into the program";
+  // Kodrill.ini lies beside the program: a copy of the program has settings of its own.
+  ASSERT_TRUE(QFile::copy(KODRILL_PROGRAM, Path("kodrill")));
+  WriteFile("Kodrill.ini", "[General]\r\nProjectDirectory=" + Temp.path().toUtf8() + "\r\n");
+  WriteFile("a.asm", "\tnop\r\n");
+  QProcess x, app, typing;
+  x.start(xvfb, {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"});
+  ASSERT_TRUE(x.waitForReadyRead(10000));
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("DISPLAY", u':' + QString::fromLatin1(x.readAllStandardOutput()).trimmed());
+  env.insert("QT_QPA_PLATFORM", "xcb");
+  for (QProcess* p : {&app, &typing}) p->setProcessEnvironment(env);
+  const auto xdo = [&](const QStringList& args) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(xdotool, args);
+    p.waitForFinished(10000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed().section(u'\n', 0, 0);
+  };
+  // There is no window manager: the test gives the input focus itself.
+  const auto focus = [&](const QString& title) {
+    QString id;
+    const auto found = [&] { return !(id = xdo({"search", "--onlyvisible", "--name", title})).isEmpty(); };
+    return QTest::qWaitFor(found, 15000) &&
+           (xdo({"windowfocus", id}), QTest::qWaitFor([&] { return xdo({"getwindowfocus"}) == id; }, 5000));
+  };
+
+  app.start(Path("kodrill"), {"a.asm"});
+  ASSERT_TRUE(focus("Kodrill")) << app.readAllStandardError().toStdString();
+  xdo({"type", "--delay", "20", "first "});
+  const QDeadlineTimer killAt(2000);
+  const QByteArray second = "second part typed while being killed";
+  typing.start(xdotool, {"type", "--delay", "150", QString::fromLatin1(second)});
+  QTest::qWait(int(killAt.remainingTime()));
+  ::kill(pid_t(app.processId()), SIGKILL);
+  ASSERT_TRUE(app.waitForFinished());
+  typing.waitForFinished();  // nothing of it may reach the next start
+
+  app.start(Path("kodrill"), {});
+  ASSERT_TRUE(focus("^Assembler-Editor$"));
+  xdo({"key", "Return"});  // "Wiederherstellen"
+  ASSERT_TRUE(focus("Kodrill"));
+  xdo({"key", "ctrl+s"});
+  QByteArray saved;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return (saved = ReadFile("a.asm")) != "\tnop\r\n"; }, 10000));
+  // All of the first part, and of the second what was journaled before the kill.
+  ASSERT_TRUE(saved.startsWith("first ") && saved.endsWith("\tnop\r\n")) << saved.toStdString();
+  EXPECT_TRUE(second.startsWith(saved.mid(6, saved.size() - 12))) << saved.toStdString();
+  for (QProcess* p : {&app, &x}) p->kill(), p->waitForFinished();
 }

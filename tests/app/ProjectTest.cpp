@@ -111,5 +111,4 @@ TEST_F(ProjectTest, UnusableProjectPlacesLoseNothing) {
   EXPECT_TRUE(Errors[2].contains(u"nodir"));
   EXPECT_TRUE(Errors[3].startsWith(QStringLiteral("Kann Datei %1 nicht lesen").arg(Native("ro/p.AsmPrj"))));
   EXPECT_EQ(Questions.size(), 2u);
-  EXPECT_EQ(Project()->FileName + QString::number(Tabs()), QStringLiteral("p.AsmPrj1"));
 }

@@ -1,6 +1,7 @@
-// The application object and Kodrill.ini.
+// The application object and Kodrill.ini, with the list of files opened last.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileDevice>
 #include <QTemporaryDir>
 
@@ -114,6 +115,35 @@ TEST_F(PrefsTest, AsmlFoundAlongPathGivesTheInstallationDirectory) {
   App.LoadPrefs();
   EXPECT_EQ(App.AssemblerPrefs()->AsDirectory, Tmp.filePath(u"inst/"_s));
   EXPECT_EQ(App.AssemblerPrefs()->AsExecutable, u"bin/asl"_s);
+}
+
+TEST_F(PrefsTest, RecentListKeepsTheLastTenOnceEachAndListsProjectsFirst) {
+  const auto full = [this](const QString& name) { return QDir::toNativeSeparators(Tmp.filePath(name)); };
+  QStringList eleven;
+  for (int i = 1; i <= 11; ++i) eleven << u"%1.asm"_s.arg(i);
+  const std::pair<QStringList, QStringList> cases[] = {  // added; kept, most recent first
+      {{u"a.asm"_s, u"b.asm"_s, u"sub/../a.asm"_s}, {u"a.asm"_s, u"b.asm"_s}},
+      {eleven, QStringList(eleven.crbegin(), eleven.crbegin() + 10)},
+      {{u"a.asm"_s, u"x\ny.asm"_s, {}}, {u"a.asm"_s}},
+  };
+  for (const auto& [added, kept] : cases) {
+    TRecentFiles recent, reread;
+    for (const QString& name : added) recent.Add(name.isEmpty() ? name : full(name));
+    reread.LoadFromList(recent.SaveToList());
+    QStringList want;
+    for (const QString& name : kept) want << full(name);
+    EXPECT_EQ(recent.Entries(), want);
+    EXPECT_EQ(reread.Entries(), want);
+  }
+  WriteBytes(full(u"a.asm"_s), "a\n");
+  WriteBytes(full(u"p.AsmPrj"_s), "");
+  TRecentFiles recent;
+  recent.LoadFromList({u"Entry2="_s + full(u"p.AsmPrj"_s), u"Entry1="_s + full(u"gone.asm"_s),
+                       u"Entry9="_s + full(u"a.asm"_s), u"Entry3="_s + full(u"gone.ASMPRJ"_s)});
+  QStringList menu;  // name, P for a project, - for a file that is gone
+  for (const TRecentFiles::TEntry& e : recent.MenuEntries())
+    menu << QDir(Tmp.path()).relativeFilePath(e.Path) + (e.Project ? u" P"_s : u""_s) + (e.Exists ? u""_s : u" -"_s);
+  EXPECT_EQ(menu, (QStringList{u"p.AsmPrj P"_s, u"gone.ASMPRJ P -"_s, u"gone.asm -"_s, u"a.asm"_s}));
 }
 
 }  // namespace

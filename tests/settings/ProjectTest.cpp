@@ -105,8 +105,7 @@ TEST_F(ProjectTest, EveryEntryReadsBackAsTheSameFileAndWritesBackByteForByteWhat
     Project.Save();
     EXPECT_EQ(ReadBytes(ProjectPath()), canonical) << end;
   }
-  // A line break, or a "\\" where it is an ordinary character, cannot be stored: the save is
-  // refused and the file stays as it was.
+  // A name the file cannot hold is refused, and the file stays as it was.
   const std::pair<QString, QString> refused[] = {
       {u"x\ny.asm"_s, u"Die Zeile „File=x\u23CEy.asm“ enthält einen Zeilenumbruch."_s},
       {OtherDir + u"a\\b.asm"_s,
