@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include <algorithm>
@@ -77,10 +78,12 @@ TRecoveryJournal::TRecoveryJournal(const QString& root) : FRoot(root) {}
 TRecoveryJournal::~TRecoveryJournal() = default;
 
 bool TRecoveryJournal::Open() {
-  const QString name = QStringLiteral("%1-%2").arg(QCoreApplication::applicationPid())
-                           .arg(QDateTime::currentMSecsSinceEpoch());
-  const QString folder = QDir(FRoot).filePath(name);
-  if (!QDir().mkpath(folder)) return false;
+  // A new folder of a name of its own, readable by the user only.
+  if (!QDir().mkpath(FRoot)) return false;
+  QTemporaryDir created(QDir(FRoot).filePath(QStringLiteral("%1-XXXXXX").arg(QCoreApplication::applicationPid())));
+  if (!created.isValid()) return false;
+  created.setAutoRemove(false);
+  const QString folder = created.path();
   auto lock = std::make_unique<QLockFile>(QDir(folder).filePath(LockName));
   if (!lock->tryLock(0)) return false;
   FFolder = folder;
