@@ -160,7 +160,10 @@ void TRecovery::Close() {
   if (!FJournal) return;
   FDelay.stop();
   FPoll.stop();
-  for (auto& [object, tab] : FTabs) tab.Write->Wait();
+  // Writes still running are waited for; nothing is journaled any more.
+  for (const auto& [view, tab] : FTabs) disconnect(view, nullptr, this, nullptr);
+  FTabs.clear();
   FClosed.clear();
   FJournal->Close();
+  FJournal.reset();
 }

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <algorithm>
+
 #ifndef Q_OS_WIN
 #include <cerrno>
 #include <fcntl.h>
