@@ -97,7 +97,8 @@ void TRecovery::WriteDue() {
   for (auto& [object, tab] : FTabs) {
     const auto* view = static_cast<const TEditorView*>(object);
     if (!tab.Dirty || !view->Modified()) continue;
-    if (tab.Write->Running()) waiting = true;
+    // A text still being read is not whole yet.
+    if (tab.Write->Running() || view->Editor()->Lines().Loading()) waiting = true;
     else Snapshot(view, tab);
   }
   if (waiting) FDelay.start(RetryMs);

@@ -96,8 +96,6 @@ QString TRecoveryJournal::EntryFile(int id) const { return QDir(FFolder).filePat
 void TRecoveryJournal::Write(int id, const QString& path, const TEditLines& lines,
                              Platform::TSnapshotWrite& write) const {
   const QByteArray header = Header(path, lines);
-  // Numbers the line index now: the copy that writes must not allocate.
-  if (lines.Count() > 0) (void)lines[lines.Count() - 1];
   write.Start(EntryFile(id), [&](const Platform::TByteSink& sink) {
     sink(std::string_view(header.constData(), std::size_t(header.size())));
     std::uint64_t size = 0;

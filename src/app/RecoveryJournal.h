@@ -43,7 +43,7 @@ class TRecoveryJournal {
   bool Open();
   bool IsOpen() const { return FLock != nullptr; }
   QString EntryFile(int id) const;
-  // Starts writing entry Id from Lines as they are now, for the text of the file Path.
+  // Starts writing entry Id from Lines as they are now (read whole), for the text of the file Path.
   void Write(int id, const QString& path, const TEditLines& lines, Platform::TSnapshotWrite& write) const;
   void Remove(int id);
   // A normal end: this instance's folder goes.
