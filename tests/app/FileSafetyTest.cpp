@@ -7,8 +7,6 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-#include <csignal>
-
 #include "AppFixture.h"
 
 using FileSafetyTest = AppTest;
@@ -135,7 +133,7 @@ TEST_F(FileSafetyTest, TextTypedTwoSecondsBeforeAKillIsOfferedAtTheNextStart) {
   const QByteArray second = "second part typed while being killed";
   typing.start(xdotool, {"type", "--delay", "150", QString::fromLatin1(second)});
   QTest::qWait(int(killAt.remainingTime()));
-  ::kill(pid_t(app.processId()), SIGKILL);
+  app.kill();  // SIGKILL
   ASSERT_TRUE(app.waitForFinished());
   typing.waitForFinished();  // nothing of it may reach the next start
 
