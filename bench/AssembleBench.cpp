@@ -31,6 +31,7 @@ QByteArray ConsoleOutput(int mb) {
 
 void BM_AssembleOutputIngest(benchmark::State& state) {
   const QByteArray data = ConsoleOutput(20);
+  long long total = 0;
   for (auto _ : state) {
     TAssembleOutput output;
     qsizetype lines = 0;
@@ -41,10 +42,11 @@ void BM_AssembleOutputIngest(benchmark::State& state) {
       if (output.RunLineCount() - lines >= 512) lines += output.TakeLines().size();
     }
     output.EndRun();
-    lines += output.TakeLines().size();
-    benchmark::DoNotOptimize(lines);
+    total += lines + output.TakeLines().size();
     benchmark::DoNotOptimize(output.Summary().ErrorsText);
   }
+  if (total == 0) state.SkipWithError("no output line came through");
+  state.counters["lines"] = benchmark::Counter(double(total), benchmark::Counter::kAvgIterations);
   state.SetBytesProcessed(int64_t(state.iterations()) * data.size());
 }
 BENCHMARK(BM_AssembleOutputIngest)->Unit(benchmark::kMillisecond);
@@ -57,6 +59,7 @@ BENCHMARK(BM_AssembleOutputIngest)->Unit(benchmark::kMillisecond);
 #include <QFile>
 #include <QAbstractItemModel>
 #include <QListView>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 
 #include "assemble/FormAssemble.h"
@@ -67,7 +70,7 @@ namespace {
 class TBenchProject {
  public:
   TBenchProject() {
-    qputenv("COMSPEC", QDir::cleanPath(QStringLiteral(KODRILL_BENCH_DATA_DIR "/../src/app/kodrill-cmd")).toUtf8());
+    qputenv("COMSPEC", KODRILL_CMD_PATH);
     FOwnApp = !KodrillApp;
     if (FOwnApp) KodrillApp = new TKodrillApp;
     KodrillApp->Project()->Directory = Dir.path() + QDir::separator();
@@ -96,6 +99,9 @@ void BM_AssembleDialogRun(benchmark::State& state) {
   project.Write(QStringLiteral("make.bat"), "@cat out.txt\r\n");
   TFormAssemble form;
   for (auto _ : state) form.Assemble();
+  // The Info page ends with the last lines the batch printed.
+  const QString info = form.findChild<QPlainTextEdit*>(QStringLiteral("MemoInfo"))->toPlainText();
+  if (!info.contains(QStringLiteral("Assembling test.asm"))) state.SkipWithError("the batch output did not arrive");
   state.SetBytesProcessed(int64_t(state.iterations()) * data.size());
 }
 BENCHMARK(BM_AssembleDialogRun)->Unit(benchmark::kMillisecond)->Iterations(2);
@@ -108,7 +114,9 @@ void BM_AssembleErrorListFill(benchmark::State& state) {
   project.Write(QStringLiteral("bench.log"), log);
   TFormAssemble form;  // no make.bat: the run only loads the log into the list
   for (auto _ : state) form.Assemble();
-  state.counters["entries"] = double(form.findChild<QListView*>(QStringLiteral("ListBoxErrors"))->model()->rowCount());
+  const int entries = form.findChild<QListView*>(QStringLiteral("ListBoxErrors"))->model()->rowCount();
+  if (entries == 0) state.SkipWithError("the list stayed empty");
+  state.counters["entries"] = entries;
 }
 BENCHMARK(BM_AssembleErrorListFill)->Unit(benchmark::kMillisecond)->Iterations(2);
 

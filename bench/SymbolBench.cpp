@@ -19,6 +19,7 @@ void BM_SymbolIndex100MB(benchmark::State& state) {
     // What the index keeps of the file: names, positions and the order by name.
     bytes = s.Names.capacity() + s.Defs.capacity() * sizeof(TSymbolDef) + s.ByName().capacity() * 4;
   }
+  if (symbols == 0) state.SkipWithError("no symbol was found");
   state.counters["symbols"] = static_cast<double>(symbols);
   state.counters["index_bytes"] = static_cast<double>(bytes);
 }
