@@ -1,6 +1,5 @@
 #pragma once
-// Shared by the hardening tests and the save child: the two text versions the child saves in
-// turn, and file helpers.
+// File helpers shared by the hardening tests.
 #include <QByteArray>
 #include <QDir>
 #include <QDirIterator>
@@ -9,22 +8,7 @@
 #include <QProcess>
 #include <QString>
 
-#include <string>
-
 namespace Hardening {
-
-// Version 0 and 1 differ in every line and in length, so a mix or a cut of them is never either.
-inline std::string SaveVersion(int version) {
-  const int lines = version == 0 ? 60000 : 75000;
-  std::string text;
-  text.reserve(std::size_t(lines) * 40);
-  for (int i = 0; i < lines; ++i) {
-    text += version == 0 ? "\tldaa  #$" : "\tstab  $";
-    text += std::to_string(i);
-    text += version == 0 ? " ; alt\r\n" : " ; neu\r\n";
-  }
-  return text;
-}
 
 inline QByteArray ReadAll(const QString& path) {
   QFile f(path);
