@@ -8,8 +8,10 @@ cd "$(dirname "$0")/.."
 bash scripts/packages.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "${JOBS:-2}" --target kodrill kodrill-cmd
-# The AS assembler, where a copy lies beside the repository, so that Ctrl+F9 assembles the demo.
-if [ -x ../shared/tools/asl/bin/asl ]; then export PATH="$(realpath ../shared/tools/asl/bin):$PATH"; fi
+# The AS assembler named by KODRILL_ASL, else a copy beside the repository, goes on PATH so that
+# Ctrl+F9 assembles the demo; without either Kodrill runs all the same.
+ASL=${KODRILL_ASL:-../shared/tools/asl/bin/asl}
+if [ -x "$ASL" ]; then export PATH="$(dirname "$(realpath "$ASL")"):$PATH"; fi
 APP="$PWD/build/src/app/kodrill"
 if [ ${#FILES[@]} -eq 0 ]; then FILES=("$PWD/examples/demo/demo.AsmPrj"); fi
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
