@@ -109,12 +109,6 @@ struct TLoadedEditor {
   }
 };
 
-// One loaded editor shared by the editing benchmarks (loading it is measured on its own).
-TLoadedEditor& Shared() {
-  static auto* e = new TLoadedEditor;
-  return *e;
-}
-
 void BM_EditorLoad100MB(benchmark::State& state) {
   const QString path = QString::fromStdString(GeneratedSource(100));
   const double fileSize = static_cast<double>(QFile(path).size());
@@ -143,25 +137,25 @@ void BM_EditorLoad100MB(benchmark::State& state) {
 BENCHMARK(BM_EditorLoad100MB)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_EditorTypeMiddle(benchmark::State& state) {
-  TLoadedEditor& shared = Shared();
-  TEditControl& e = shared.Editor;
+  TLoadedEditor loaded;  // each benchmark its own: what one did must not change what the next measures
+  TEditControl& e = loaded.Editor;
   e.SetCaretXY(4, e.Lines().Count() / 2);
   e.viewport()->repaint();
   QApplication::processEvents();
   long long painted = 0;
   for (auto _ : state) {
-    painted += Painted(shared.Syn, [&] {
+    painted += Painted(loaded.Syn, [&] {
       e.ExecuteCommand(ecChar, QChar('x'));
       QApplication::processEvents();  // the highlighter runs over the changed line as it repaints
     });
   }
   ReportPainted(state, painted);
-  while (e.CanUndo()) e.Undo();
 }
 BENCHMARK(BM_EditorTypeMiddle)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
 void BM_EditorReplaceAll(benchmark::State& state) {
-  TEditControl& e = Shared().Editor;
+  TLoadedEditor loaded;
+  TEditControl& e = loaded.Editor;
   int hits = 0;
   bool restored = true;
   const std::uint64_t original = TextHash(e.Lines());
@@ -180,15 +174,15 @@ void BM_EditorReplaceAll(benchmark::State& state) {
 BENCHMARK(BM_EditorReplaceAll)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_EditorEditorBottom(benchmark::State& state) {
-  TLoadedEditor& shared = Shared();
-  TEditControl& e = shared.Editor;
+  TLoadedEditor loaded;
+  TEditControl& e = loaded.Editor;
   long long painted = 0;
   for (auto _ : state) {
     state.PauseTiming();
     e.ExecuteCommand(ecEditorTop);
     e.viewport()->repaint();
     state.ResumeTiming();
-    painted += Painted(shared.Syn, [&] {
+    painted += Painted(loaded.Syn, [&] {
       e.ExecuteCommand(ecEditorBottom);
       e.viewport()->repaint();
     });
