@@ -7,7 +7,7 @@ set(_core_headers <QByteArray> <QDir> <QFile> <QFileInfo> <QList> <QObject> <QSt
 set(_widgets_headers ${_core_headers} <QAction> <QApplication> <QComboBox> <QDialog> <QFont> <QHBoxLayout>
     <QLabel> <QPainter> <QPixmap> <QPushButton> <QVBoxLayout> <QWidget>)
 
-file(WRITE ${CMAKE_BINARY_DIR}/kodrill_pch_donor.cpp "")
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/kodrill_pch_donor.cpp CONTENT "")
 foreach(kind core widgets)
   add_library(kodrill_pch_${kind} STATIC ${CMAKE_BINARY_DIR}/kodrill_pch_donor.cpp)
   set_target_properties(kodrill_pch_${kind} PROPERTIES AUTOMOC OFF AUTORCC OFF)
