@@ -2,9 +2,7 @@
 // replace all, and the jump to the end.
 #include <QApplication>
 #include <QFile>
-#include <QElapsedTimer>
 #include <QImage>
-#include <QWindow>
 
 #include <benchmark/benchmark.h>
 
@@ -16,9 +14,9 @@
 #endif
 
 #include "BenchData.h"
+#include "PaintCount.h"
 #include "editor/EditControl.h"
 #include "editor/EditorModel.h"
-#include "highlight/AssemSyn.h"
 
 namespace {
 
@@ -46,55 +44,6 @@ std::uint64_t TextHash(const TEditLines& lines) {
     h = (h ^ 0x100) * 1099511628211ull;
   }
   return h;
-}
-
-// The assembler highlighter with a count of the lines it is given: the editor tokenises each
-// line it paints, so the count proves that a benchmark painted.
-class TCountingHighlighter final : public TCustomHighlighter {
- public:
-  long long Lines = 0;
-
-  int AttributeCount() const override { return FSyn.AttributeCount(); }
-  THighlighterAttributes* Attribute(int index) const override { return FSyn.Attribute(index); }
-  THighlighterAttributes* DefaultAttribute(int index) const override { return FSyn.DefaultAttribute(index); }
-  const TCharSet& IdentifierChars() const override { return FSyn.IdentifierChars(); }
-  bool AtEndOfLine() const override { return FSyn.AtEndOfLine(); }
-  std::string_view TokenText() const override { return FSyn.TokenText(); }
-  THighlighterAttributes* TokenAttribute() const override { return FSyn.TokenAttribute(); }
-  int TokenKind() const override { return FSyn.TokenKind(); }
-  int TokenStart() const override { return FSyn.TokenStart(); }
-  void Next() override { FSyn.Next(); }
-  void SetLine(std::string_view line, int lineIndex) override {
-    ++Lines;
-    FSyn.SetLine(line, lineIndex);
-  }
-  bool UsesLineStates() const override { return FSyn.UsesLineStates(); }
-
- private:
-  TVoMAssemSyn FSyn;
-};
-
-// Runs Action and returns how many lines it painted; a benchmark that painted nothing measured
-// nothing and says so.
-template <typename F>
-long long Painted(TCountingHighlighter& syn, F&& action) {
-  const long long before = syn.Lines;
-  action();
-  return syn.Lines - before;
-}
-
-void ReportPainted(benchmark::State& state, long long lines) {
-  if (lines == 0) state.SkipWithError("nothing was painted");
-  state.counters["lines_painted"] = benchmark::Counter(double(lines), benchmark::Counter::kAvgIterations);
-}
-
-// A window that is really on the (offscreen) screen: repaint() paints nothing before the expose.
-void ShowExposed(QWidget& widget) {
-  widget.show();
-  QElapsedTimer waited;
-  waited.start();
-  while (!(widget.windowHandle() && widget.windowHandle()->isExposed()) && waited.elapsed() < 5000)
-    QApplication::processEvents(QEventLoop::AllEvents, 50);
 }
 
 struct TLoadedEditor {

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "BenchData.h"
+#include "PaintCount.h"
 #include "editor/EditControl.h"
-#include "highlight/AssemSyn.h"
 
 namespace {
 
@@ -45,6 +45,7 @@ void BM_LimitReadIndex(benchmark::State& state) {
     lines = starts.size();
     benchmark::DoNotOptimize(starts.data());
   }
+  if (lines < 2) state.SkipWithError("no line end was found");
   state.counters["lines"] = static_cast<double>(lines);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * size);
 }
@@ -53,15 +54,15 @@ BENCHMARK(BM_LimitReadIndex)->Unit(benchmark::kMillisecond)->Iterations(3);
 void BM_EditorFirstPaint100MB(benchmark::State& state) {
   const QString path = SourcePath();
   int linesAtPaint = 0;
+  long long painted = 0;
   bool loading = true;
   for (auto _ : state) {
-    auto syn = std::make_unique<TVoMAssemSyn>();
+    auto syn = std::make_unique<TCountingHighlighter>();
     auto editor = std::make_unique<TEditControl>();
     editor->resize(1000, 700);
     editor->SetHighlighter(syn.get());
     editor->LoadFromFile(path);
-    const QImage shot = editor->grab().toImage();
-    benchmark::DoNotOptimize(shot.constBits());
+    painted += Painted(*syn, [&] { benchmark::DoNotOptimize(editor->grab().toImage().constBits()); });
     state.PauseTiming();
     // The screen was painted from lines read so far, while the rest was still to come.
     linesAtPaint = editor->Lines().Count();
@@ -71,6 +72,7 @@ void BM_EditorFirstPaint100MB(benchmark::State& state) {
     state.ResumeTiming();
   }
   if (!loading) state.SkipWithError("the first screen waited for the whole file");
+  ReportPainted(state, painted);
   state.counters["lines_at_paint"] = linesAtPaint;
 }
 BENCHMARK(BM_EditorFirstPaint100MB)->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -83,9 +85,10 @@ void BM_EditorOpenLongestFrame100MB(benchmark::State& state) {
   double longest = 0, longestCpu = 0;
   int rounds = 0;
   int lines = 0;
+  long long painted = 0;
   for (auto _ : state) {
     {
-      TVoMAssemSyn syn;
+      TCountingHighlighter syn;
       TEditControl editor;
       editor.resize(1000, 700);
       editor.SetHighlighter(&syn);
@@ -111,11 +114,13 @@ void BM_EditorOpenLongestFrame100MB(benchmark::State& state) {
       while (editor.Lines().Loading()) QApplication::processEvents(QEventLoop::AllEvents);
       longest = std::max(longest, static_cast<double>(clock.nsecsElapsed() - last) / 1e6);
       lines = editor.Lines().Count();
+      painted += syn.Lines;
       state.PauseTiming();
     }
     state.ResumeTiming();
   }
   if (rounds < 2) state.SkipWithError("the event loop did not run during the load");
+  ReportPainted(state, painted);
   state.counters["longest_frame_ms"] = longest;
   state.counters["longest_frame_cpu_ms"] = longestCpu;
   state.counters["lines"] = lines;
