@@ -1,7 +1,9 @@
 #include "highlight/AssemSyn.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "highlight/CharClass.h"
 #include "highlight/HashList.h"
@@ -38,83 +40,27 @@ inline size_t SkipClass(const unsigned char* line, size_t size, size_t pos, std:
   return pos;
 }
 
-}  // namespace
-
-void TVoMAssemSyn::Next() {
-  FTokenStart = FPos;
-  if (FPos >= FLineSize) {
-    FTokenKind = tkEndOfLine;
-    return;
-  }
-  const unsigned char* const line = FLine;
-  const size_t size = FLineSize;
-  size_t pos = FPos;
-  const unsigned char c = line[pos];
-  // Blanks and tabs are almost every other token: decide them before the table jump.
-  if (c == '\t' || c == ' ') {
-    FPos = SkipClass(line, size, pos + 1, charclass::Blank);
-    FTokenKind = tkSpace;
-    return;
-  }
-  switch (FDispatch[c]) {
-    case rlSpace:
-      pos = SkipClass(line, size, pos + 1, charclass::Blank);
-      FTokenKind = tkSpace;
-      break;
-    case rlLineFeed:
-      ++pos;
-      FTokenKind = tkSpace;
-      break;
-    case rlCarriageReturn:
-      pos += (pos + 1 < size && line[pos + 1] == '\n') ? 2 : 1;
-      FTokenKind = tkSpace;
-      break;
-    case rlString:
-      ScanString(c);
-      return;
-    case rlSymbol:
-      ++pos;
-      FTokenKind = tkSymbol;
-      break;
-    case rlHexNumber:
-      pos = SkipClass(line, size, pos + 1, charclass::Hex);
-      FTokenKind = tkNumber;
-      break;
-    case rlBinNumber:
-      ++pos;
-      while (pos < size && (line[pos] == '0' || line[pos] == '1')) ++pos;
-      FTokenKind = tkNumber;
-      break;
-    case rlNumber:
-      pos = SkipClass(line, size, pos + 1, charclass::NumRun);
-      FTokenKind = tkNumber;
-      break;
-    case rlComment:
-      ++pos;
-      while (pos < size && !(charclass::Flags[line[pos]] & charclass::Break)) ++pos;
-      FTokenKind = tkComment;
-      break;
-    case rlIdentifier: {
-      const THashEntry* entry =
-          FKeywords->Find(std::string_view(reinterpret_cast<const char*>(line) + pos, size - pos));
-      pos += static_cast<size_t>(FKeywords->KeyLength());
-      FTokenKind = entry ? static_cast<TVoTokenKind>(entry->Kind) : tkIdentifier;
-      break;
+// Position of the first line feed or carriage return from Pos on, or Size. Comments run to the
+// end of the line and are long: eight bytes are tested at a time.
+inline size_t FindBreak(const unsigned char* line, size_t size, size_t pos) {
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr std::uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    for (; pos + 8 <= size; pos += 8) {
+      std::uint64_t v;
+      std::memcpy(&v, line + pos, 8);
+      const std::uint64_t lf = v ^ (ones * '\n'), cr = v ^ (ones * '\r');
+      // High bit of each zero byte; a borrow can only mark bytes above the first true hit.
+      const std::uint64_t hits = (((lf - ones) & ~lf) | ((cr - ones) & ~cr)) & highs;
+      if (hits) return pos + static_cast<size_t>(std::countr_zero(hits) / 8);
     }
-    case rlOther:
-    default:
-      ++pos;
-      FTokenKind = tkUnknown;
-      break;
   }
-  FPos = pos;
+  while (pos < size && !(charclass::Flags[line[pos]] & charclass::Break)) ++pos;
+  return pos;
 }
 
-void TVoMAssemSyn::ScanString(unsigned char quote) {
-  const unsigned char* const line = FLine;
-  const size_t size = FLineSize;
-  size_t pos = FPos;
-  FTokenKind = tkString;
+// Position after the string that opens at Pos with the quote character there.
+size_t ScanString(const unsigned char* line, size_t size, size_t pos) {
+  const unsigned char quote = line[pos];
   // Three quotes open a string that only the fourth closes.
   if (pos + 2 < size && line[pos + 1] == quote && line[pos + 2] == quote) pos += 2;
   while (pos < size && !(charclass::Flags[line[pos]] & charclass::Break)) {
@@ -122,8 +68,89 @@ void TVoMAssemSyn::ScanString(unsigned char quote) {
     if (pos < size && line[pos] == quote) break;
   }
   // Take in the closing quote, or the line break that cut the string short.
-  if (pos < size) ++pos;
-  FPos = pos;
+  return pos < size ? pos + 1 : pos;
+}
+
+}  // namespace
+
+void TVoMAssemSyn::ScanBatch() {
+  // Everything the loop needs is held in locals: stores into the batch cannot disturb them.
+  const unsigned char* const line = FLine;
+  const size_t size = FLineSize;
+  const unsigned char* const dispatch = FDispatch.data();
+  THashList& keywords = *FKeywords;
+  size_t pos = FTokenStart;
+  int count = 0;
+  while (count < BatchSize && pos < size) {
+    const unsigned char c = line[pos];
+    TVoTokenKind kind;
+    const unsigned char rule = dispatch[c];
+    // The two most frequent kinds of token before the table jump, which predicts worse.
+    if (c == '\t' || c == ' ') {
+      pos = SkipClass(line, size, pos + 1, charclass::Blank);
+      kind = tkSpace;
+    } else if (rule == rlIdentifier) {
+      const size_t start = pos;
+      pos = SkipClass(line, size, pos + 1, charclass::Ident);
+      const unsigned char found = keywords.KindOf(line + start, pos - start, size - start);
+      kind = found == THashList::NotFound ? tkIdentifier : static_cast<TVoTokenKind>(found);
+    } else {
+      switch (rule) {
+        case rlSpace:
+          pos = SkipClass(line, size, pos + 1, charclass::Blank);
+          kind = tkSpace;
+          break;
+        case rlLineFeed:
+          ++pos;
+          kind = tkSpace;
+          break;
+        case rlCarriageReturn:
+          pos += (pos + 1 < size && line[pos + 1] == '\n') ? 2 : 1;
+          kind = tkSpace;
+          break;
+        case rlString:
+          pos = ScanString(line, size, pos);
+          kind = tkString;
+          break;
+        case rlSymbol:
+          ++pos;
+          kind = tkSymbol;
+          break;
+        case rlHexNumber:
+          pos = SkipClass(line, size, pos + 1, charclass::Hex);
+          kind = tkNumber;
+          break;
+        case rlBinNumber:
+          ++pos;
+          while (pos < size && (line[pos] & 0xFE) == '0') ++pos;  // 0 or 1
+          kind = tkNumber;
+          break;
+        case rlNumber:
+          pos = SkipClass(line, size, pos + 1, charclass::NumRun);
+          kind = tkNumber;
+          break;
+        case rlComment:
+          pos = FindBreak(line, size, pos + 1);
+          kind = tkComment;
+          break;
+        default:
+          ++pos;
+          kind = tkUnknown;
+          break;
+      }
+    }
+    FEnds[count] = pos;
+    FKinds[count] = kind;
+    ++count;
+  }
+  if (count < BatchSize) {
+    // The end of the line: EndOfLine, again and again, without moving.
+    FEnds[count] = pos;
+    FKinds[count] = tkEndOfLine;
+    ++count;
+  }
+  FBatchCount = count;
+  FBatchIndex = 0;
 }
 
 TVoMAssemSyn::TVoMAssemSyn() {
@@ -212,8 +239,8 @@ void TVoMAssemSyn::SetLine(std::string_view line, int lineIndex) {
   FLine = reinterpret_cast<const unsigned char*>(line.data());
   FLineSize = line.size();
   FLineIndex = lineIndex;
-  FPos = 0;
-  Next();
+  FTokenStart = 0;
+  ScanBatch();
 }
 
 namespace {

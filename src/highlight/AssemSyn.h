@@ -61,20 +61,26 @@ class TVoMAssemSyn final : public TCustomHighlighter {
   const TCharSet& IdentifierChars() const override;
   std::string LanguageName() const override { return "Assembler"; }
   // The token accessors are inline: an editor calls them for every token of every repaint.
-  bool AtEndOfLine() const override { return FTokenKind == tkEndOfLine; }
+  bool AtEndOfLine() const override { return FKinds[FBatchIndex] == tkEndOfLine; }
   std::string_view TokenText() const override {
-    return std::string_view(reinterpret_cast<const char*>(FLine) + FTokenStart, FPos - FTokenStart);
+    const char* const line = reinterpret_cast<const char*>(FLine);
+    return std::string_view(line + FTokenStart, FEnds[FBatchIndex] - FTokenStart);
   }
-  THighlighterAttributes* TokenAttribute() const override { return FAttriByKind[FTokenKind]; }
-  int TokenKind() const override { return FTokenKind; }
+  THighlighterAttributes* TokenAttribute() const override { return FAttriByKind[FKinds[FBatchIndex]]; }
+  int TokenKind() const override { return FKinds[FBatchIndex]; }
   int TokenStart() const override { return static_cast<int>(FTokenStart); }
-  void Next() override;
+  void Next() override {
+    FTokenStart = FEnds[FBatchIndex];
+    if (++FBatchIndex >= FBatchCount) ScanBatch();
+  }
   // The line ends where the view ends; a NUL byte inside it is an ordinary (Unknown) character.
   void SetLine(std::string_view line, int lineIndex) override;
   bool UsesLineStates() const override { return false; }
 
  private:
-  void ScanString(unsigned char quote);
+  // Scans the tokens that follow the current one into the batch, at least one (EndOfLine at the
+  // end of the line). Scanning a few tokens at a time keeps the scan loop tight.
+  void ScanBatch();
 
   bool FListMode = false;
   TVoCPUType FCPUType = VoCPU_Unknown;
@@ -98,9 +104,13 @@ class TVoMAssemSyn final : public TCustomHighlighter {
   const unsigned char* FLine = nullptr;
   std::size_t FLineSize = 0;
   int FLineIndex = 0;
-  std::size_t FPos = 0;
   std::size_t FTokenStart = 0;
-  TVoTokenKind FTokenKind = tkEndOfLine;
+  // Tokens scanned ahead: end offset and kind of each; the current one is at FBatchIndex.
+  static constexpr int BatchSize = 32;
+  int FBatchIndex = 0;
+  int FBatchCount = 0;
+  std::array<std::size_t, BatchSize> FEnds{};
+  std::array<TVoTokenKind, BatchSize> FKinds{tkEndOfLine};
 };
 
 // The words of the number formats in settings and project files, and the dialogs' captions.

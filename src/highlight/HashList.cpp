@@ -1,5 +1,8 @@
 #include "highlight/HashList.h"
 
+#include <algorithm>
+#include <bit>
+
 #include "highlight/CharClass.h"
 #include "highlight/CpuTypes.h"
 #include "highlight/WordLists.h"
@@ -33,7 +36,27 @@ void THashList::AddList(std::string_view listText, unsigned char kind) {
     else
       FBuckets[h] = &entry;
     FTails[h] = &entry;
+    // A word with other characters than identifier ones can never be found.
+    if (static_cast<size_t>(FKeyLength) != item.size()) continue;
+    FLongest = std::max(FLongest, item.size());
+    if (item.size() <= 8) AddShortWord(entry);
   }
+}
+
+void THashList::AddShortWord(const THashEntry& entry) {
+  std::uint64_t key = 0;
+  for (size_t i = 0; i < entry.Name.size(); ++i)
+    key |= std::uint64_t{static_cast<unsigned char>(entry.Name[i])} << (8 * i);
+  if (2 * (FShortWords + 1) > FSlots.size()) {
+    // At most half full, so that a miss meets an empty slot soon.
+    std::vector<TSlot> old = std::move(FSlots);
+    FSlots.assign(2 * old.size(), TSlot{});
+    FShift = 64 - std::countr_zero(FSlots.size());
+    FShortWords = 0;
+    for (const TSlot& slot : old)
+      if (slot.Key) Insert(slot.Key, slot.Kind);
+  }
+  Insert(key, entry.Kind);
 }
 
 int THashList::Hash(std::string_view text) {
@@ -45,4 +68,11 @@ int THashList::Hash(std::string_view text) {
   }
   FKeyLength = static_cast<int>(n);
   return static_cast<int>(h & 0xFF);
+}
+
+void THashList::Insert(std::uint64_t key, unsigned char kind) {
+  size_t i = SlotOf(key);
+  while (FSlots[i].Key != 0 && FSlots[i].Key != key) i = (i + 1) & (FSlots.size() - 1);
+  if (FSlots[i].Key == 0) ++FShortWords;
+  FSlots[i] = {key, kind};  // a word added again: the later kind wins, as in the chains
 }
