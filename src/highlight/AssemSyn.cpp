@@ -205,7 +205,14 @@ void TVoMAssemSyn::SetCPUTypeString(const std::string& value) {
   FCPUTypeString = value;
   // A name without word lists (e.g. "Z80") is kept, but selects no processor value.
   FCPUType = CPUTypeFromName(value);
-  FKeywords = std::make_unique<THashList>(value);
+  FKeywords = std::make_unique<THashList>(value, FExtendedTables);
+  NotifyChanged();
+}
+
+void TVoMAssemSyn::SetExtendedTables(bool value) {
+  if (value == FExtendedTables) return;
+  FExtendedTables = value;
+  FKeywords = std::make_unique<THashList>(FCPUTypeString, value);
   NotifyChanged();
 }
 

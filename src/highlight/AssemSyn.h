@@ -46,6 +46,10 @@ class TVoMAssemSyn final : public TCustomHighlighter {
   void SetCPUTypeString(const std::string& value);
   TVoNumberFormat NumberFormat() const { return FNumberFormat; }
   void SetNumberFormat(TVoNumberFormat value);
+  // "Erweiterte Befehlstabellen": keyword tables checked against the assembler for the common
+  // processors, and the directives for every processor. Off: the classic tables.
+  bool ExtendedTables() const { return FExtendedTables; }
+  void SetExtendedTables(bool value);
 
   THighlighterAttributes* CommentAttri() const { return FCommentAttri; }
   THighlighterAttributes* DirecAttri() const { return FDirecAttri; }
@@ -86,6 +90,7 @@ class TVoMAssemSyn final : public TCustomHighlighter {
   TVoCPUType FCPUType = VoCPU_Unknown;
   std::string FCPUTypeString;
   TVoNumberFormat FNumberFormat = VoNF_CMode;
+  bool FExtendedTables = false;
   std::unique_ptr<THashList> FKeywords;
   std::array<unsigned char, 256> FDispatch{};  // scanning rule per first character
 

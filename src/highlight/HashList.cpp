@@ -4,13 +4,26 @@
 #include <bit>
 
 #include "highlight/CharClass.h"
+#include "highlight/AssemSyn.h"
 #include "highlight/CpuTypes.h"
+#include "highlight/ExtendedWordLists.h"
 #include "highlight/WordLists.h"
 
 THashList::THashList() = default;
 
-THashList::THashList(std::string_view cpuName) {
+THashList::THashList(std::string_view cpuName, bool extended) {
   const TVoCPUType type = CPUTypeFromName(cpuName);
+  if (extended && !cpuName.empty()) {
+    if (const TExtendedCpu* cpu = FindExtendedCpu(cpuName)) {
+      AddList(cpu->Directives, tkDirective);
+      AddList(cpu->Keywords, tkKeyword);
+      return;
+    }
+    if (type == VoCPU_Unknown) {
+      AddList(wordlists::CommonDirectives.Text, wordlists::CommonDirectives.Kind);
+      return;
+    }
+  }
   for (const TWordList* list : CPUWordLists(type)) AddList(list->Text, list->Kind);
 }
 

@@ -24,8 +24,9 @@ class THashList {
  public:
   THashList();  // empty table
   // The table of a processor name (exact, case-sensitive); a name without word lists gives an
-  // empty table.
-  explicit THashList(std::string_view cpuName);
+  // empty table. Extended: the assembler-checked lists instead, and the common directives for
+  // every other name but the empty one.
+  explicit THashList(std::string_view cpuName, bool extended = false);
   THashList(const THashList&) = delete;
   THashList& operator=(const THashList&) = delete;
 

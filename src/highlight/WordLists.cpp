@@ -1,6 +1,9 @@
 #include "highlight/WordLists.h"
 
+#include <algorithm>
+
 #include "highlight/AssemSyn.h"
+#include "highlight/ExtendedWordLists.h"
 
 namespace wordlists {
 
@@ -156,4 +159,11 @@ std::span<const TWordList* const> CPUWordLists(TVoCPUType type) {
     case VoCPU_17C42: return Lists17C42;
   }
   return {};
+}
+
+const TExtendedCpu* FindExtendedCpu(std::string_view name) {
+  const std::span<const TExtendedCpu> cpus = ExtendedCpus();
+  const auto it = std::lower_bound(cpus.begin(), cpus.end(), name,
+                                   [](const TExtendedCpu& cpu, std::string_view n) { return cpu.Name < n; });
+  return it != cpus.end() && it->Name == name ? &*it : nullptr;
 }

@@ -69,11 +69,7 @@ TEST(AssemSynTokens, Lines) {
   ExpectTokens("", "fcc| |\"ab;c\"| |'it'|'s'| |'a\"b'| |\"\"| |\"\"\"a\"|b|\"\"\"", "ISTSTTSTSTSTIT");
   ExpectTokens("", "\"ab\r|\n|x|'\n|;a|\r\n|b|+|=| \t\v\f \x1F |x|\r\n|\n|\r|\r", "TSITCSIUUSISSSS");
   ExpectTokens("6811", "ab|" + nul + "|ldaa| |\"x" + nul + "y\"| |;c" + nul, "IUKSTSC");
-}
-
-TEST(AssemSynTokens, EndOfLineIsSticky) {
-  TVoMAssemSyn h;
-  h.SetCPUTypeString("6811");
+  TVoMAssemSyn h;  // EndOfLine stays
   EXPECT_EQ(KindsAndTexts(h, "loop:  ldaa  #$FF,X  ; load").size(), 11u);
   h.Next();
   EXPECT_TRUE(h.AtEndOfLine() && h.TokenStart() == 27 && h.TokenAttribute() == nullptr);
@@ -81,7 +77,7 @@ TEST(AssemSynTokens, EndOfLineIsSticky) {
   EXPECT_TRUE(h.AtEndOfLine() && h.TokenStart() == 0);
 }
 
-TEST(AssemSynTokens, ReadsNothingBeyondTheView) {
+TEST(AssemSynTokens, ReadsNothingBeyondTheViewAndHugeLines) {
   TVoMAssemSyn h;
   h.SetCPUTypeString("6811");
   // Views cut out of a longer buffer: what follows the view must not change the tokens.
@@ -93,10 +89,6 @@ TEST(AssemSynTokens, ReadsNothingBeyondTheView) {
   for (int c = 0; c < 256; ++c) EXPECT_EQ(Tokenize(h, (all += static_cast<char>(c)).substr(c)).size(), 1u) << c;
   Tokenize(h, all);
   Tokenize(h, std::string(all.rbegin(), all.rend()));
-}
-
-TEST(AssemSynTokens, HugeLines) {
-  TVoMAssemSyn h;
   const size_t big = 10u << 20;
   const std::pair<std::string, size_t> lines[] = {{std::string(big, 'a'), 1}, {"'" + std::string(big, 'x'), 1},
                                                   {std::string(big, '"'), big / 4}, {std::string(big, '\0'), big}};
@@ -145,17 +137,20 @@ std::vector<TToken> Reference(THashList& table, std::string_view s) {
 
 TEST(AssemSynTokens, SameTokensAsThePlainRulesOnGeneratedLines) {
   std::mt19937 random(17);
-  const std::string pieces[] = {" ", "\t", "    ", "\r", "\n", "\"", "'", ";", "$", "%", "#", ",", ":", "(", ".", "_",
-                                "0", "1", "7", "0x", "FFh", "B", "q", "X", "ldaa", "LDAA", "dc.b", "org", "mov",
-                                "endsection", "abcdefghi", "DIRECTIVE", "ld", "move.l", "aim", "include", "ElseCase", "pshmac", "\xE4", std::string(1, '\0')};
-  for (const char* cpu : {"6811", "68HC16", "8051", "Example", "Z80"}) {
-    TVoMAssemSyn h;
-    h.SetCPUTypeString(cpu);
-    THashList table(cpu);
-    for (int i = 0; i < 3000; ++i) {
-      std::string line;
-      for (int n = static_cast<int>(random() % 24); n > 0; --n) line += pieces[random() % std::size(pieces)];
-      ASSERT_EQ(Tokenize(h, line), Reference(table, line)) << cpu << ": " << line;
+  const std::string pieces[] = {
+      " ", "\t", "    ", "\r", "\n", "\"", "'", ";", "$", "%", "#", ",", ":", "(", ".", "_", "0", "1", "7", "0x", "FFh", "B",
+      "q", "X", "ldaa", "LDAA", "dc.b", "org", "mov", "endsection", "abcdefghi", "DIRECTIVE", "ld", "move.l", "aim",
+      "include", "ElseCase", "pshmac", "\xE4", std::string(1, '\0')};
+  for (const bool extended : {false, true}) {
+    for (const char* cpu : {"6811", "68HC16", "8051", "Example", "Z80", "68000", "6301"}) {
+      TVoMAssemSyn h;
+      h.SetExtendedTables(extended), h.SetCPUTypeString(cpu);
+      THashList table(cpu, extended);
+      for (int i = 0; i < 3000; ++i) {
+        std::string line;
+        for (int n = static_cast<int>(random() % 24); n > 0; --n) line += pieces[random() % std::size(pieces)];
+        ASSERT_EQ(Tokenize(h, line), Reference(table, line)) << cpu << ": " << line;
+      }
     }
   }
 }
@@ -165,7 +160,7 @@ TEST(AssemSynConfig, SettersNotifyOnlyOnChange) {
   TCountingListener listener;
   h.AddChangeListener(&listener);
   const KT numbers = KindsAndTexts(h, "0FFh $1F %01 0x1F");
-  h.SetNumberFormat(VoNF_CMode), h.SetListMode(false), h.SetCPUTypeString("");
+  h.SetNumberFormat(VoNF_CMode), h.SetListMode(false), h.SetCPUTypeString(""), h.SetExtendedTables(false);
   EXPECT_EQ(listener.calls, 0);
   h.SetNumberFormat(VoNF_MotorolaMode), h.SetListMode(true);
   EXPECT_EQ(KindsAndTexts(h, "0FFh $1F %01 0x1F"), numbers);
@@ -174,12 +169,14 @@ TEST(AssemSynConfig, SettersNotifyOnlyOnChange) {
   EXPECT_EQ(listener.calls, 5);
   EXPECT_EQ(h.CPUType(), VoCPU_Unknown);
   EXPECT_EQ(KindsAndTexts(h, "ld org"), (KT{{tkIdentifier, "ld"}, {tkSpace, " "}, {tkIdentifier, "org"}}));
+  h.SetExtendedTables(true), h.SetExtendedTables(true);
+  EXPECT_EQ(KindsAndTexts(h, "ld org"), (KT{{tkKeyword, "ld"}, {tkSpace, " "}, {tkDirective, "org"}}));
   h.SetCPUType(VoCPU_AT90S2313);
   EXPECT_EQ(h.CPUTypeString(), "AT90S2313");
   EXPECT_EQ(KindsAndTexts(h, "adiw"), (KT{{tkKeyword, "adiw"}}));
   // Leaving the processor by value empties name and table alike.
   h.SetCPUType(VoCPU_Unknown);
-  EXPECT_TRUE(listener.calls == 7 && h.CPUTypeString().empty());
+  EXPECT_TRUE(listener.calls == 8 && h.CPUTypeString().empty());
   EXPECT_EQ(KindsAndTexts(h, "adiw org"), (KT{{tkIdentifier, "adiw"}, {tkSpace, " "}, {tkIdentifier, "org"}}));
   h.RemoveChangeListener(&listener);
 
@@ -198,11 +195,13 @@ TEST(AssemSynAttributes, OrderRolesAndNotification) {
       {"illegal char", h.InvalidAttri()}, {"keyword", h.KeyAttri()}, {"number", h.NumberAttri()},
       {"space", h.SpaceAttri()}, {"string", h.StringAttri()}, {"symbol", h.SymbolAttri()}};
   ASSERT_EQ(h.AttributeCount(), 9);
-  for (int i = 0; i < 9; ++i) EXPECT_TRUE(h.Attribute(i) == order[i].second && h.Attribute(i)->Name() == order[i].first);
+  for (int i = 0; i < 9; ++i) EXPECT_TRUE(h.Attribute(i) == order[i].second && h.Attribute(i)->Name() == order[i].first) << i;
   EXPECT_TRUE(h.Attribute(9) == nullptr && h.Attribute(-1) == nullptr);
-  const THighlighterAttributes* roles[] = {h.CommentAttri(), h.IdentifierAttri(), h.KeyAttri(), h.StringAttri(), h.SpaceAttri(), nullptr};
+  const THighlighterAttributes* roles[] = {h.CommentAttri(), h.IdentifierAttri(), h.KeyAttri(), h.StringAttri(),
+                                           h.SpaceAttri(), nullptr};
   for (int i = 0; i < 6; ++i) EXPECT_EQ(h.DefaultAttribute(i), roles[i]) << i;
-  for (int c = 0; c < 256; ++c) EXPECT_EQ(h.IdentifierChars()[c], c < 128 && (c == '.' || c == '_' || std::isalnum(c))) << c;
+  for (int c = 0; c < 256; ++c)
+    EXPECT_EQ(h.IdentifierChars()[c], c < 128 && (c == '.' || c == '_' || std::isalnum(c))) << c;
 
   const std::pair<const char*, THighlighterAttributes*> painted[] = {
       {";c", h.CommentAttri()}, {"org", h.DirecAttri()}, {"x", h.IdentifierAttri()}, {"nop", h.KeyAttri()},
