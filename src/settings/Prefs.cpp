@@ -103,6 +103,8 @@ const TStringIniList& THighLighterPrefs::SaveToList() {
     FList.WriteHex(p + QStringLiteral(".Background"), a->Background());
     FList.WriteHex(p + QStringLiteral(".Foreground"), a->Foreground());
   }
+  // Written only when set, so that a file of the usual settings stays as it was.
+  if (FHighLighter->ExtendedTables()) FList.WriteBool(QStringLiteral("AsmSyn.ExtendedTables"), true);
   return FList;
 }
 
@@ -121,6 +123,7 @@ void THighLighterPrefs::LoadFromList(const TStringIniList* list) {
     a->SetBackground(FList.ReadInteger(p + QStringLiteral(".Background"), a->Background()));
     a->SetForeground(FList.ReadInteger(p + QStringLiteral(".Foreground"), a->Foreground()));
   }
+  FHighLighter->SetExtendedTables(FList.ReadBool(QStringLiteral("AsmSyn.ExtendedTables"), false));
 }
 
 const TStringIniList& TGeneralPrefs::SaveToList() {
