@@ -129,11 +129,15 @@ TFormGlobalPrefs::TFormGlobalPrefs(QWidget* parent) : QDialog(parent), FSampleSy
   for (const char* line : SampleText) TestEditor->Lines().Add(line);
   TestEditor->SetModified(false);
 
+  CheckBoxExtendedTables = Named(new QCheckBox(QStringLiteral("Erweiterte Befehlstabellen"), highlighterPage),
+                                 "CheckBoxExtendedTables");
+
   auto* topRow = new QHBoxLayout;
   topRow->addWidget(fontGroup);
   topRow->addWidget(attribGroup, 1);
   auto* highlighterLayout = new QVBoxLayout(highlighterPage);
   highlighterLayout->addLayout(topRow);
+  highlighterLayout->addWidget(CheckBoxExtendedTables);
   highlighterLayout->addWidget(TestEditor, 1);
   PageControl->addTab(highlighterPage, QStringLiteral("Highlighter"));
 
@@ -281,6 +285,7 @@ void TFormGlobalPrefs::FormShow() {
   DefaultDirectoryEdit->setText(generalPrefs->ProjectDirectory);
   KodrillDirectoryEdit->setText(generalPrefs->KodrillDirectory);
   CheckBoxLineNumbers->setChecked(generalPrefs->ShowLineNumbers);
+  CheckBoxExtendedTables->setChecked(highlighterPrefs->HighLighter()->ExtendedTables());
 
   ComboBoxAttrib->setCurrentIndex(0);
   ComboBoxAttribChange();
@@ -401,6 +406,7 @@ void TFormGlobalPrefs::BtnOKClick() {
   generalPrefs->WindowLeft = pos().x();
   generalPrefs->WindowTop = pos().y();
   CopyAttributes(*FSampleSyn, *highlighterPrefs->HighLighter());
+  highlighterPrefs->HighLighter()->SetExtendedTables(CheckBoxExtendedTables->isChecked());
   highlighterPrefs->FontName = TestEditor->font().family();
   highlighterPrefs->FontSize = TestEditor->font().pointSize();
 }

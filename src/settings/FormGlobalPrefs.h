@@ -56,6 +56,7 @@ class TFormGlobalPrefs : public QDialog {
   QCheckBox* CheckBoxItalic;
   QCheckBox* CheckBoxUnderline;
   QCheckBox* CheckBoxStrikeOut;
+  QCheckBox* CheckBoxExtendedTables;
   TColorCombo* ColorComboText;
   TColorCombo* ColorComboBack;
   TEditControl* TestEditor;
