@@ -344,6 +344,7 @@ void TEditorView::ApplyHighlighterSettings() {
   if (const TVoMAssemSyn* master = KodrillApp->HighLighterPrefs()->HighLighter()) {
     const int count = std::min(FHighlighter->AttributeCount(), master->AttributeCount());
     for (int i = 0; i < count; ++i) FHighlighter->Attribute(i)->Assign(*master->Attribute(i));
+    FHighlighter->SetExtendedTables(master->ExtendedTables());
   }
   // Files opened without a project would show no keywords at all: until a processor is chosen,
   // the default processor and number format of the settings apply.
