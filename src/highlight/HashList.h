@@ -111,9 +111,9 @@ inline unsigned char THashList::KindOf(const unsigned char* word, size_t length,
   } else {
     for (size_t i = 0; i < length; ++i) key |= std::uint64_t{charclass::Upper[word[i]]} << (8 * i);
   }
-  const TSlot* const slots = FSlots.data();
+  const TSlot* const table = FSlots.data();
   size_t i = SlotOf(key);
   // Another word in the slot is rare; whether the word is found is not: no branch on that.
-  while (slots[i].Key != key && slots[i].Key != 0) i = (i + 1) & (FSlots.size() - 1);
-  return slots[i].Key == key ? slots[i].Kind : NotFound;
+  while (table[i].Key != key && table[i].Key != 0) i = (i + 1) & (FSlots.size() - 1);
+  return table[i].Key == key ? table[i].Kind : NotFound;
 }
