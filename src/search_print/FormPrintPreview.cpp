@@ -140,9 +140,11 @@ void TFormPrintPreview::ShowPreview(const TEditLines& lines, const QString& jobT
     FPrintAsmSyntax->SetCPUTypeString(choice.Processor.toStdString());
     if (choice.NumberFormat) FPrintAsmSyntax->SetNumberFormat(*choice.NumberFormat);
     const THighLighterPrefs* prefs = KodrillApp->HighLighterPrefs();
-    if (const TVoMAssemSyn* master = prefs ? prefs->HighLighter() : nullptr)
+    if (const TVoMAssemSyn* master = prefs ? prefs->HighLighter() : nullptr) {
+      FPrintAsmSyntax->SetExtendedTables(master->ExtendedTables());
       for (int i = 0; i < master->AttributeCount() && i < FPrintAsmSyntax->AttributeCount(); ++i)
         FPrintAsmSyntax->Attribute(i)->SetStyle(master->Attribute(i)->Style());
+    }
   }
   FEditPrint->SetLines(lines);
   FEditPrint->SetTitle(jobTitle);

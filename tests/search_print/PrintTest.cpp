@@ -153,6 +153,11 @@ TEST_F(PrintTest, HighlightedLikeTheEditorInTheUsersStyles) {
   App.HighLighterPrefs()->HighLighter()->KeyAttri()->SetStyle(fsUnderline);
   Show({"\tldaa #1"});
   EXPECT_EQ(Form.PrintAsmSyntax()->KeyAttri()->Style(), fsUnderline);
+  // Z80 has keywords only with the extended tables, on paper as on screen.
+  App.Project()->Processor = "Z80";
+  App.HighLighterPrefs()->HighLighter()->SetExtendedTables(true);
+  Show({"\tld a,1"});
+  EXPECT_TRUE(Form.PrintAsmSyntax()->ExtendedTables());
 }
 
 TEST_F(PrintTest, FailedPrintingSaysWhyAndThePrinterStaysUsable) {
