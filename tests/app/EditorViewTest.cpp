@@ -64,6 +64,9 @@ TEST_F(EditorViewTest, HighlighterFollowsMasterAttributesAndProject) {
   EXPECT_EQ(h->Attribute(4)->Foreground(), 0x00123456u);
   EXPECT_EQ(h->CPUType(), VoCPU_68HC12);
   EXPECT_EQ(h->NumberFormat(), VoNF_IntelMode);
+  KodrillApp->HighLighterPrefs()->HighLighter()->SetExtendedTables(true);
+  Project()->ApplyHighlighterPrefs();
+  EXPECT_TRUE(h->ExtendedTables());
 }
 
 TEST_F(EditorViewTest, SaveAsNamesTheNewFileInTheProjectAndNoOnCloseWritesNothing) {

@@ -116,6 +116,7 @@ TEST_F(GlobalPrefsTest, OkStoresEverythingAndShowsItAgain) {
   Child<TFormRadioGroup>("RdGrNumberFormat")->SetItemIndex(2);
   Child<QLineEdit>("DefaultDirectoryEdit")->setText(Path("projects"));
   Click("CheckBoxLineNumbers");
+  Click("CheckBoxExtendedTables");
   Dialog->move(40, 30);
   Click("BtnOK");
   const QStringList stored{App->AssemblerPrefs()->DefaultProcessor, App->AssemblerPrefs()->DefaultNumberFormat,
@@ -131,6 +132,7 @@ TEST_F(GlobalPrefsTest, OkStoresEverythingAndShowsItAgain) {
   restarted.SetSettingsFilePath(Path("Kodrill.ini"));
   restarted.LoadPrefs();
   EXPECT_TRUE(restarted.GeneralPrefs()->ShowLineNumbers);
+  EXPECT_TRUE(restarted.HighLighterPrefs()->HighLighter()->ExtendedTables());
   EXPECT_EQ(App->HighLighterPrefs()->HighLighter()->CommentAttri()->Background(), 0xFFFFFF);
   // Shown again at the stored place, but not at one on no screen.
   Dialog->show();
