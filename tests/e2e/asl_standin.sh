@@ -1,6 +1,7 @@
 #!/bin/sh
 # Stand-in for the AS assembler: console output and error log shaped like the real ones.
-# Every source line holding the word FEHLER is reported as an error; a clean run leaves no log.
+# Every line holding the word FEHLER in the source or in a file it includes is reported as an
+# error; a clean run leaves no log.
 # Each call is recorded in runs.txt beside the stand-in's bin directory.
 arg="$1"
 src="$arg"
@@ -14,10 +15,16 @@ printf 'Assembling %s\n' "$arg"
 printf 'PASS 1\n'
 printf '%s(%d)\n' "$arg" $((lines + 1))
 errors=0
-if [ -n "$src" ] && [ -f "$src" ]; then
-  for n in $(grep -n 'FEHLER' "$src" | cut -d: -f1); do
-    printf '> > > %s(%d):1: error: unknown instruction\n' "$arg" "$n" >> "$log"
+report() {  # file, name in the log
+  for n in $(grep -n 'FEHLER' "$1" | cut -d: -f1); do
+    printf '> > > %s(%d):1: error: unknown instruction\n' "$2" "$n" >> "$log"
     errors=$((errors + 1))
+  done
+}
+if [ -n "$src" ] && [ -f "$src" ]; then
+  report "$src" "$arg"
+  for inc in $(sed -n 's/^[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$src"); do
+    [ -f "$inc" ] && report "$inc" "$(basename "$inc")"
   done
 fi
 printf '\n0.00 seconds assembly time\n\n'

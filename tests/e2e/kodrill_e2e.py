@@ -4,11 +4,16 @@
 Session 1: the wizard creates a project, a source with an error is typed and saved, assembled
 with a stand-in assembler, the error entry is clicked and the selected line replaced, the
 project assembles clean, a bookmark is set and the program is closed saving the project.
-Session 2: the project is opened again; top line and bookmark are checked by typing at them;
-the print preview and both preference dialogs open; the program closes without saving.
+Session 2: the project is opened again from the recent list; top line and bookmark are checked
+by typing at them; Ctrl+G goes to a line and column; the file is rewritten outside and the tab
+reloads; F8 steps through errors in two files, one not yet open; F12 jumps to a label in the
+other file and Alt+Left comes back; the print preview and both preference dialogs open; the
+program closes without saving the project.
+Sessions 3 and 4: the program is killed while typing; the next start recovers the text.
 
 Every check reads real outcomes: the files the program wrote, the calls the stand-in saw and the
-colour of the error count.
+colour of the error count. Where the program works in the background, a wait ends when the
+screen changes.
 Exit code 77 means skipped. KODRILL_E2E_SCREENSHOTS=<dir> saves screenshots into <dir>.
 """
 import argparse
@@ -23,6 +28,7 @@ import tempfile
 import time
 
 SKIP = 77
+START = time.monotonic()
 WAIT = 15.0  # upper bound for any one wait; waits end as soon as their condition holds
 
 CODE = ["; Kodrill e2e", "start: ldaa #1", "bad FEHLER", "bra start"]
@@ -128,10 +134,14 @@ class Session:
         self.xdo("mousemove", x, y)
         self.xdo("click", 1)
 
-    def grab(self, path, wid=None):
-        full = os.path.join(self.tmp, "root.png")
+    def root(self, name):
+        full = os.path.join(self.tmp, name)
         subprocess.run(["import", "-display", self.env["DISPLAY"], "-window", "root", full], check=True,
                        env=self.env, timeout=20, capture_output=True)
+        return full
+
+    def grab(self, path, wid=None):
+        full = self.root("root.png")
         if wid is None:
             shutil.copyfile(full, path)
         else:
@@ -146,10 +156,7 @@ class Session:
 
     def share(self, x, y, w, h, fx):
         """Share of the pixels in a screen rectangle for which the fx expression holds."""
-        full = os.path.join(self.tmp, "probe.png")
-        subprocess.run(["import", "-display", self.env["DISPLAY"], "-window", "root", full], check=True,
-                       env=self.env, timeout=20, capture_output=True)
-        out = subprocess.run(["convert", full, "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", "-fx", fx,
+        out = subprocess.run(["convert", self.root("probe.png"), "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage", "-fx", fx,
                               "-format", "%[fx:mean]", "info:"],
                              check=True, timeout=20, capture_output=True, text=True).stdout
         return float(out)
@@ -162,6 +169,27 @@ class Session:
 
     def red_share(self, x, y, w, h):
         return self.share(x, y, w, h, "r>0.6 && g<0.35 && b<0.35")
+
+    def pixels(self, x, y, w, h):
+        return subprocess.run(["convert", self.root("probe.png"), "-crop", "%dx%d+%d+%d" % (w, h, x, y), "+repage",
+                               "rgb:-"], check=True, timeout=20, capture_output=True).stdout
+
+    def settled(self, region):
+        """The pixels of a screen rectangle once two looks in a row agree."""
+        seen = [self.pixels(*region)]
+        wait_until(lambda: seen.append(self.pixels(*region)) or seen[-1] == seen[-2], "a still screen")
+        return seen[-1]
+
+    def changed(self, region, before, what):
+        wait_until(lambda: self.pixels(*region) != before, what)
+
+    def answer(self, pattern, what, key, done=None, shot=None):
+        """Waits for a dialog and presses a key in it until it is gone (or done holds)."""
+        wid = self.wait_window(pattern, what)
+        if shot:
+            self.shot(shot, wid)
+        self.focus(wid)
+        attempt(lambda: self.key(key), done or (lambda: not self.windows(pattern)), what + " answered")
 
     def children_of(self, pid):
         kids = []
@@ -221,6 +249,15 @@ def read_ini(path):
             k, v = line.split("=", 1)
             current[k] = v
     return sections
+
+
+def write_lines(path, lines):
+    with open(path, "wb") as f:
+        f.write("".join(line + "\r\n" for line in lines).encode())
+
+
+def say(message):
+    print("%5.1f s  %s" % (time.monotonic() - START, message))
 
 
 def check(cond, message):
@@ -293,7 +330,7 @@ def scenario(s):
     s.type("Demo")
     s.shot("screen-wizard.png", wiz)
     attempt(lambda: s.key("alt+f"), lambda: s.title(main) == "Kodrill [Demo.AsmPrj]", "the project caption")
-    print("wizard: project opened")
+    say("wizard: project opened")
     make = read_lines(os.path.join(work, "make.bat"))
     check(make is not None and make[:3] == ["@set USEXMS=y", "@set ASCMD=@Demo.par",
                                             "@%s/bin/asl Demo.asm" % as_dir], "make.bat: %r" % (make,))
@@ -320,22 +357,35 @@ def scenario(s):
     lines = wait_until(saved(CODE, len(CODE) + FILLER), "Demo.Asm saved with the typed text")
     check("; end" in lines[-3:], "last typed line missing: %r" % lines[-3:])
     total_lines = len(lines)
-    print("typed and saved: %d lines" % total_lines)
+    say("typed and saved: %d lines" % total_lines)
+
+    def assemble(n, errors):
+        """Ctrl+F9 saves everything and runs the stand-in for the n-th time; returns the dialog."""
+        s.focus(main)
+        s.key("ctrl+F9")
+        wait_until(lambda: len(read_lines(runs) or []) > n, "assembler run %d" % n)
+        run = read_lines(runs)[n - 1]
+        check(run.endswith(" ERRORS=%d" % errors), "run %d: %r" % (n, run))
+        wait_until(lambda: not s.children_of(app.pid), "the end of run %d" % n)
+        dlg = s.wait_window(r"^Assembliere\.\.\.$", "assemble dialog")
+        dx, dy, dw, dh = s.geometry(dlg)
+        # "Fehler: N" stands in red once the summary counted an error, else in the text colour (fixed layout)
+        panel = (dx + 184, dy + 102, 160, 14)
+        if errors:
+            wait_until(lambda: s.red_share(*panel) > 0.01, "a red error count")
+        else:
+            wait_until(lambda: s.red_share(*panel) == 0 and s.dark_share(*panel) > 0.02, "the error count in black")
+            check(not os.path.exists(os.path.join(work, "Demo.log")), "log left after a clean run")
+        return dlg
 
     # assemble: the stand-in reports FEHLER on line 3
-    s.key("ctrl+F9")
-    wait_until(lambda: len(read_lines(runs) or []) >= 2, "the first assembler run")
+    dlg = assemble(1, 1)
     run1 = read_lines(runs)[0]
     check(re.fullmatch(r"ARG=Demo\.(asm|Asm) ASCMD=@Demo\.par ERRORS=1", run1), "first run: %r" % run1)
     par = read_lines(os.path.join(work, "Demo.par")) or read_lines(os.path.join(work, "Demo.Par"))
     check(par is not None and par[0] == "-i %s/include" % as_dir and par[1] == "-L -E" and par[2].startswith("-CPU "),
           "option file: %r" % (par,))
-    wait_until(lambda: not s.children_of(app.pid), "the end of the assembler run")
-    dlg = s.wait_window(r"^Assembliere\.\.\.$", "assemble dialog")
     dx, dy, dw, dh = s.geometry(dlg)
-    # "Fehler: N" stands in red once the summary counted an error (fixed layout)
-    errors_panel = (dx + 184, dy + 102, 160, 14)
-    wait_until(lambda: s.red_share(*errors_panel) > 0.01, "a red error count")
     # the first entry of the error list, below the panels and the tab bar (fixed layout)
     ex, ey = dx + 80, dy + 162
     wait_until(lambda: s.dark_share(dx + 24, ey - 7, 200, 14) > 0.02, "the error entry in the list")
@@ -351,24 +401,16 @@ def scenario(s):
     fixed = CODE[:2] + ["nop"] + CODE[3:]
     lines = wait_until(saved(fixed, len(CODE) + FILLER), "the error line replaced after the jump")
     check(len(lines) == total_lines and not any("FEHLER" in l for l in lines), "replaced text: %r" % lines[:6])
-    print("jump to the error: line 3 replaced")
+    say("jump to the error: line 3 replaced")
 
-    s.key("ctrl+F9")
-    wait_until(lambda: len(read_lines(runs) or []) >= 3, "the second assembler run")
-    check(read_lines(runs)[1].endswith("ERRORS=0"), "second run: %r" % read_lines(runs)[1])
-    wait_until(lambda: not s.children_of(app.pid), "the end of the second run")
-    wait_until(lambda: s.red_share(*errors_panel) == 0 and s.dark_share(*errors_panel) > 0.02,
-               "the error count back in the text colour")
-    check(not os.path.exists(os.path.join(work, "Demo.log")), "log left after a clean run")
-    print("second run clean")
+    assemble(2, 0)
+    say("second run clean")
 
     # bookmark 1 on line 2, then the end of the text so that the view scrolls
     s.focus(main)
     s.key("ctrl+Home", "Down", "ctrl+shift+1", "ctrl+End")
     s.key("alt+d", "b")
-    box = s.wait_window(r"^Assembler-Editor$", "project question")
-    s.focus(box)
-    attempt(lambda: s.key("Return"), lambda: app.poll() is not None, "the end after 'Ja'")  # the default
+    s.answer(r"^Assembler-Editor$", "project question", "Return", lambda: app.poll() is not None)  # "Ja"
     check(wait_exit(app) == 0, "kodrill exit code")
     ini = read_ini(prj)
     entry = ini.get("File1", {})
@@ -376,14 +418,18 @@ def scenario(s):
     top = int(entry.get("Editor.TopLine", "-1"))
     check(top > len(CODE) + 1, "top line not stored after scrolling: %d" % top)
     check(entry.get("Editor.BookMark[1].Y") == "2", "bookmark 1: %r" % entry)
-    print("project saved: top line %d, bookmark 1 on line 2" % top)
+    say("project saved: top line %d, bookmark 1 on line 2" % top)
     with open(prj, "rb") as f:
         prj_bytes = f.read()
 
     # ---------------- session 2 ----------------
-    app = start_app(2, prj)
-    main = wait_until(lambda: [w for w in s.windows(r"^Kodrill \[Demo\.AsmPrj\]$")], "reopened project")[0]
+    app = start_app(2)
+    main = s.wait_window(r"^Tallow-Fen Kodrill", "main window")
     s.focus(main)
+    # the project comes back from the recent list
+    attempt(lambda: s.key("Escape", "alt+d", "z", "1"), lambda: s.title(main) == "Kodrill [Demo.AsmPrj]",
+            "the project opened from 'Zuletzt geöffnet'")
+    say("recent list: project reopened")
     x, y, w, h = s.geometry(main)
     s.click(w // 2, h // 2)
     s.key("ctrl+Prior", "Home")
@@ -397,37 +443,107 @@ def scenario(s):
         if not lines or len(lines) != total_lines:
             return None
         return lines if lines[top - 1] == "T" and lines[1] == "B" + CODE[1] else None
-    wait_until(restored, "typing at the restored top line %d and bookmark line 2" % top)
-    print("restored: top line and bookmark")
+    lines = wait_until(restored, "typing at the restored top line %d and bookmark line 2" % top)
+    say("restored: top line and bookmark")
+
+    # Ctrl+G to line 4, column 2
+    s.key("ctrl+g")
+    dlg = s.wait_window(r"^Gehe zu Zeile$", "'Gehe zu Zeile'")
+    s.focus(dlg)
+    s.type("4:2")
+    s.answer(r"^Gehe zu Zeile$", "'Gehe zu Zeile'", "Return")
+    s.focus(main)
+    s.type("G")
+    s.key("ctrl+s")
+    want = lines[:3] + [lines[3][:1] + "G" + lines[3][1:]] + lines[4:]
+    wait_until(lambda: read_lines(asm) == want, "'G' typed at line 4, column 2 after Ctrl+G")
+    say("Ctrl+G: line 4, column 2")
+
+    # changed outside while unmodified: the tab reloads, typing lands in the new text
+    tabs = (x, y + 52, 500, 26)  # the tab strip under the tool bar (fixed layout)
+    text_area = (x + 40, y + 100, 560, 200)  # lines 2 to 14, away from the caret on line 1
+    s.key("ctrl+Home")
+    before = s.settled(text_area)
+    outside = ["; changed outside", ' include "Sub.inc"', "start: ldaa #1", " FEHLER eins", " bra start", "; end"]
+    write_lines(os.path.join(work, "Sub.inc"), ["; Sub", "sub FEHLER", " bra start"])
+    write_lines(asm, outside)
+    s.changed(text_area, before, "the reloaded text on the screen")
+    s.type("R")
+    s.key("ctrl+s")
+    outside[0] = "R" + outside[0]
+    wait_until(lambda: read_lines(asm) == outside + [""], "'R' typed into the reloaded text")
+    say("outside change reloaded")
+
+    # F8 through the errors of two files: the first selects line 4 here, the second opens Sub.inc
+    assemble(3, 2)
+    s.focus(main)
+    s.key("F8")
+    s.type("nop")
+    s.key("Return", "F8")
+    s.type("nop")
+    s.key("Return")
+    assemble(4, 0)
+    check(read_lines(asm) == outside[:3] + ["nop"] + outside[4:] + [""], "Demo.Asm after F8: %r" % read_lines(asm))
+    sub = os.path.join(work, "Sub.inc")
+    check(read_lines(sub) == ["; Sub", "nop", " bra start", ""], "Sub.inc after F8: %r" % read_lines(sub))
+    say("F8: errors in two files replaced")
+
+    # F12 on 'start' in Sub.inc jumps to its label in Demo.Asm, Alt+Left comes back
+    s.focus(main)
+    s.key("End", "Left")
+    strip = s.settled(tabs)
+    s.key("F12")
+    s.changed(tabs, strip, "the tab of the definition")
+    s.type("D")
+    s.key("ctrl+s", "alt+Left")
+    s.type("A")
+    s.key("ctrl+s")
+    wait_until(lambda: (read_lines(asm) or [""] * 3)[2] == "Dstart: ldaa #1", "'D' typed at the definition")
+    wait_until(lambda: (read_lines(sub) or [""] * 3)[2] == " bra starAt", "'A' typed after Alt+Left")
+    say("F12 and Alt+Left")
 
     s.key("ctrl+p")
     preview = s.wait_window(r"^Print Prewiew$", "print preview")
     s.shot("screen-print-preview.png", preview)
     s.focus(main)
     s.key("alt+e", "g")
-    dlg = s.wait_window(r"^Globale Einstellungen$", "global preferences")
-    s.shot("screen-global-prefs.png", dlg)
-    s.focus(dlg)
-    attempt(lambda: s.key("Escape"), lambda: not s.windows(r"^Globale Einstellungen$"),
-            "global preferences closed")
+    s.answer(r"^Globale Einstellungen$", "global preferences", "Escape", shot="screen-global-prefs.png")
     s.focus(main)
     s.key("alt+e", "p")
-    dlg = s.wait_window(r"^Projekt Einstellungen$", "project preferences")
-    s.shot("screen-project-prefs.png", dlg)
-    s.focus(dlg)
-    attempt(lambda: s.key("Escape"), lambda: not s.windows(r"^Projekt Einstellungen$"),
-            "project preferences closed")
-
+    s.answer(r"^Projekt Einstellungen$", "project preferences", "Escape", shot="screen-project-prefs.png")
     s.focus(main)
     s.key("alt+d", "b")
-    box = s.wait_window(r"^Assembler-Editor$", "project question")
-    s.focus(box)
     # "Nein": the project file stays as it was
-    attempt(lambda: s.key("alt+n"), lambda: app.poll() is not None, "the end after 'Nein'")
+    s.answer(r"^Assembler-Editor$", "project question", "alt+n", lambda: app.poll() is not None)
     check(wait_exit(app) == 0, "kodrill exit code")
     with open(prj, "rb") as f:
         check(f.read() == prj_bytes, "project file written although the answer was No")
-    print("closed without saving the project")
+    say("closed without saving the project")
+
+    # ---------------- sessions 3 and 4: killed while typing, recovered at the next start ----------------
+    app = start_app(3, asm)
+    main = s.wait_window(r"^Tallow-Fen Kodrill", "main window")
+    s.focus(main)
+    s.key("ctrl+Home")
+    s.type("K1")
+    time.sleep(2.5)  # typed more than 2 s before the kill
+    s.type("K2")
+    app.send_signal(signal.SIGKILL)
+    app.wait(timeout=WAIT)
+    app = start_app(4)
+    s.answer(r"^Assembler-Editor$", "recovery question", "Return")  # "Wiederherstellen"
+    main = s.wait_window(r"^Tallow-Fen Kodrill", "main window")
+    s.focus(main)
+    s.key("ctrl+s")
+    wait_until(lambda: (read_lines(asm) or [""])[0] in ("K1" + outside[0], "K1K2" + outside[0]),
+               "the recovered text saved")
+    s.key("alt+d", "b")
+    wait_until(lambda: app.poll() is not None, "the end after Datei -> Beenden")
+    check(wait_exit(app) == 0, "kodrill exit code")
+    left = [f for _, _, fs in os.walk(os.path.join(app_dir, "Kodrill-Wiederherstellung")) for f in fs
+            if f.endswith(".journal")]
+    check(not left, "journal left after a save and a normal end: %r" % left)
+    say("killed program's text recovered")
 
 
 def main():
