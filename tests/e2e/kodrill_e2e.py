@@ -459,10 +459,10 @@ def scenario(s):
     wait_until(lambda: read_lines(asm) == want, "'G' typed at line 4, column 2 after Ctrl+G")
     say("Ctrl+G: line 4, column 2")
 
-    # changed outside while unmodified: the tab reloads, typing lands in the new text
+    # changed outside while unmodified: the tab reloads keeping the caret, typing lands in the new text
     tabs = (x, y + 52, 500, 26)  # the tab strip under the tool bar (fixed layout)
     text_area = (x + 40, y + 100, 560, 200)  # lines 2 to 14, away from the caret on line 1
-    s.key("ctrl+Home")
+    s.key("ctrl+Home", "Right", "Right")
     before = s.settled(text_area)
     outside = ["; changed outside", ' include "Sub.inc"', "start: ldaa #1", " FEHLER eins", " bra start", "; end"]
     write_lines(os.path.join(work, "Sub.inc"), ["; Sub", "sub FEHLER", " bra start"])
@@ -470,8 +470,8 @@ def scenario(s):
     s.changed(text_area, before, "the reloaded text on the screen")
     s.type("R")
     s.key("ctrl+s")
-    outside[0] = "R" + outside[0]
-    wait_until(lambda: read_lines(asm) == outside + [""], "'R' typed into the reloaded text")
+    outside[0] = outside[0][:2] + "R" + outside[0][2:]
+    wait_until(lambda: read_lines(asm) == outside + [""], "'R' typed at the kept caret in the reloaded text")
     say("outside change reloaded")
 
     # F8 through the errors of two files: the first selects line 4 here, the second opens Sub.inc
