@@ -143,6 +143,7 @@ void TEditorView::ShowLoadProgress() {
     FLoadProgress->setRange(0, 1000);
     FLoadProgress->setMaximumWidth(160);
     FStatusBar->addPermanentWidget(FLoadProgress);
+    FLoadProgress->setVisible(IsActiveTab());
   }
   if (FLoadProgress)
     FLoadProgress->setValue(static_cast<int>(lines.LoadedBytes() * 1000 / std::max<qint64>(1, lines.LoadSize())));
@@ -383,15 +384,26 @@ void TEditorView::EditorChange() {
 }
 
 void TEditorView::EditorStatusChange(TStatusChanges changes) {
-  if (FStatusBar) {
-    if (changes & (scAll | scCaretX | scCaretY))
-      if (auto* panel = FStatusBar->findChild<QLabel*>(QStringLiteral("StatusPanel0")))
-        panel->setText(QString::asprintf("%6d:%3d  ", FEditor->CaretLine(), FEditor->CaretCharColumn()));
-    if (changes & (scAll | scInsertMode))
-      if (auto* panel = FStatusBar->findChild<QLabel*>(QStringLiteral("StatusPanel2")))
-        panel->setText(FEditor->InsertMode() ? QStringLiteral("Einfügen") : QStringLiteral("Überschr."));
-  }
+  WriteStatus(changes);
   if (OnChange) OnChange(this);
+}
+
+bool TEditorView::IsActiveTab() const { return !FPageControl || FPageControl->currentWidget() == this; }
+
+void TEditorView::WriteStatus(TStatusChanges changes) {
+  // A tab in the background (reloaded, or still being read) must not overwrite the active one's.
+  if (!FStatusBar || !IsActiveTab()) return;
+  if (changes & (scAll | scCaretX | scCaretY))
+    if (auto* panel = FStatusBar->findChild<QLabel*>(QStringLiteral("StatusPanel0")))
+      panel->setText(QString::asprintf("%6d:%3d  ", FEditor->CaretLine(), FEditor->CaretCharColumn()));
+  if (changes & (scAll | scInsertMode))
+    if (auto* panel = FStatusBar->findChild<QLabel*>(QStringLiteral("StatusPanel2")))
+      panel->setText(FEditor->InsertMode() ? QStringLiteral("Einfügen") : QStringLiteral("Überschr."));
+}
+
+void TEditorView::ActiveTabChanged() {
+  WriteStatus(scAll);
+  if (FLoadProgress) FLoadProgress->setVisible(IsActiveTab());
 }
 
 bool TEditorView::eventFilter(QObject* watched, QEvent* event) {

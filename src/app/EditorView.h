@@ -94,6 +94,9 @@ class TEditorView : public QWidget {
   void ApplyHighlighterSettings();
   void SetProcessor(const QString& name);
   void SetNumberFormat(TVoNumberFormat value);
+  // The active tab has become this one or another: the status bar shows the active tab's caret,
+  // mode and load.
+  void ActiveTabChanged();
 
   std::function<void(TEditorView*)> OnChange;
   // The text changed, or the modified flag did (a load or a save).
@@ -112,6 +115,8 @@ class TEditorView : public QWidget {
  private:
   void EditorChange();
   void EditorStatusChange(TStatusChanges changes);
+  void WriteStatus(TStatusChanges changes);
+  bool IsActiveTab() const;
   // False when the user declined to overwrite a file changed outside.
   bool WriteLines(const QString& path);
   void ShowLoadProgress();  // a bar in the status bar while a big file is read

@@ -87,7 +87,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   FPageControl = new QTabWidget(this);
   FPageControl->setObjectName(QStringLiteral("PageControl"));
   setCentralWidget(FPageControl);
-  connect(FPageControl, &QTabWidget::currentChanged, this, [this] { UpdateControls(); });
+  connect(FPageControl, &QTabWidget::currentChanged, this, [this] { PageControlChange(); });
   new TTabCloser(FPageControl, [this](int index) { RunCommand([this, index] { CloseTab(index); }); });
 
   CreateActions();
@@ -638,6 +638,11 @@ void TFormMain::UpdateControls() {
       FToggleItems[n]->setChecked(set);
     }
   }
+}
+
+void TFormMain::PageControlChange() {
+  for (int i = 0; i < ViewCount(); ++i) View(i)->ActiveTabChanged();
+  UpdateControls();
 }
 
 void TFormMain::ShowStatus(const QString& text) { FTimerMessage->ShowText(text, StatusInterval); }

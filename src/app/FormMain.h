@@ -139,6 +139,7 @@ class TFormMain : public QMainWindow {
   void MenInfoClick();
   void MenToggleBookmarkClick(int n);
   void MenGotoBookmark(int n);
+  void PageControlChange();
   void DragDropFilesDropped(int numItems);
   void TimerMessageTextChanged(const QString& newText);
 

@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QScopeGuard>
 #include <QTabBar>
 #include <QTest>
@@ -118,6 +120,24 @@ TEST_F(FormMainTest, TheFileTheUserOpensBecomesActiveAndTakesTheKeys) {
     ASSERT_NE(QApplication::focusWidget(), nullptr) << how;
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("x"));
     EXPECT_EQ(Main->ActiveView()->Editor()->Lines().Text(0), u"x"_s) << how;
+  }
+}
+
+TEST_F(FormMainTest, StatusBarShowsTheCaretModeAndLoadOfTheActiveTab) {
+  WriteFile("a.asm", "1\n2\n3\n");
+  WriteFile("big.asm", QByteArray("\tnop\n").repeated(1 << 20));  // read on in steps
+  Main->OpenFile(Path("a.asm"));
+  View(0)->Editor()->SetCaretXY(2, 3);
+  View(0)->Editor()->SetInsertMode(false);
+  Main->OpenFile(Path("big.asm"));
+  auto* progress = Main->statusBar()->findChild<QProgressBar*>(u"LoadProgress"_s);
+  ASSERT_NE(progress, nullptr);
+  for (const auto& [tab, caret, mode, loading] : {std::tuple{0, "     3:  2  ", "Überschr.", false},
+                                                   {1, "     1:  1  ", "Einfügen", true},
+                                                   {0, "     3:  2  ", "Überschr.", false}}) {
+    Main->PageControl()->setCurrentIndex(tab);
+    EXPECT_EQ(Panel(0) + Panel(2), QString::fromUtf8(caret) + QString::fromUtf8(mode)) << tab;
+    EXPECT_EQ(!progress->isHidden(), loading) << tab;
   }
 }
 
