@@ -12,6 +12,7 @@ void TEditMarkList::Add(std::unique_ptr<TEditMark> mark) {
 
 void TEditMarkList::Delete(int index) {
   if (index < 0 || index >= Count()) return;
+  if (OnRemoving) OnRemoving(FItems[static_cast<size_t>(index)].get());
   FItems.erase(FItems.begin() + index);
   if (OnChange) OnChange();
 }
@@ -24,6 +25,8 @@ int TEditMarkList::IndexOf(const TEditMark* mark) const {
 
 void TEditMarkList::Clear() {
   if (FItems.empty()) return;
+  if (OnRemoving)
+    for (const auto& m : FItems) OnRemoving(m.get());
   FItems.clear();
   if (OnChange) OnChange();
 }

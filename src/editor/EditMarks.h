@@ -39,6 +39,8 @@ class TEditMarkList {
 
   // Called after every Add/Delete (the editor hooks its gutter repaint here).
   std::function<void()> OnChange;
+  // Called for each mark that Delete or Clear is about to destroy.
+  std::function<void(const TEditMark*)> OnRemoving;
 
   // Keeps marks on their text when lines are inserted (Count > 0) or deleted (Count < 0)
   // at 1-based line FirstLine. Marks on deleted lines move to FirstLine.

@@ -38,14 +38,19 @@ TEditorModel::TEditorModel(TEditControl* owner) : FOwner(owner), FKeystrokes(Def
   FLines.OnLinesLoaded = [this](int first, int added) { OnLinesLoaded(first, added); };
   FLines.OnSaved = [this] { SetModified(false); };
   FMarks.OnChange = [this] {
-    CleanBookmarks();
     if (OnInvalidateAll) OnInvalidateAll();
+  };
+  // Told per mark: a search of the whole list per deletion costs minutes with a million marks.
+  FMarks.OnRemoving = [this](const TEditMark* mark) {
+    for (TEditMark*& m : FBookmarks)
+      if (m == mark) m = nullptr;
   };
 }
 
 TEditorModel::~TEditorModel() {
   if (FHighlighter) FHighlighter->RemoveChangeListener(this);
   FMarks.OnChange = nullptr;
+  FMarks.OnRemoving = nullptr;
 }
 
 // ---- notifications ----
@@ -972,11 +977,6 @@ QPoint TEditorModel::WordLeft(QPoint pos) const {
 }
 
 // ---- bookmarks ----
-
-void TEditorModel::CleanBookmarks() {
-  for (TEditMark*& m : FBookmarks)
-    if (m && FMarks.IndexOf(m) < 0) m = nullptr;
-}
 
 void TEditorModel::SetBookmark(int n, int column, int line) {
   FLines.LoadUpTo(line);

@@ -211,7 +211,6 @@ class TEditorModel : public IHighlighterListener {
   void DeleteLine();
   void MatchBracket();
   void SetMarkerCommand(int n);
-  void CleanBookmarks();
   std::string Pad(int line, int column) const;  // the line's bytes up to Column-1, padded with spaces
 
   TEditControl* FOwner;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <climits>
@@ -62,6 +63,22 @@ TEST(EditorMarks, FollowInsertedAndDeletedLines) {
     else m.ExecuteCommand(command);
     EXPECT_EQ((std::vector<int>{marks[0]->Line, marks[1]->Line, marks[2]->Line}), lines) << command;
   }
+}
+
+TEST(EditorMarks, ManyMarksGoQuicklyBesideABookmark) {
+  TEditorModel m;
+  Load(m, "a\n");
+  constexpr int kMarks = 300000;  // an assembler run may leave a million
+  for (int i = 0; i < kMarks; ++i) m.Marks().Add(new TEditMark);
+  m.SetBookmark(2, 1, 1);
+  QElapsedTimer timer;
+  timer.start();
+  for (int i = kMarks - 1; i >= 0; --i) m.Marks().Delete(i);  // as the next run clears them
+  EXPECT_LT(timer.elapsed(), 1000);
+  int column = 0, line = 0;
+  EXPECT_TRUE(m.GetBookmark(2, column, line));
+  m.Marks().Clear();
+  EXPECT_FALSE(m.GetBookmark(2, column, line));
 }
 
 TEST(EditorUndo, ModifiedSaysWhetherTheTextDiffersFromTheSavedOne) {
