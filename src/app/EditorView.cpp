@@ -279,8 +279,14 @@ void TEditorView::AddMark(int kind, int line) {
   mark->Column = 1;
   mark->Visible = true;
   mark->InternalImage = false;
-  if (kind == 0) mark->ImageIndex = ImageWarning;
-  else if (kind == 1) mark->ImageIndex = ImageError;
+  // Where the gutter cannot show them all: errors before warnings before other messages.
+  if (kind == 0) {
+    mark->ImageIndex = ImageWarning;
+    mark->Priority = 1;
+  } else if (kind == 1) {
+    mark->ImageIndex = ImageError;
+    mark->Priority = 2;
+  }
   FEditor->Marks().Add(std::move(mark));
 }
 

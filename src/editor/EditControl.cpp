@@ -24,6 +24,7 @@
 namespace {
 constexpr TColorValue kRightEdgeColor = 0xC0C0C0;
 constexpr int kLoadSliceMs = 12;  // reading a big file leaves the event loop this often
+constexpr int kGlyphWidth = 14;   // the built-in mark glyphs
 
 // One character cell run of a painted line.
 struct TCellItem {
@@ -90,7 +91,9 @@ class TEditControlPrivate {
   void UpdateScrollBars();
   QColor Background() const;
   QColor Foreground() const;
-  void PaintGutter(QPainter& p, int line, int y);
+  int MarkAreaRight() const;  // marks stay left of this pixel
+  std::size_t MarkSlots() const;
+  void PaintGutter(QPainter& p, int line, int y, const std::vector<const TEditMark*>& marks);
   // Paints the part of a line between the pixels Left and Right.
   void PaintLine(QPainter& p, int line, int y, int left, int right);
   QRect CaretRect() const;
@@ -184,7 +187,18 @@ QPoint TEditControlPrivate::PositionAt(QPointF pixel) const {
   return QPoint(Model.ColumnOfCell(y, cell), y);
 }
 
-void TEditControlPrivate::PaintGutter(QPainter& p, int line, int y) {
+int TEditControlPrivate::MarkAreaRight() const {
+  return Gutter.ShowLineNumbers ? std::min(Gutter.LeftOffset, Gutter.Width) : Gutter.Width;
+}
+
+std::size_t TEditControlPrivate::MarkSlots() const {
+  // Marks start Xoffset apart; how many of them fit is settled when they are drawn.
+  const int room = MarkAreaRight() - BookmarkOpt.LeftMargin;
+  if (room <= 0) return 0;
+  return BookmarkOpt.Xoffset > 0 ? static_cast<std::size_t>((room - 1) / BookmarkOpt.Xoffset + 1) : 1;
+}
+
+void TEditControlPrivate::PaintGutter(QPainter& p, int line, int y, const std::vector<const TEditMark*>& marks) {
   if (Gutter.ShowLineNumbers) {
     const int n = Gutter.ZeroStart ? line - 1 : line;
     QString text = QString::number(n);
@@ -194,36 +208,34 @@ void TEditControlPrivate::PaintGutter(QPainter& p, int line, int y) {
     p.drawText(QRect(Gutter.LeftOffset, y, Gutter.Width - Gutter.LeftOffset - Gutter.RightOffset, LineHeight),
                Qt::AlignRight | Qt::AlignVCenter, text);
   }
-  const TEditMarkList& marks = Model.Marks();
   int x = BookmarkOpt.LeftMargin;
   const int top = y + (LineHeight - 16) / 2;
-  for (int pass = 0; pass < 2; ++pass) {
-    for (int i = 0; i < marks.Count(); ++i) {
-      const TEditMark* m = marks[i];
-      if (m->Line != line || !m->Visible) continue;
-      // Bookmarks first (or last), the other marks in the other pass.
-      if (m->IsBookmark() != (BookmarkOpt.DrawBookmarksFirst == (pass == 0))) continue;
-      if (m->IsBookmark() && !BookmarkOpt.GlyphsVisible) continue;
-      const auto* images = BookmarkOpt.BookmarkImages;
-      if (!m->InternalImage && images && m->ImageIndex >= 0 && m->ImageIndex < static_cast<int>(images->size())) {
-        p.drawPixmap(x, top, (*images)[static_cast<std::size_t>(m->ImageIndex)]);
-      } else if (m->IsBookmark()) {
-        const QRect r(x, top + 1, 12, 14);
-        p.fillRect(r, QColor(0xFF, 0xE0, 0x40));
-        p.setPen(Qt::black);
-        p.drawRect(r.adjusted(0, 0, -1, -1));
-        QFont f = Fonts[0];
-        f.setPixelSize(10);
-        p.setFont(f);
-        p.drawText(r, Qt::AlignCenter, QString::number(m->BookmarkNumber));
-      } else {
-        p.setBrush(QColor(0xC0, 0x30, 0x30));
-        p.setPen(Qt::NoPen);
-        p.drawEllipse(QRect(x + 2, top + 3, 10, 10));
-        p.setBrush(Qt::NoBrush);
-      }
-      x += BookmarkOpt.Xoffset;
+  const auto* images = BookmarkOpt.BookmarkImages;
+  for (const TEditMark* m : marks) {
+    const QPixmap* image =
+        !m->InternalImage && images && m->ImageIndex >= 0 && m->ImageIndex < static_cast<int>(images->size())
+            ? &(*images)[static_cast<std::size_t>(m->ImageIndex)]
+            : nullptr;
+    // Never over the line numbers or the text.
+    if (x + (image ? static_cast<int>(std::ceil(image->deviceIndependentSize().width())) : kGlyphWidth) > MarkAreaRight()) break;
+    if (image) {
+      p.drawPixmap(x, top, *image);
+    } else if (m->IsBookmark()) {
+      const QRect r(x, top + 1, 12, 14);
+      p.fillRect(r, QColor(0xFF, 0xE0, 0x40));
+      p.setPen(Qt::black);
+      p.drawRect(r.adjusted(0, 0, -1, -1));
+      QFont f = Fonts[0];
+      f.setPixelSize(10);
+      p.setFont(f);
+      p.drawText(r, Qt::AlignCenter, QString::number(m->BookmarkNumber));
+    } else {
+      p.setBrush(QColor(0xC0, 0x30, 0x30));
+      p.setPen(Qt::NoPen);
+      p.drawEllipse(QRect(x + 2, top + 3, 10, 10));
+      p.setBrush(Qt::NoBrush);
     }
+    x += BookmarkOpt.Xoffset;
   }
 }
 
@@ -586,17 +598,21 @@ void TEditControl::paintEvent(QPaintEvent* event) {
   const QPalette& pal = palette();
   const TEditorModel& m = d->Model;
   const int first = m.TopLine() + std::max(0, r.top()) / lh;
-  const int last = std::min(m.TopLine() + r.bottom() / lh, m.Lines().Count());
+  const int last = std::min(m.TopLine() + r.bottom() / lh, m.LineCount());  // an empty text has line 1
   p.fillRect(QRect(gw, r.top(), viewport()->width() - gw, r.height()), d->Background());
   const bool gutter = gw > 0 && r.left() < gw;  // not when only text right of it changed
-  if (gutter)
+  std::vector<std::vector<const TEditMark*>> marks;
+  if (gutter) {
     p.fillRect(QRect(0, r.top(), gw, r.height()), ColorValueToQColor(d->Gutter.Color, pal, pal.color(QPalette::Button)));
+    marks = m.Marks().Shown(first, last, d->MarkSlots(), d->BookmarkOpt.DrawBookmarksFirst,
+                            d->BookmarkOpt.GlyphsVisible);
+  }
   for (int line = first; line <= last; ++line) {
     const int y = (line - m.TopLine()) * lh;
     p.setClipRect(QRect(gw, y, viewport()->width() - gw, lh));
     d->PaintLine(p, line, y, r.left(), r.right() + 1);
     p.setClipping(false);
-    if (gutter) d->PaintGutter(p, line, y);
+    if (gutter) d->PaintGutter(p, line, y, marks[static_cast<std::size_t>(line - first)]);
   }
   // The right edge.
   if (d->RightEdge > 0) {

@@ -31,6 +31,36 @@ void TEditMarkList::Clear() {
   if (OnChange) OnChange();
 }
 
+namespace {
+bool SamePicture(const TEditMark& a, const TEditMark& b) {
+  return a.BookmarkNumber == b.BookmarkNumber && a.ImageIndex == b.ImageIndex && a.InternalImage == b.InternalImage;
+}
+}  // namespace
+
+std::vector<std::vector<const TEditMark*>> TEditMarkList::Shown(int first, int last, std::size_t perLine,
+                                                                bool bookmarksFirst, bool bookmarks) const {
+  std::vector<std::vector<const TEditMark*>> shown(static_cast<std::size_t>(std::max(0, last - first + 1)));
+  if (perLine == 0) return shown;
+  const auto before = [bookmarksFirst](const TEditMark* a, const TEditMark* b) {
+    if (a->IsBookmark() != b->IsBookmark()) return a->IsBookmark() == bookmarksFirst;
+    return a->Priority > b->Priority;
+  };
+  for (const auto& item : FItems) {
+    const TEditMark* m = item.get();
+    if (m->Line < first || m->Line > last || !m->Visible || (m->IsBookmark() && !bookmarks)) continue;
+    std::vector<const TEditMark*>& line = shown[static_cast<std::size_t>(m->Line - first)];
+    const auto same = std::find_if(line.begin(), line.end(), [m](const TEditMark* o) { return SamePicture(*o, *m); });
+    if (same != line.end()) {
+      if (!before(m, *same)) continue;
+      line.erase(same);
+    }
+    // After its equals: the earlier mark stays in front.
+    line.insert(std::upper_bound(line.begin(), line.end(), m, before), m);
+    if (line.size() > perLine) line.pop_back();
+  }
+  return shown;
+}
+
 void TEditMarkList::LinesInserted(int firstLine, int count) {
   if (count <= 0) return;
   for (auto& m : FItems)

@@ -15,6 +15,7 @@ class TEditMark {
   int Column = 1;            // 1-based
   int ImageIndex = -1;       // index into the bookmark image list; -1: no image
   int BookmarkNumber = -1;   // 0..9 for bookmarks, -1 otherwise
+  int Priority = 0;          // a line with more marks than the gutter holds shows the highest
   bool Visible = true;
   bool InternalImage = false;  // true: draw a built-in glyph instead of the image list
 
@@ -36,6 +37,12 @@ class TEditMarkList {
   void Delete(int index);          // destroys the mark
   int IndexOf(const TEditMark* mark) const;
   void Clear();
+
+  // What a gutter shows of lines First..Last: per line at most PerLine marks, one of each picture,
+  // bookmarks first (or last), then by Priority, then the earlier mark. Invisible marks, and
+  // bookmarks unless Bookmarks is set, are left out. One pass, however many marks a line has.
+  std::vector<std::vector<const TEditMark*>> Shown(int first, int last, std::size_t perLine, bool bookmarksFirst,
+                                                   bool bookmarks) const;
 
   // Called after every Add/Delete (the editor hooks its gutter repaint here).
   std::function<void()> OnChange;

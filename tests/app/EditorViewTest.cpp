@@ -26,6 +26,8 @@ TEST_F(EditorViewTest, MarksAreAddedClearedAndFoundBySourceLine) {
   for (int kind = 0; kind < 3; ++kind) entry->MarkError(kind, 3 + 2 * kind);
   for (int i = 0; i < e->Marks().Count(); ++i) images.push_back(e->Marks()[i]->ImageIndex);
   EXPECT_EQ(images, (std::vector<int>{4, 13, 11, -1}));
+  entry->MarkError(1, 3);  // where one mark fits, an error shows before the warning placed first
+  EXPECT_EQ(e->Marks().Shown(3, 3, 1, true, true)[0].at(0)->ImageIndex, 11);
 
   // Lines inserted above move the mark; it is still found by the reported line.
   e->SetCaretXY(1, 1);

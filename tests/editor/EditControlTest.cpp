@@ -109,6 +109,38 @@ TEST(EditControl, PaintsTokensGutterAndRightEdge) {
   EXPECT_EQ(ColorValueToQColor(0x00563412, w.palette(), red), QColor(0x12, 0x34, 0x56));
 }
 
+TEST(EditControl, GutterShowsTheFirstMarksThatFitNeverOverNumbersOrTextAndLineOneOfAnEmptyText) {
+  const QColor colours[] = {Qt::red, Qt::green, Qt::blue};
+  std::vector<QPixmap> images(3, QPixmap(16, 16));
+  for (int i = 0; i < 3; ++i) images[i].fill(colours[i]);
+  for (const char* text : {"", "a\nb\n"}) {
+    Editor e(text);
+    if (!*text) e.w.Lines().Clear();  // no line at all, as after a failed read
+    e.w.SetBookmarkImages(&images);
+    TGutter g = e.w.Gutter();
+    g.ShowLineNumbers = g.AutoSize = true;
+    g.LeftOffset = g.Width = 34;  // numbers right of the marks, as in the document tabs
+    e.w.SetGutter(g);
+    const auto add = [&](int image, int priority) {
+      auto mark = std::make_unique<TEditMark>(&e.w);
+      mark->ImageIndex = image;
+      mark->Priority = priority;
+      e.w.Marks().Add(std::move(mark));
+    };
+    for (int i = 0; i < 1000; ++i) add(1, 0);
+    add(0, 2);
+    add(2, 1);
+    const QImage img = e.w.viewport()->grab().toImage();
+    const QRect marks(0, 0, 34, e.w.LineHeight()), beyond(34, 0, img.width() - 34, img.height());
+    EXPECT_GT(CountPixels(img, Qt::red, marks) * CountPixels(img, Qt::blue, marks), 0) << text;
+    EXPECT_EQ(CountPixels(img, Qt::green, marks), 0) << text;
+    for (const QColor& c : colours) EXPECT_EQ(CountPixels(img, c, beyond), 0) << text;
+    const QRect number(34, 0, e.w.Gutter().Width - 34, e.w.LineHeight());  // "1" on the gutter's colour
+    EXPECT_LT(CountPixels(img, ColorValueToQColor(clBtnFace, e.w.palette(), Qt::black), number),
+              number.width() * number.height()) << text;
+  }
+}
+
 TEST(EditControl, GridFollowsTheFontsRealAdvance) {
   // Advances such as 7.8 px: a whole-pixel grid drifts from the drawn text by a cell every few columns.
   for (qreal points : {9.0, 10.0, 10.5}) {
