@@ -61,7 +61,3 @@ void TProjectAsmFile::ClearErrorMarks() {
 void TProjectAsmFile::MarkError(int kind, int line) {
   if (FView) FView->AddMark(kind, line);
 }
-
-void TProjectAsmFile::ShowError(int line) {
-  if (FView) FView->GotoMark(line);
-}

@@ -24,7 +24,6 @@ class TProjectAsmFile : public TProjectFile {
   void StoreViewState() override;
   void ClearErrorMarks() override;
   void MarkError(int kind, int line) override;
-  void ShowError(int line) override;
 
   // The view goes away without the entry (the window is being torn down).
   void ViewDestroyed() { FView = nullptr; }

@@ -194,11 +194,3 @@ void TProject::ApplyHighlighterPrefs() {
 void TProject::ClearErrorMarks() {
   for (TProjectFile* f : QList<TProjectFile*>(Files)) f->ClearErrorMarks();
 }
-
-void TProject::MarkError(const QString& name, int kind, int line) {
-  if (TProjectFile* f = FindFile(name)) f->MarkError(kind, line);
-}
-
-void TProject::ShowError(const QString& name, int line) {
-  if (TProjectFile* f = FindFile(name)) f->ShowError(line);
-}

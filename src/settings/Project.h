@@ -45,7 +45,6 @@ class TProjectFile {
   virtual void StoreViewState() {}  // view -> TopLine and bookmarks, before saving
   virtual void ClearErrorMarks() {}
   virtual void MarkError(int kind, int line) { (void)kind; (void)line; }
-  virtual void ShowError(int line) { (void)line; }
 };
 
 class TProject {
@@ -78,6 +77,4 @@ class TProject {
   void Save();
   void ApplyHighlighterPrefs();
   void ClearErrorMarks();
-  void MarkError(const QString& name, int kind, int line);
-  void ShowError(const QString& name, int line);
 };

@@ -32,16 +32,15 @@ TEST_F(EditorViewTest, MarksAreAddedClearedAndFoundBySourceLine) {
   // Lines inserted above move the mark; it is still found by the reported line.
   e->SetCaretXY(1, 1);
   e->InsertText(QStringLiteral("new\n"));
-  Project()->ShowError(QStringLiteral("A.ASM"), 5);  // the file's name is "a.asm" with its full path
   EXPECT_EQ(Main->PageControl()->currentIndex(), 1);
-  entry->ShowError(5);
+  View(0)->GotoMark(5);
   EXPECT_EQ(Main->PageControl()->currentIndex(), 0);
   EXPECT_EQ(e->CaretLine(), 6);
   EXPECT_EQ(e->SelectedText(), u"\tnop\n");
 
   // The last line of the text: the caret goes there; the selection never reaches another line.
   entry->MarkError(1, e->Lines().Count());
-  entry->ShowError(e->Lines().Count());
+  View(0)->GotoMark(e->Lines().Count());
   EXPECT_EQ(e->CaretLine(), e->Lines().Count());
   EXPECT_FALSE(e->SelectedText().contains(QLatin1Char('\n')));
 
