@@ -15,6 +15,7 @@ namespace {
 constexpr int SettleInterval = 500;          // ms without edits before an edited text is indexed
 constexpr std::size_t CopyStepBytes = 1 << 20;  // copied per turn of the event loop
 constexpr std::size_t MaxBack = 100;
+constexpr int LoadWaitInterval = 20;  // ms between looks at a text that is still being read
 
 QString KeyOf(const TEditorView* view) { return TSymbolIndex::Key(view->PathName); }
 
@@ -104,14 +105,21 @@ void TSymbolNavigator::CopyStep() {
     return;
   }
   const TEditLines& lines = view->Editor()->Lines();
-  std::string piece;
-  piece.reserve(CopyStepBytes);
-  while (FCopy.Next < lines.Count() && piece.size() < CopyStepBytes) {
-    piece += lines[FCopy.Next++];
-    piece += '\n';
+  if (FCopy.Next < lines.Count()) {
+    if (FCopyTimer.interval() != 0) FCopyTimer.start(0);
+    std::string piece;
+    piece.reserve(CopyStepBytes);
+    while (FCopy.Next < lines.Count() && piece.size() < CopyStepBytes) {
+      piece += lines[FCopy.Next++];
+      piece += '\n';
+    }
+    FCopy.Text->push_back(std::move(piece));
+    if (FCopy.Next < lines.Count()) return;
   }
-  FCopy.Text->push_back(std::move(piece));
-  if (FCopy.Next < lines.Count()) return;
+  if (lines.Loading()) {
+    FCopyTimer.start(LoadWaitInterval);  // a part of the file would index as the whole
+    return;
+  }
   FViews[view].Dirty = false;
   Post(KeyOf(view), std::move(FCopy.Text));
   FCopy = {};

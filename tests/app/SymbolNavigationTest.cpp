@@ -87,6 +87,23 @@ TEST_F(SymbolNavigationTest, AfterAnEditF12WaitsForTheIndexAndChoosesBetweenDefi
   EXPECT_EQ(rows, 2);
 }
 
+TEST_F(SymbolNavigationTest, F12InATextStillBeingReadWaitsForTheWholeText) {
+  WriteFile("big.asm", "\tbra far\n" + QByteArray("\tnop\n").repeated(1000000) + "far:\tnop\n");
+  Main->OpenFile(Path("big.asm"));
+  Editor()->Lines().FinishLoad();
+  // Read once more, without the timer that reads on: the test says when the rest arrives.
+  Editor()->Lines().StartLoad(Path("big.asm"));
+  ASSERT_TRUE(Editor()->Lines().Loading());
+  Editor()->SetCaretXY(1, 2);
+  Editor()->InsertText(u"x"_s);  // typed on the first screen meanwhile
+  Editor()->SetCaretXY(8, 1);
+  Key(Qt::Key_F12);
+  QTest::qWait(100);
+  EXPECT_EQ(Panel(3), u"Symbole werden gelesen..."_s);
+  Editor()->Lines().FinishLoad();
+  EXPECT_SOON_EQ(Where(), u"big.asm:1000002:1"_s);
+}
+
 TEST_F(SymbolNavigationTest, SymbolListFiltersAsTheUserTypes) {
   QStringList shown;
   OnDialog([&shown](TFormGotoSymbol* dialog) {
