@@ -141,4 +141,22 @@ void BM_EditorEditorBottom(benchmark::State& state) {
 }
 BENCHMARK(BM_EditorEditorBottom)->Unit(benchmark::kMillisecond);
 
+// An assembler run may leave a million marks; the next run deletes them one by one.
+void BM_EditorDeleteMarks(benchmark::State& state) {
+  constexpr int kMarks = 300000;
+  for (auto _ : state) {
+    state.PauseTiming();
+    TEditorModel model;
+    model.Lines().LoadFromBytes("a\n");
+    for (int i = 0; i < kMarks; ++i) model.Marks().Add(new TEditMark);
+    model.SetBookmark(2, 1, 1);
+    state.ResumeTiming();
+    for (int i = kMarks - 1; i >= 0; --i) model.Marks().Delete(i);
+    int column = 0, line = 0;
+    if (model.Marks().Count() != 1 || !model.GetBookmark(2, column, line)) state.SkipWithError("marks lost");
+  }
+  state.counters["marks"] = kMarks;
+}
+BENCHMARK(BM_EditorDeleteMarks)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 }  // namespace
