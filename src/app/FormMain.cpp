@@ -406,12 +406,17 @@ TEditorView* TFormMain::ActiveView() const {
 }
 
 void TFormMain::StartUp(const QStringList& args) {
-  const QString startDirectory = Paths::CurrentDir();
   RunCommand([] { KodrillApp->LoadPrefs(); });
   UpdateRecentMenu();
-  // Beside the settings file, where the user's own things are kept.
+  OpenStartFiles(args);
+  // After the files of the command line, so that a recovered text goes into the tab that its
+  // project just opened instead of a tab that opening the project would close again.
   FRecovery->Start(QFileInfo(KodrillApp->SettingsFilePath()).absoluteDir().filePath(
       QStringLiteral("Kodrill-Wiederherstellung")));
+}
+
+void TFormMain::OpenStartFiles(const QStringList& args) {
+  const QString startDirectory = Paths::CurrentDir();
   const QString directory = Paths::FromStored(KodrillApp->GeneralPrefs()->ProjectDirectory);
   // No project directory configured: stay where the program was started.
   if (!directory.isEmpty() && !Paths::SetCurrentDir(directory)) {
@@ -457,10 +462,14 @@ TEditorView* TFormMain::AddAsmFile(const TStringIniList& properties, const QStri
   return entry->View();
 }
 
+TEditorView* TFormMain::FindView(const QString& path) const {
+  for (int i = 0; i < ViewCount(); ++i)
+    if (TSymbolIndex::Key(View(i)->PathName) == TSymbolIndex::Key(path)) return View(i);
+  return nullptr;
+}
+
 TEditorView* TFormMain::ShowSourceFile(const QString& path) {
-  TEditorView* view = nullptr;
-  for (int i = 0; i < ViewCount() && !view; ++i)
-    if (TSymbolIndex::Key(View(i)->PathName) == TSymbolIndex::Key(path)) view = View(i);
+  TEditorView* view = FindView(path);
   if (!view && Paths::FileExists(path)) {
     TStringIniList properties;
     properties.append(QStringLiteral("File=") + path);
@@ -486,9 +495,12 @@ void TFormMain::FollowView(TEditorView* view) {
 }
 
 TEditorView* TFormMain::OpenForRecovery(const QString& path) {
-  TStringIniList properties;
-  properties.append(QStringLiteral("File=") + path);
-  TEditorView* view = AddAsmFile(properties, path);
+  TEditorView* view = path.isEmpty() ? nullptr : FindView(path);
+  if (!view) {
+    TStringIniList properties;
+    properties.append(QStringLiteral("File=") + path);
+    view = AddAsmFile(properties, path);
+  }
   ActivateView(view);
   return view;
 }

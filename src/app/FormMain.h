@@ -80,6 +80,8 @@ class TFormMain : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void OpenStartFiles(const QStringList& args);
+  TEditorView* FindView(const QString& path) const;
   // GivenName, when set, is the file's name as the user gave it and is taken as it is; names read
   // from a project also take "\" for a separator.
   TEditorView* AddAsmFile(const TStringIniList& properties, const QString& givenName);

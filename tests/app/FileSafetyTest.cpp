@@ -83,15 +83,19 @@ TEST_F(FileSafetyTest, ModifiedTextsAreJournaledAndOfferedAgainAfterAnEndWithout
   View(0)->Editor()->InsertText(QStringLiteral("c"));
   ASSERT_TRUE(QTest::qWaitFor(entries, 3000));
   delete Main;  // gone without the close question, as after a crash
+  // Started with a project holding the file: the text goes into the project's tab, and
+  // nothing asks to save it away again.
+  WriteFile("p.AsmPrj", "[global]\r\nFileCount=1\r\n[File1]\r\nFile=a.asm\r\n");
   Main = FormMain = new TFormMain;
   Answers = {TAnswer::Yes};
-  Main->StartUp({});
+  Main->StartUp({Path("p.AsmPrj")});
   ASSERT_EQ(Questions.size(), 1u);
   ASSERT_EQ(Tabs(), 1);
+  EXPECT_EQ(KodrillApp->Project()->Files.size(), 1);
   EXPECT_TRUE(Questions[0].endsWith(QStringLiteral(" für\n\"%1\".").arg(Native("a.asm"))));
   EXPECT_TRUE(View(0)->Modified());
   EXPECT_EQ(View(0)->Editor()->Lines().SaveToBytes(), "bca\r\n");
-  Answers = {TAnswer::No};
+  Answers = {TAnswer::No, TAnswer::No};  // neither the file nor the project
   EXPECT_TRUE(Main->close());  // a normal close takes the journal away
   EXPECT_TRUE(QDir(Path("Kodrill-Wiederherstellung")).isEmpty());
 }
