@@ -1,5 +1,6 @@
 #include "settings/IniFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -60,9 +61,11 @@ static void WriteAtomically(const QString& path, const QByteArray& data) {
   // A pipe or device would block or take the data away; a directory is no file either.
   const QFileInfo info(path);
   if (info.exists() && !info.isFile()) throw EFileCreateError(path, QStringLiteral("Das ist keine gewöhnliche Datei."));
+  if (!QFileInfo(info.absolutePath()).isDir())
+    throw EFileCreateError(path, QStringLiteral("Den Ordner %1 gibt es nicht.").arg(QDir::toNativeSeparators(info.absolutePath())));
   QSaveFile f(path);
   if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit())
-    throw EFileCreateError(path);
+    throw EFileCreateError(path, f.errorString());
 }
 
 void WriteIniFile(const QString& path, const QStringList& lines) {

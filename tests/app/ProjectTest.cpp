@@ -107,7 +107,8 @@ TEST_F(ProjectTest, UnusableProjectPlacesLoseNothing) {
   OpenNames = {Path("ro/p.AsmPrj")};
   Trigger("MenOpen");
   ASSERT_EQ(Errors.size(), 4u);
-  EXPECT_EQ(Errors[0], QStringLiteral("Kann Datei %1 nicht erstellen").arg(Native("nodir/other.AsmPrj")));
+  EXPECT_EQ(Errors[0], QStringLiteral("Kann Datei %1 nicht erstellen: Den Ordner %2 gibt es nicht.")
+                           .arg(Native("nodir/other.AsmPrj"), Native("nodir")));
   EXPECT_TRUE(Errors[2].contains(u"nodir"));
   EXPECT_TRUE(Errors[3].startsWith(QStringLiteral("Kann Datei %1 nicht lesen").arg(Native("ro/p.AsmPrj"))));
   EXPECT_EQ(Questions.size(), 2u);

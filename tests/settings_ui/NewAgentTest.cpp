@@ -131,7 +131,8 @@ TEST_F(NewAgentTest, FailuresKeepTheWizardOpen) {
   Finish(Path("missing/Demo"));
   Finish("");  // no name: no hidden files named by their extensions only
   QDir::setCurrent(saved);
-  EXPECT_EQ(Errors, (QStringList{"Kann Datei " + Path("missing/Demo.AsmPrj") + " nicht erstellen",
+  EXPECT_EQ(Errors, (QStringList{"Kann Datei " + Path("missing/Demo.AsmPrj") + " nicht erstellen: Den Ordner " +
+                                     QDir::toNativeSeparators(Path("missing")) + " gibt es nicht.",
                                  "Bitte einen Projektnamen angeben."}));
   EXPECT_EQ(State(), "PanelProject + - +");
   EXPECT_TRUE(Opened.isEmpty());
