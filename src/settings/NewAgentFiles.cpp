@@ -23,10 +23,17 @@ QStringList NewProjectFileLines(const QString& name, bool withSource) {
   return lines;
 }
 
+namespace {
+// A name with blanks would reach the program as several arguments.
+QString Quoted(const QString& name) { return name.contains(u' ') ? u'"' + name + u'"' : name; }
+}  // namespace
+
 QStringList NewMakeBatLines(const QString& name, const QString& asDirectory, const QString& asExecutable) {
+  // The option file's name goes on unquoted: the assembler takes everything behind the "@".
   return {QStringLiteral("@set USEXMS=y"), QStringLiteral("@set ASCMD=@") + name + QStringLiteral(".par"),
-          QStringLiteral("@") + asDirectory + asExecutable + QStringLiteral(" ") + name + QStringLiteral(".asm"),
-          QStringLiteral("@rem p2hex ") + name + QStringLiteral(" ") + name + QStringLiteral(".s19 -r $-$"),
+          u'@' + Quoted(asDirectory + asExecutable) + u' ' + Quoted(name + QStringLiteral(".asm")),
+          QStringLiteral("@rem p2hex ") + Quoted(name) + u' ' + Quoted(name + QStringLiteral(".s19")) +
+              QStringLiteral(" -r $-$"),
           QString()};
 }
 

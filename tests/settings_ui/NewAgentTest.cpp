@@ -108,6 +108,14 @@ TEST_F(NewAgentTest, ProjectStepWritesTheCheckedFiles) {
   Finish(Path("Bare"), {false, false, true, false});
   EXPECT_FALSE(QFile::exists(Path("Bare.AsmPrj")));
   EXPECT_EQ(Opened, (QStringList{Path("Demo.AsmPrj"), Path("NoSource.AsmPrj"), Path("Bare.AsmPrj")}));
+  // Names with blanks reach the programs whole.
+  App->AssemblerPrefs()->AsDirectory = "/opt/my as/";
+  App->AssemblerPrefs()->AsExecutable = "bin/asl";
+  QDir().mkpath(Path("blank"));
+  Finish(Path("blank/Mein Demo"), {false, false, false, true});
+  EXPECT_EQ(ReadBytes(Path("blank/make.bat")),
+            "@set USEXMS=y\r\n@set ASCMD=@Mein Demo.par\r\n@\"/opt/my as/bin/asl\" \"Mein Demo.asm\"\r\n"
+            "@rem p2hex \"Mein Demo\" \"Mein Demo.s19\" -r $-$\r\n\r\n");
   EXPECT_TRUE(Questions.isEmpty() && Errors.isEmpty());
 }
 
