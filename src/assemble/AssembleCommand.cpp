@@ -134,8 +134,8 @@ int Assemble(const QString& name) {
   std::fflush(stdout);
   if (errors) return kExitErrors;
   // Errors the assembler did not count, such as a make.bat whose assembler is missing.
-  if (run.RunProcess().ExitCode() != 0) {
-    Print(stderr, QStringLiteral("kodrill: make.bat endete mit dem Status %1.\n").arg(run.RunProcess().ExitCode()));
+  if (const QString failure = run.UncountedFailure(); !failure.isEmpty()) {
+    Print(stderr, QStringLiteral("kodrill: ") + failure + u'\n');
     return kExitErrors;
   }
   return 0;

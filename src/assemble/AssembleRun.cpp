@@ -125,3 +125,9 @@ QString TAssembleRun::EntryPath(const TProject& project, const QString& name) co
   if (const TProjectFile* file = runProject ? project.FindFile(name) : nullptr) return FilePath(*file);
   return QDir::toNativeSeparators(QDir::cleanPath(QDir(FDirectory).absoluteFilePath(Paths::FromStored(name))));
 }
+
+QString TAssembleRun::UncountedFailure() const {
+  const int status = FRunProcess.ExitCode();
+  if (status == 0 || FOutput.Summary().ErrorsRed) return QString();
+  return QStringLiteral("make.bat endete mit dem Status %1.").arg(status);
+}

@@ -28,6 +28,9 @@ class TAssembleRun {
   TResult Execute(const QString& asDirectory, const QString& processor);
   // Why the command interpreter could not be started.
   const QString& Failure() const { return FFailure; }
+  // After a finished run: make.bat's non-zero status when the assembler counted no error (its
+  // program missing, a file it could not open), else empty. Such a run is no success.
+  QString UncountedFailure() const;
   // Ends the run prepared or under way together with its child; what arrived is still analysed.
   void Cancel() { FCancelled = true; }
 

@@ -219,7 +219,10 @@ void TFormAssemble::RunBatchFile() {
                   QStringLiteral("Der Befehlsinterpreter konnte nicht gestartet werden: ") + FRun->Failure());
       break;
     case TAssembleRun::arFinished:
-      PanelStatus->setText(kStatus + QStringLiteral("Finished."));
+      if (const QString failure = FRun->UncountedFailure(); !failure.isEmpty())
+        ShowFailure(failure, failure);
+      else
+        PanelStatus->setText(kStatus + QStringLiteral("Finished."));
       break;
   }
 }

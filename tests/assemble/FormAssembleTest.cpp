@@ -141,6 +141,12 @@ TEST_F(FormAssembleTest, FailuresAreShownAndEndTheCommand) {
   QTest::keyClick(List(), Qt::Key_Enter);
   EXPECT_TRUE(Shown.isEmpty() && ErrorBoxes.isEmpty());
 
+  // A make.bat that fails without an error the assembler counted is no success.
+  WriteFile(Dir.filePath("make.bat"), "@exit 3\r\n");
+  Form->Assemble();
+  EXPECT_EQ(Text("PanelStatus"), "Status:   make.bat endete mit dem Status 3.");
+  EXPECT_TRUE(Memo().contains("make.bat endete mit dem Status 3."));
+
   WriteFile(Dir.filePath("make.bat"), "@echo off\r\n");
   TScopedEnv broken("COMSPEC", Dir.filePath("no-such-interpreter").toUtf8());
   Form->Assemble();
@@ -158,7 +164,7 @@ TEST_F(FormAssembleTest, FailuresAreShownAndEndTheCommand) {
   KodrillApp->Project()->Directory = Dir.filePath("missing/");
   Form->Assemble();
   EXPECT_EQ(ErrorBoxes.size(), 2);
-  EXPECT_EQ(Asm.Cleared, 3);  // the last request stopped before touching anything
+  EXPECT_EQ(Asm.Cleared, 4);  // the last request stopped before touching anything
 }
 
 TEST_F(FormAssembleTest, ClosingDuringARunEndsItAndASecondRequestIsRefused) {
