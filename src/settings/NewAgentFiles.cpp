@@ -24,6 +24,16 @@ QStringList NewProjectFileLines(const QString& name, bool withSource) {
 }
 
 namespace {
+// Each run rewrites the option file as ".par": where letter case tells names apart, the
+// placeholder takes that name too, so that no second file is left beside it.
+QString OptionFileExtension() {
+#ifdef Q_OS_WIN
+  return QStringLiteral(".Par");
+#else
+  return QStringLiteral(".par");
+#endif
+}
+
 // A name with blanks would reach the program as several arguments.
 QString Quoted(const QString& name) { return name.contains(u' ') ? u'"' + name + u'"' : name; }
 }  // namespace
@@ -44,7 +54,7 @@ QList<TNewFile> NewProjectFiles(const QString& base, const std::array<bool, 4>& 
   const QString name = NewProjectName(base);
   QList<TNewFile> files;
   if (checked[0]) files.append({NewProjectFilePath(base), NewProjectFileLines(name, checked[2])});
-  if (checked[1]) files.append({base + QStringLiteral(".Par"), NewSourceFileLines()});
+  if (checked[1]) files.append({base + OptionFileExtension(), NewSourceFileLines()});
   if (checked[2]) files.append({base + QStringLiteral(".Asm"), NewSourceFileLines()});
   if (checked[3])
     files.append({Paths::ExtractFilePath(base) + QStringLiteral("make.bat"),

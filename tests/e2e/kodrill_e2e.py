@@ -344,7 +344,7 @@ def scenario(s):
     make = read_lines(os.path.join(work, "make.bat"))
     check(make is not None and make[:3] == ["@set USEXMS=y", "@set ASCMD=@Demo.par",
                                             "@%s/bin/asl Demo.asm" % as_dir], "make.bat: %r" % (make,))
-    check(read_lines(asm) is not None and os.path.exists(os.path.join(work, "Demo.Par")), "wizard files missing")
+    check(read_lines(asm) is not None and os.path.exists(os.path.join(work, "Demo.par")), "wizard files missing")
 
     # type the source: code with an error, then empty lines
     x, y, w, h = s.geometry(main)
@@ -392,7 +392,7 @@ def scenario(s):
     dlg = assemble(1, 1)
     run1 = read_lines(runs)[0]
     check(re.fullmatch(r"ARG=Demo\.(asm|Asm) ASCMD=@Demo\.par ERRORS=1", run1), "first run: %r" % run1)
-    par = read_lines(os.path.join(work, "Demo.par")) or read_lines(os.path.join(work, "Demo.Par"))
+    par = read_lines(os.path.join(work, "Demo.par"))
     check(par is not None and par[0] == "-i %s/include" % as_dir and par[1] == "-L -E" and par[2].startswith("-CPU "),
           "option file: %r" % (par,))
     dx, dy, dw, dh = s.geometry(dlg)

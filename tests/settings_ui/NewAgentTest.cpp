@@ -94,7 +94,7 @@ TEST_F(NewAgentTest, ProjectStepWritesTheCheckedFiles) {
   App->AssemblerPrefs()->AsExecutable = "bin\\as.exe";
   Finish(Path("Demo.xyz"));
   EXPECT_EQ(ReadBytes(Path("Demo.AsmPrj")), "\r\n[global]\r\nFileCount=1\r\n[File1]\r\nFile=Demo.Asm\r\n");
-  EXPECT_EQ(ReadBytes(Path("Demo.Par")) + ReadBytes(Path("Demo.Asm")), "\r\n\r\n");
+  EXPECT_EQ(ReadBytes(Path("Demo.par")) + ReadBytes(Path("Demo.Asm")), "\r\n\r\n");
   EXPECT_EQ(ReadBytes(Path("make.bat")),
             "@set USEXMS=y\r\n@set ASCMD=@Demo.par\r\n@c:\\assemble\\as1418\\bin\\as.exe Demo.asm\r\n"
             "@rem p2hex Demo Demo.s19 -r $-$\r\n\r\n");
@@ -127,7 +127,7 @@ TEST_F(NewAgentTest, AsksBeforeReplacingAnExistingFile) {
   ASSERT_EQ(Questions.size(), 2);
   EXPECT_EQ(Questions[0], "Die Datei \"" + Path("Demo.Asm") + "\" existiert bereits. Ersetzen?");
   EXPECT_EQ(ReadBytes(Path("Demo.Asm")) + ReadBytes(Path("make.bat")), "keep me\nold make\n");
-  EXPECT_EQ(ReadBytes(Path("Demo.Par")), "\r\n");  // the others are still written
+  EXPECT_EQ(ReadBytes(Path("Demo.par")), "\r\n");  // the others are still written
   Answer = TAnswer::Yes;
   Finish(Path("Demo"));
   EXPECT_EQ(ReadBytes(Path("Demo.Asm")), "\r\n");
