@@ -25,6 +25,8 @@ namespace {
 constexpr TColorValue kRightEdgeColor = 0xC0C0C0;
 constexpr int kLoadSliceMs = 12;  // reading a big file leaves the event loop this often
 constexpr int kGlyphWidth = 14;   // the built-in mark glyphs
+// A column block on the clipboard, beside the same text as plain lines.
+constexpr char kColumnBlockMime[] = "application/x-kodrill-column-block";
 
 // One character cell run of a painted line.
 struct TCellItem {
@@ -418,8 +420,19 @@ TEditControl::TEditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std
     const int y2 = last < 0 ? h : std::min(h, (last - top + 1) * lh);
     if (y2 > y1) viewport()->update(0, y1, viewport()->width(), y2 - y1);
   };
-  m.GetClipboard = [] { return QGuiApplication::clipboard()->text(); };
-  m.SetClipboard = [](const QString& t) { QGuiApplication::clipboard()->setText(t); };
+  m.GetClipboard = [](bool& columnBlock) {
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    columnBlock = mime && mime->hasFormat(kColumnBlockMime);
+    if (columnBlock) return QString::fromUtf8(mime->data(kColumnBlockMime));
+    return mime ? mime->text() : QString();
+  };
+  m.SetClipboard = [](const QString& t, bool columnBlock) {
+    // Other programs take the plain text; this editor pastes its own block format as a block.
+    auto* mime = new QMimeData;
+    mime->setText(t);
+    if (columnBlock) mime->setData(kColumnBlockMime, t.toUtf8());
+    QGuiApplication::clipboard()->setMimeData(mime);
+  };
   m.OnCommandProcessed = [this](int command, QChar ch) {
     if (OnCommandProcessed) OnCommandProcessed(this, command, ch);
   };
@@ -507,7 +520,10 @@ void TEditControl::SetModified(bool value) { d->Model.SetModified(value); }
 
 bool TEditControl::CanUndo() const { return d->Model.CanUndo(); }
 bool TEditControl::CanRedo() const { return d->Model.CanRedo(); }
-bool TEditControl::CanPaste() const { return !QGuiApplication::clipboard()->text().isEmpty(); }
+bool TEditControl::CanPaste() const {
+  const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+  return mime && ((mime->hasText() && !mime->text().isEmpty()) || !mime->data(kColumnBlockMime).isEmpty());
+}
 void TEditControl::Undo() { d->Model.Undo(); }
 void TEditControl::Redo() { d->Model.Redo(); }
 void TEditControl::CutToClipboard() { d->Model.ExecuteCommand(ecCut); }

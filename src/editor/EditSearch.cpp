@@ -128,6 +128,8 @@ int TEditorModel::SearchReplace(const QString& search, const QString& replace, T
   }
   end.setY(std::min(end.y(), LineCount()));
   const TMatcher matcher(FLines, search, options & ssoMatchCase, options & ssoWholeWord);
+  int left = 0, right = 0;  // a column block's cells; each line has its own columns there
+  if (mode == TSelectionMode::smColumn) ColumnCells(left, right);
 
   BeginUpdate();
   if (doReplace) BeginGroup(ecNone);
@@ -138,7 +140,9 @@ int TEditorModel::SearchReplace(const QString& search, const QString& replace, T
     matcher.FindAll(LineBytes(y), hits);
     if (hits.empty()) continue;
     int shift = 0;
-    int endCol = end.x();
+    const bool column = mode == TSelectionMode::smColumn;
+    const int startCol = column ? ColumnAtCell(y, left) : start.x();
+    int endCol = column ? ColumnAtCell(y, right) : end.x();
     for (std::size_t h = 0; h < hits.size() && !stop; ++h) {
       const THit& hit = back ? hits[hits.size() - 1 - h] : hits[h];
       const int col = hit.Column + shift;
@@ -148,7 +152,7 @@ int TEditorModel::SearchReplace(const QString& search, const QString& replace, T
         if (y == start.y() && col < start.x()) continue;
         if (y == end.y() && colEnd > endCol) continue;
       } else if (mode == TSelectionMode::smColumn) {
-        if (col < start.x() || colEnd > endCol) continue;
+        if (col < startCol || colEnd > endCol) continue;
       }
       ++result;
       MoveCaret(back ? QPoint(col, y) : QPoint(colEnd, y), false);
@@ -186,7 +190,7 @@ int TEditorModel::SearchReplace(const QString& search, const QString& replace, T
         if (!back && delta != 0) {
           shift += delta;
           // The area's end on this line moves with the text behind the replacement.
-          if (y == end.y() || mode == TSelectionMode::smColumn) endCol += delta;
+          if (y == end.y() || column) endCol += delta;
         }
       }
       if (!replaceAll) stop = true;

@@ -146,6 +146,20 @@ int TEditorModel::ColumnOfCell(int line, int cell) const {
   return static_cast<int>(s.size()) + 1 + (cell - c);
 }
 
+int TEditorModel::ColumnAtCell(int line, int cell) const {
+  const std::string_view s = LineBytes(line);
+  const bool utf8 = FLines.Encoding() == TTextEncoding::Utf8;
+  int c = 0;
+  std::size_t i = 0;
+  while (i < s.size() && c < cell) {
+    const auto b = static_cast<unsigned char>(s[i++]);
+    if (utf8 && b >= 0xC0)
+      while (i < s.size() && IsContinuation(static_cast<unsigned char>(s[i]))) ++i;
+    c += b == '\t' ? FTabWidth - c % FTabWidth : 1;
+  }
+  return static_cast<int>(i) + 1 + std::max(0, cell - c);
+}
+
 int TEditorModel::CharColumn(int line, int column) const {
   const std::string_view s = LineBytes(line);
   const auto n = static_cast<std::ptrdiff_t>(std::min<std::size_t>(static_cast<std::size_t>(std::max(column - 1, 0)), s.size()));
@@ -283,15 +297,32 @@ void TEditorModel::SetSelection(QPoint begin, QPoint end) {
 }
 
 QPoint TEditorModel::BlockBegin() const {
-  if (FSelMode == TSelectionMode::smColumn)
-    return QPoint(std::min(FSelBegin.x(), FSelEnd.x()), std::min(FSelBegin.y(), FSelEnd.y()));
+  if (FSelMode == TSelectionMode::smColumn) {
+    int left, right;
+    ColumnCells(left, right);
+    const int y = std::min(FSelBegin.y(), FSelEnd.y());
+    return QPoint(ColumnAtCell(y, left), y);
+  }
   return Before(FSelEnd, FSelBegin) ? FSelEnd : FSelBegin;
 }
 
 QPoint TEditorModel::BlockEnd() const {
-  if (FSelMode == TSelectionMode::smColumn)
-    return QPoint(std::max(FSelBegin.x(), FSelEnd.x()), std::max(FSelBegin.y(), FSelEnd.y()));
+  if (FSelMode == TSelectionMode::smColumn) {
+    int left, right;
+    ColumnCells(left, right);
+    const int y = std::max(FSelBegin.y(), FSelEnd.y());
+    return QPoint(ColumnAtCell(y, right), y);
+  }
   return Before(FSelEnd, FSelBegin) ? FSelBegin : FSelEnd;
+}
+
+// The block is what the screen shows: the cells between its corners, whatever bytes each line
+// holds there. A character belongs to it when its first cell does, so a tab or a multi-byte
+// character is never split.
+void TEditorModel::ColumnCells(int& left, int& right) const {
+  const int a = CellOfColumn(FSelBegin.y(), FSelBegin.x()), b = CellOfColumn(FSelEnd.y(), FSelEnd.x());
+  left = std::min(a, b);
+  right = std::max(a, b);
 }
 
 // A column block of zero width still spans lines: it is where a drag or Shift+Down begins.
@@ -315,10 +346,13 @@ bool TEditorModel::LineSelection(int line, int& startCol, int& endCol, bool& toL
       endCol = LineLength(line) + 1;
       toLineEnd = true;
       return true;
-    case TSelectionMode::smColumn:
-      startCol = b.x();
-      endCol = e.x();
+    case TSelectionMode::smColumn: {
+      int left, right;
+      ColumnCells(left, right);
+      startCol = ColumnAtCell(line, left);
+      endCol = ColumnAtCell(line, right);
       return true;
+    }
     case TSelectionMode::smNormal:
       startCol = line == b.y() ? b.x() : 1;
       if (line == e.y()) {
@@ -333,8 +367,13 @@ bool TEditorModel::LineSelection(int line, int& startCol, int& endCol, bool& toL
 }
 
 std::string TEditorModel::SelectedBytes() const {
+  if (!HasSelection()) return {};
+  if (FSelMode == TSelectionMode::smColumn) {
+    int left, right;
+    ColumnCells(left, right);
+    if (left == right) return {};  // a block of no width holds nothing
+  }
   const QPoint b = BlockBegin(), e = BlockEnd();
-  if (!HasSelection() || (FSelMode == TSelectionMode::smColumn && b.x() == e.x())) return {};
   std::string out;
   auto part = [&](int line, int from, int to) {  // columns [from, to)
     const std::string_view s = LineBytes(line);
@@ -348,10 +387,14 @@ std::string TEditorModel::SelectedBytes() const {
         out.append(LineBytes(y));
         out += '\n';
         break;
-      case TSelectionMode::smColumn:
-        part(y, b.x(), e.x());
+      case TSelectionMode::smColumn: {
+        int from, to;
+        bool toEnd;
+        LineSelection(y, from, to, toEnd);
+        part(y, from, to);
         if (y < e.y()) out += '\n';
         break;
+      }
       case TSelectionMode::smNormal:
         part(y, y == b.y() ? b.x() : 1, y == e.y() ? e.x() : LineLength(y) + 1);
         if (y < e.y()) out += '\n';
@@ -698,12 +741,17 @@ void TEditorModel::DeleteSelection() {
       break;
     }
     case TSelectionMode::smColumn: {
-      if (b.x() == e.x()) break;  // nothing inside
+      int left, right;
+      ColumnCells(left, right);
+      if (left == right) break;  // nothing inside
       std::vector<std::string> texts;
       for (int y = b.y(); y <= std::min(e.y(), FLines.Count()); ++y) {
         std::string s(LineBytes(y));
-        const std::size_t a = std::min<std::size_t>(static_cast<std::size_t>(b.x() - 1), s.size());
-        const std::size_t z = std::min<std::size_t>(static_cast<std::size_t>(e.x() - 1), s.size());
+        int from, to;
+        bool toEnd;
+        LineSelection(y, from, to, toEnd);
+        const std::size_t a = std::min<std::size_t>(static_cast<std::size_t>(from - 1), s.size());
+        const std::size_t z = std::min<std::size_t>(static_cast<std::size_t>(to - 1), s.size());
         s.erase(a, z - a);
         texts.push_back(std::move(s));
       }
@@ -715,6 +763,38 @@ void TEditorModel::DeleteSelection() {
       break;
     }
   }
+}
+
+void TEditorModel::CopySelection() {
+  const QString t = SelectedText();
+  if (!t.isEmpty() && SetClipboard) SetClipboard(t, FSelMode == TSelectionMode::smColumn);
+}
+
+void TEditorModel::PasteColumnBlock(const QString& text) {
+  if (!Encodable(text, true)) return;
+  QString t = text;
+  t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  const std::string bytes = FLines.Encode(t);
+  const std::vector<std::string_view> parts = SplitLf(bytes);
+  const int count = static_cast<int>(parts.size());
+  BeginUpdate();
+  BeginGroup(ecPaste);
+  DeleteSelection();
+  const int top = FCaret.y();
+  const int cell = CellOfColumn(top, FCaret.x());
+  FLines.LoadUpTo(top + count);
+  if (const int missing = top + count - 1 - LineCount(); missing > 0) {
+    const QPoint last(LineLength(LineCount()) + 1, LineCount());
+    ReplaceRange(last, last, std::string(static_cast<std::size_t>(missing), '\n'));
+  }
+  QPoint end = FCaret;
+  for (int i = 0; i < count; ++i) {
+    const QPoint at(ColumnAtCell(top + i, cell), top + i);
+    end = ReplaceRange(at, at, parts[static_cast<std::size_t>(i)]);
+  }
+  SetCaretXY(end.x(), end.y());
+  EndGroup();
+  EndUpdate();
 }
 
 void TEditorModel::InsertBytes(const std::string& bytes) {
@@ -1085,12 +1165,12 @@ void TEditorModel::MoveSelectionTo(QPoint pos, bool copy) {
   const QPoint b = BlockBegin(), e = BlockEnd();
   const TSelectionMode mode = FSelMode;
   bool inside = false;
+  int from = 1, to = 1;  // the column block on the drop line
+  bool toEnd;
   switch (mode) {
     case TSelectionMode::smNormal: inside = !Before(pos, b) && Before(pos, e); break;
     case TSelectionMode::smLine: inside = pos.y() >= b.y() && pos.y() <= e.y(); break;
-    case TSelectionMode::smColumn:
-      inside = pos.y() >= b.y() && pos.y() <= e.y() && pos.x() >= b.x() && pos.x() < e.x();
-      break;
+    case TSelectionMode::smColumn: inside = LineSelection(pos.y(), from, to, toEnd) && pos.x() >= from && pos.x() < to; break;
   }
   if (inside && !copy) return;
   const std::string bytes = SelectedBytes();
@@ -1108,8 +1188,8 @@ void TEditorModel::MoveSelectionTo(QPoint pos, bool copy) {
       at = pos.y() == e.y() ? QPoint(b.x() + (pos.x() - e.x()), b.y()) : QPoint(pos.x(), pos.y() - (e.y() - b.y()));
     } else if (mode == TSelectionMode::smLine) {
       at = QPoint(pos.x(), pos.y() - (e.y() - b.y() + 1));
-    } else if (pos.y() <= e.y() && pos.x() >= e.x()) {
-      at = QPoint(pos.x() - (e.x() - b.x()), pos.y());
+    } else if (pos.y() <= e.y() && pos.x() >= to) {
+      at = QPoint(pos.x() - (to - from), pos.y());
     }
     const std::size_t nl = bytes.rfind('\n');
     const int lines = static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));
@@ -1192,12 +1272,10 @@ void TEditorModel::ExecuteCommand(int command, QChar ch) {
         moveTo(QPoint(LineLength(LineCount()) + 1, LineCount()), false);
         SetSelection(QPoint(1, 1), FCaret);
         break;
-      case ecCopy:
-        if (const QString t = SelectedText(); !t.isEmpty() && SetClipboard) SetClipboard(t);
-        break;
+      case ecCopy: CopySelection(); break;
       case ecCut:
         if (HasSelection()) {
-          if (const QString t = SelectedText(); !t.isEmpty() && SetClipboard) SetClipboard(t);
+          CopySelection();
           BeginGroup(ecCut);
           DeleteSelection();
           EndGroup();
@@ -1205,8 +1283,11 @@ void TEditorModel::ExecuteCommand(int command, QChar ch) {
         break;
       case ecPaste:
         if (GetClipboard) {
-          const QString t = GetClipboard();
-          if (!t.isEmpty()) InsertText(t);
+          bool block = false;
+          const QString t = GetClipboard(block);
+          if (t.isEmpty()) break;
+          if (block) PasteColumnBlock(t);
+          else InsertText(t);
         }
         break;
       case ecScrollUp:

@@ -75,7 +75,8 @@ class TEditorModel : public IHighlighterListener {
   int MaxScrollWidth() const;  // cells the horizontal scrolling covers
   int MaxCaretColumn(int line) const;
 
-  // Selection; BlockBegin/End are ordered (column mode: columns ordered too).
+  // Selection; BlockBegin/End are ordered. A column block is a rectangle of display cells:
+  // BlockBegin/End are its top left and bottom right corners as columns of their own lines.
   QPoint SelBegin() const { return FSelBegin; }
   QPoint SelEnd() const { return FSelEnd; }
   void SetSelBegin(QPoint p);
@@ -87,7 +88,8 @@ class TEditorModel : public IHighlighterListener {
   TSelectionMode SelectionMode() const { return FSelMode; }
   void SetSelectionMode(TSelectionMode mode);
   // Selected byte range of a line as [start, end) columns; end may pass the line's end
-  // (column selection). False when nothing of the line is selected.
+  // (column selection: the characters whose first cell lies inside the block's cells).
+  // False when nothing of the line is selected.
   bool LineSelection(int line, int& startCol, int& endCol, bool& toLineEnd) const;
   std::string SelectedBytes() const;  // lines joined by LF
   QString SelectedText() const;
@@ -145,7 +147,8 @@ class TEditorModel : public IHighlighterListener {
 
   // Character geometry: byte columns and display cells (0-based cells, tabs expanded).
   int CellOfColumn(int line, int column) const;
-  int ColumnOfCell(int line, int cell) const;
+  int ColumnOfCell(int line, int cell) const;  // the nearest character boundary
+  int ColumnAtCell(int line, int cell) const;  // the first character whose first cell is Cell or right of it
   int NextCharColumn(int line, int column) const;
   int PrevCharColumn(int line, int column) const;
   int SnapColumn(int line, int column) const;  // onto the start of a character
@@ -162,8 +165,9 @@ class TEditorModel : public IHighlighterListener {
   std::function<void(int command, QChar ch)> OnCommandProcessed;
   std::function<void(const QString&)> OnStatusMessage;  // a short note for the status bar
   std::function<void()> OnLoadProgress;  // a load in progress read on (or ended)
-  std::function<QString()> GetClipboard;
-  std::function<void(const QString&)> SetClipboard;
+  // The clipboard; ColumnBlock: the text is a column block, one block line per line.
+  std::function<QString(bool& columnBlock)> GetClipboard;
+  std::function<void(const QString&, bool columnBlock)> SetClipboard;
   std::function<void(const QString& search, const QString& replace, int line, int column, TReplaceAction&)>
       OnReplaceText;
 
@@ -189,6 +193,10 @@ class TEditorModel : public IHighlighterListener {
   // Replaces the stream range [from, to) by Bytes (LF separates lines); returns the end of the insert.
   QPoint ReplaceRange(QPoint from, QPoint to, std::string_view bytes);
   void DeleteSelection();
+  void ColumnCells(int& left, int& right) const;  // the column block's cells [left, right)
+  void CopySelection();
+  // Each line of Text at the caret's display cell on successive lines, one undo step.
+  void PasteColumnBlock(const QString& text);
   void BeginGroup(int command);
   void EndGroup();
   void ApplyGroup(TUndoGroup& group, std::deque<TUndoGroup>& target, bool undo);

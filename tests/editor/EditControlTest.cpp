@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QMimeData>
@@ -207,6 +208,25 @@ TEST(EditControl, WheelStepsAddUp) {
     EXPECT_EQ(e.w.TopLine(), top) << delta << " x" << count;
     EXPECT_EQ(e.w.verticalScrollBar()->value(), top);
   }
+}
+
+TEST(EditControl, ColumnBlockTravelsThroughTheClipboard) {
+  Editor e("abc\nxyz\n");
+  e.w.SetSelectionMode(TSelectionMode::smColumn);
+  e.w.SetSelectionStart(QPoint(2, 1));
+  e.w.SetSelectionEnd(QPoint(3, 2));
+  e.w.CopyToClipboard();
+  QClipboard* clipboard = QApplication::clipboard();
+  EXPECT_EQ(clipboard->text(), "b\ny");  // what other programs get
+  auto* blockOnly = new QMimeData;  // the editor's own block format alone is enough
+  for (const QString& f : clipboard->mimeData()->formats())
+    if (!f.startsWith("text/")) blockOnly->setData(f, clipboard->mimeData()->data(f));
+  clipboard->setMimeData(blockOnly);
+  EXPECT_TRUE(e.w.CanPaste());
+  e.w.SetSelectionMode(TSelectionMode::smNormal);
+  e.w.SetCaretXY(4, 1);
+  e.w.PasteFromClipboard();
+  EXPECT_EQ(e.w.Lines().SaveToBytes(), "abcb\nxyzy\n");
 }
 
 TEST(EditControl, DroppedTextIsInsertedDroppedFilesAreNot) {

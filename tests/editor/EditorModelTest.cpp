@@ -204,8 +204,8 @@ TEST(EditorSelection, ModesCopyAndDelete) {
   TEditorModel m;
   Load(m, "abcd\nefgh\nijkl\n");
   QString clip;
-  m.SetClipboard = [&](const QString& t) { clip = t; };
-  m.GetClipboard = [&] { return clip; };
+  m.SetClipboard = [&](const QString& t, bool) { clip = t; };
+  m.GetClipboard = [&](bool&) { return clip; };
   using M = TSelectionMode;
   const std::tuple<M, QPoint, QPoint, const char*> selections[] = {
       {M::smNormal, {1, 3}, {1, 4}, "ijkl"},  // the last line up to the "next" line
@@ -233,6 +233,58 @@ TEST(EditorSelection, ModesCopyAndDelete) {
   EXPECT_EQ(clip, "bc\nfg\njk");  // nothing to copy yet
   Exec(m, {ecSelRight, ecSelRight, ecSelRight, ecSelRight, ecDeleteChar});
   EXPECT_EQ(Text(m), "afgh|afgh|afgh|afgh|abcdefgh");
+}
+
+TEST(EditorSelection, ColumnBlockIsARectangleOfCells) {
+  // A character belongs to the block when its first cell does: a tab or "ü" is never split.
+  const std::pair<std::string, std::string> texts[] = {
+      {"; Gr\xc3\xbc\xc3\x9f" "e aus\n\tLDAA #$10\nstart:\tNOP\n", "Gr\xc3\xbc\xc3\x9f" "e "},
+      {"; Gr\xfc\xdf" "e aus\n\tLDAA #$10\nstart:\tNOP\n", "Gr\xfc\xdf" "e "}};  // one byte a character
+  for (const auto& [bytes, removed] : texts) {
+    TEditorModel m;
+    QString clip;
+    m.SetClipboard = [&](const QString& t, bool) { clip = t; };
+    Load(m, bytes);
+    m.SetCaretXY(3, 1);  // cell 2; Shift+Down keeps it, the last line's caret ends in cell 8
+    Exec(m, {ecColumnSelect, ecSelDown, ecSelDown, ecSelRight, ecSelRight, ecSelRight, ecSelRight, ecSelRight});
+    int from, to;
+    bool toEnd;
+    ASSERT_TRUE(m.LineSelection(2, from, to, toEnd));
+    EXPECT_EQ(from, to);  // the tab starts left of the block, "L" right of it
+    Exec(m, {ecCopy, ecDeleteChar});
+    EXPECT_EQ(m.Lines().Encode(clip), removed + "\n\nart:\t");
+    EXPECT_EQ(m.Lines().SaveToBytes(), "; aus\n\tLDAA #$10\nstNOP\n");
+    EXPECT_EQ(m.Caret(), QPoint(3, 1));
+  }
+}
+
+TEST(EditorSelection, ColumnBlockPastesAsABlock) {
+  TEditorModel m;
+  QString clip;
+  bool block = false;
+  m.SetClipboard = [&](const QString& t, bool b) { clip = t, block = b; };
+  m.GetClipboard = [&](bool& b) { return b = block, clip; };
+  const std::string text = "abcdefgh\n12345678\nABCDEFGH\nxy\n";
+  Load(m, text);
+  m.SetCaretXY(2, 1);
+  Exec(m, {ecColumnSelect, ecSelDown, ecSelRight, ecSelRight, ecSelRight, ecCopy});
+  // Short lines are padded, lines missing at the end are added.
+  const std::tuple<QPoint, const char*, QPoint> cases[] = {
+      {{9, 1}, "abcdefghbcd|12345678234|ABCDEFGH|xy", {12, 2}},
+      {{7, 3}, "abcdefgh|12345678|ABCDEFbcdGH|xy    234", {10, 4}},
+      {{2, 4}, "abcdefgh|12345678|ABCDEFGH|xbcdy| 234", {5, 5}}};
+  for (const auto& [at, pasted, caret] : cases) {
+    m.SetCaretXY(at.x(), at.y());
+    m.ExecuteCommand(ecPaste);
+    EXPECT_EQ(Text(m), pasted);
+    EXPECT_EQ(m.Caret(), caret);
+    m.ExecuteCommand(ecUndo);
+    EXPECT_EQ(m.Lines().SaveToBytes(), text);
+  }
+  block = false;  // plain text goes in as running text
+  m.SetCaretXY(9, 1);
+  m.ExecuteCommand(ecPaste);
+  EXPECT_EQ(Text(m), "abcdefghbcd|234|12345678|ABCDEFGH|xy");
 }
 
 TEST(EditorSelection, MovingTheSelectionIsOneStep) {
@@ -271,7 +323,7 @@ TEST(EditorEditing, TextGoesInOnlyWhereTheEncodingHoldsIt) {
   };
   for (const auto& [name, act] : cases) {
     Load(m, latin);
-    m.GetClipboard = [&] { return "a" + le + "b"; };
+    m.GetClipboard = [&](bool&) { return "a" + le + "b"; };
     QStringList messages;
     m.OnStatusMessage = [&](const QString& t) { messages << t; };
     EXPECT_EQ(act(m), 0) << name;

@@ -95,6 +95,12 @@ TEST(EditorSearch, SelectedOnlyInTheThreeModes) {
   m.SetSelection(QPoint(1, 1), QPoint(6, 1));
   EXPECT_EQ(m.SearchReplace("a", "aaa", ssoSelectedOnly | ssoReplaceAll), 3);
   EXPECT_EQ(Text(m), "aaa aaa aaa x");
+
+  m.SetSelectionMode(TSelectionMode::smColumn);
+  Load(m, "\xc3\xa4\xc3\xa4X X\naaX X\n");  // the same cell 2 holds column 5 above, 3 below
+  m.SetSelection(QPoint(5, 1), QPoint(4, 2));
+  EXPECT_EQ(m.SearchReplace("X", "Z", ssoSelectedOnly | ssoReplaceAll), 2);
+  EXPECT_EQ(Text(m), "\xc3\xa4\xc3\xa4Z X|aaZ X");
 }
 
 TEST(EditorSearch, ReplaceAnswersOfThePrompt) {
