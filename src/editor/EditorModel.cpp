@@ -1,4 +1,5 @@
 #include "editor/EditorModel.h"
+#include "editor/EditLinesImpl.h"
 
 #include <algorithm>
 #include <climits>
@@ -410,13 +411,13 @@ void TEditorModel::SelectWordAt(QPoint pos) {
   const int y = std::clamp(pos.y(), 1, LineCount());
   const std::string_view s = LineBytes(y);
   std::size_t i = static_cast<std::size_t>(std::max(pos.x(), 1) - 1);
-  if (i >= s.size() || !IsWordChar(static_cast<unsigned char>(s[i]))) {
+  if (i >= s.size() || !IsWordAt(s, i)) {
     SetCaretXY(pos.x(), y);
     return;
   }
   std::size_t a = i, z = i;
-  while (a > 0 && IsWordChar(static_cast<unsigned char>(s[a - 1]))) --a;
-  while (z < s.size() && IsWordChar(static_cast<unsigned char>(s[z]))) ++z;
+  while (a > 0 && IsWordAt(s, a - 1)) --a;
+  while (z < s.size() && IsWordAt(s, z)) ++z;
   BeginUpdate();
   SetCaretXY(static_cast<int>(z) + 1, y);
   SetSelection(QPoint(static_cast<int>(a) + 1, y), QPoint(static_cast<int>(z) + 1, y));
@@ -1032,6 +1033,18 @@ const TCharSet& TEditorModel::IdentifierChars() const {
   return FHighlighter ? FHighlighter->IdentifierChars() : DefaultIdentifierChars();
 }
 
+bool TEditorModel::IsWordAt(std::string_view s, std::size_t i) const {
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  if (IdentifierChars()[c]) return true;
+  if (c < 0x80) return false;
+  const TTextEncoding encoding = FLines.Encoding();
+  if (encoding == TTextEncoding::Utf8)
+    while (i > 0 && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) --i;
+  char32_t cp = 0;
+  EditText::DecodeChar(s, i, encoding, cp);
+  return QChar::isLetterOrNumber(cp);
+}
+
 QPoint TEditorModel::WordRight(QPoint pos) const {
   const std::string_view s = LineBytes(pos.y());
   std::size_t i = static_cast<std::size_t>(pos.x() - 1);
@@ -1039,8 +1052,8 @@ QPoint TEditorModel::WordRight(QPoint pos) const {
     if (pos.y() < FLines.Count()) return QPoint(1, pos.y() + 1);
     return QPoint(static_cast<int>(s.size()) + 1, pos.y());
   }
-  while (i < s.size() && IsWordChar(static_cast<unsigned char>(s[i]))) ++i;
-  while (i < s.size() && !IsWordChar(static_cast<unsigned char>(s[i]))) ++i;
+  while (i < s.size() && IsWordAt(s, i)) ++i;
+  while (i < s.size() && !IsWordAt(s, i)) ++i;
   return QPoint(SnapColumn(pos.y(), static_cast<int>(i) + 1), pos.y());
 }
 
@@ -1051,8 +1064,8 @@ QPoint TEditorModel::WordLeft(QPoint pos) const {
     if (pos.y() > 1) return QPoint(LineLength(pos.y() - 1) + 1, pos.y() - 1);
     return QPoint(1, 1);
   }
-  while (i > 0 && !IsWordChar(static_cast<unsigned char>(s[i - 1]))) --i;
-  while (i > 0 && IsWordChar(static_cast<unsigned char>(s[i - 1]))) --i;
+  while (i > 0 && !IsWordAt(s, i - 1)) --i;
+  while (i > 0 && IsWordAt(s, i - 1)) --i;
   return QPoint(SnapColumn(pos.y(), static_cast<int>(i) + 1), pos.y());
 }
 

@@ -208,7 +208,9 @@ class TEditorModel : public IHighlighterListener {
   void MoveCaret(QPoint pos, bool select);
   QPoint WordLeft(QPoint pos) const;
   QPoint WordRight(QPoint pos) const;
-  bool IsWordChar(unsigned char c) const { return IdentifierChars()[c]; }
+  // Whether the byte at I of S belongs to a word: by the identifier characters, and beyond ASCII
+  // also when its character is a letter or digit (an umlaut in a comment).
+  bool IsWordAt(std::string_view s, std::size_t i) const;
   void DoTab();
   void DoShiftTab();
   void BlockIndent(bool indent);

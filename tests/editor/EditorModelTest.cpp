@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "ModelHelpers.h"
+#include "highlight/AssemSyn.h"
 
 TEST(EditorBookmarks, OnePerLineOneLinePerSlot) {
   int col = 0, line = 0;
@@ -74,6 +75,23 @@ TEST(EditorMarks, DeletingOtherMarksKeepsTheBookmark) {
   EXPECT_TRUE(m.GetBookmark(2, column, line));
   m.Marks().Clear();
   EXPECT_FALSE(m.GetBookmark(2, column, line));
+}
+
+// With the assembler's identifier characters (ASCII only), umlauts in comments still belong to
+// their words, in UTF-8 and in Windows-1252 alike.
+TEST(EditorEditing, UmlautsAreLettersOfAWord) {
+  for (const auto& [bytes, afterWord] : {std::pair<std::string, int>{"Gr\xc3\xbc\xc3\x9f" "e K\xc3\xb6ln\n", 9},
+                                         {"Gr\xfc\xdf" "e K\xf6ln\n", 7}}) {
+    TVoMAssemSyn highlighter;
+    TEditorModel m;
+    m.SetHighlighter(&highlighter);
+    Load(m, bytes);
+    m.ExecuteCommand(ecWordRight);
+    EXPECT_EQ(m.Caret(), QPoint(afterWord, 1));
+    m.SelectWordAt(QPoint(afterWord + 2, 1));
+    EXPECT_EQ(m.SelectedText(), QStringLiteral("K\u00f6ln"));
+    m.SetHighlighter(nullptr);
+  }
 }
 
 TEST(EditorUndo, ModifiedSaysWhetherTheTextDiffersFromTheSavedOne) {
