@@ -1,0 +1,237 @@
+// TEditorModel: byte columns and display cells, the caret, scrolling and word moves.
+#include "editor/EditorModel.h"
+#include "editor/EditorModelBytes.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+using EditorModelBytes::IsContinuation;
+
+// ---- geometry ----
+
+void TEditorModel::SetViewSize(int linesInWindow, int charsInWindow) {
+  FLinesInWindow = std::max(1, linesInWindow);
+  FCharsInWindow = std::max(1, charsInWindow);
+  SetTopLine(FTopLine);
+}
+
+int TEditorModel::MaxCaretColumn(int line) const {
+  const int len = LineLength(line);
+  return (FOptions & eoScrollPastEol) ? std::max(FMaxLeftChar, len + 1) : len + 1;
+}
+
+int TEditorModel::MaxScrollWidth() const {
+  // In steps, so that a line growing key by key does not change the scroll range every time.
+  constexpr int kStep = 256;
+  return std::max(FMaxLeftChar, (FLines.Impl().MaxLineLength + kStep) / kStep * kStep);
+}
+
+int TEditorModel::CellOfColumn(int line, int column) const {
+  const std::string_view s = LineBytes(line);
+  const bool utf8 = FLines.Encoding() == TTextEncoding::Utf8;
+  const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(std::max(column - 1, 0)), s.size());
+  int cell = 0;
+  std::size_t i = 0;
+  while (i < n) {
+    if (n - i >= 8) {
+      // Eight cells at once where the next eight bytes hold no tab and nothing above 127.
+      std::uint64_t w;
+      std::memcpy(&w, s.data() + i, 8);
+      const std::uint64_t t = w ^ 0x0909090909090909ull;
+      if (!((((t - 0x0101010101010101ull) & ~t) | w) & 0x8080808080808080ull)) {
+        cell += 8;
+        i += 8;
+        continue;
+      }
+    }
+    const auto c = static_cast<unsigned char>(s[i++]);
+    if (c == '\t') cell += FTabWidth - cell % FTabWidth;
+    else if (!(utf8 && IsContinuation(c))) ++cell;
+  }
+  return cell + std::max(0, column - 1 - static_cast<int>(s.size()));
+}
+
+int TEditorModel::ColumnOfCell(int line, int cell) const {
+  const std::string_view s = LineBytes(line);
+  const bool utf8 = FLines.Encoding() == TTextEncoding::Utf8;
+  int c = 0;
+  std::size_t i = 0;
+  while (i < s.size()) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    std::size_t len = 1;
+    if (utf8 && b >= 0xC0)
+      while (i + len < s.size() && IsContinuation(static_cast<unsigned char>(s[i + len]))) ++len;
+    const int w = b == '\t' ? FTabWidth - c % FTabWidth : 1;
+    if (cell < c + w) return static_cast<int>((cell - c) * 2 < w ? i : i + len) + 1;
+    c += w;
+    i += len;
+  }
+  return static_cast<int>(s.size()) + 1 + (cell - c);
+}
+
+int TEditorModel::ColumnAtCell(int line, int cell) const {
+  const std::string_view s = LineBytes(line);
+  const bool utf8 = FLines.Encoding() == TTextEncoding::Utf8;
+  int c = 0;
+  std::size_t i = 0;
+  while (i < s.size() && c < cell) {
+    const auto b = static_cast<unsigned char>(s[i++]);
+    if (utf8 && b >= 0xC0)
+      while (i < s.size() && IsContinuation(static_cast<unsigned char>(s[i]))) ++i;
+    c += b == '\t' ? FTabWidth - c % FTabWidth : 1;
+  }
+  return static_cast<int>(i) + 1 + std::max(0, cell - c);
+}
+
+int TEditorModel::CharColumn(int line, int column) const {
+  const std::string_view s = LineBytes(line);
+  const auto n = static_cast<std::ptrdiff_t>(std::min<std::size_t>(static_cast<std::size_t>(std::max(column - 1, 0)), s.size()));
+  auto chars = n;
+  if (FLines.Encoding() == TTextEncoding::Utf8)
+    chars -= std::count_if(s.begin(), s.begin() + n, [](char c) { return IsContinuation(static_cast<unsigned char>(c)); });
+  return static_cast<int>(chars) + 1 + std::max(0, column - 1 - static_cast<int>(s.size()));
+}
+
+int TEditorModel::NextCharColumn(int line, int column) const {
+  const std::string_view s = LineBytes(line);
+  if (column > static_cast<int>(s.size())) return column + 1;
+  std::size_t i = static_cast<std::size_t>(column);
+  if (FLines.Encoding() == TTextEncoding::Utf8)
+    while (i < s.size() && IsContinuation(static_cast<unsigned char>(s[i]))) ++i;
+  return static_cast<int>(i) + 1;
+}
+
+int TEditorModel::PrevCharColumn(int line, int column) const {
+  const std::string_view s = LineBytes(line);
+  if (column <= 1) return 1;
+  if (column > static_cast<int>(s.size()) + 1) return column - 1;
+  return SnapColumn(line, column - 1);
+}
+
+int TEditorModel::SnapColumn(int line, int column) const {
+  const std::string_view s = LineBytes(line);
+  if (FLines.Encoding() != TTextEncoding::Utf8) return column;
+  std::size_t i = static_cast<std::size_t>(std::max(column, 1) - 1);
+  while (i > 0 && i < s.size() && IsContinuation(static_cast<unsigned char>(s[i]))) --i;
+  return i < s.size() ? static_cast<int>(i) + 1 : column;
+}
+
+// ---- caret and scrolling ----
+
+void TEditorModel::SetTopLine(int line) {
+  FLines.LoadUpTo(line > INT_MAX - FLinesInWindow ? INT_MAX : line + FLinesInWindow - 1);
+  const int maxTop =
+      (FOptions & eoScrollPastEof) ? LineCount() : std::max(1, LineCount() - FLinesInWindow + 1);
+  line = std::clamp(line, 1, maxTop);
+  if (line == FTopLine) return;
+  FTopLine = line;
+  if (OnInvalidateAll) OnInvalidateAll();
+  Changed(scTopLine);
+}
+
+void TEditorModel::SetLeftChar(int cell) {
+  cell = std::clamp(cell, 1, std::max(1, MaxScrollWidth() - FCharsInWindow + 1));
+  if (cell == FLeftChar) return;
+  FLeftChar = cell;
+  if (OnInvalidateAll) OnInvalidateAll();
+  Changed(scLeftChar);
+}
+
+void TEditorModel::EnsureCaretVisible() {
+  BeginUpdate();
+  if (FCaret.y() < FTopLine) SetTopLine(FCaret.y());
+  else if (FCaret.y() >= FTopLine + FLinesInWindow) SetTopLine(FCaret.y() - FLinesInWindow + 1);
+  // Sideways the view jumps by a quarter of the window: typing along a line then repaints the
+  // window once per jump, not once per key.
+  const int cell = CellOfColumn(FCaret.y(), FCaret.x());
+  const int jump = FCharsInWindow / 4;
+  if (cell < FLeftChar - 1) SetLeftChar(cell + 1 - jump);
+  else if (cell >= FLeftChar - 1 + FCharsInWindow) SetLeftChar(cell - FCharsInWindow + 2 + jump);
+  EndUpdate();
+}
+
+void TEditorModel::MoveCaret(QPoint pos, bool select) {
+  FLines.LoadUpTo(pos.y());
+  const int y = std::clamp(pos.y(), 1, LineCount());
+  const int x = SnapColumn(y, std::clamp(pos.x(), 1, MaxCaretColumn(y)));
+  const QPoint np(x, y);
+  BeginUpdate();
+  const bool hadSel = HasSelection();
+  if (select) {
+    if (!hadSel) FSelBegin = FCaret;
+    FSelEnd = np;
+    if (hadSel || FSelBegin != FSelEnd) {
+      InvalidateLines(std::min({FCaret.y(), y, FSelBegin.y()}), std::max({FCaret.y(), y, FSelBegin.y()}));
+      Changed(scSelection);
+    }
+  } else {
+    if (hadSel) {
+      const QPoint b = BlockBegin(), e = BlockEnd();
+      InvalidateLines(b.y(), e.y());
+      Changed(scSelection);
+    }
+    FSelBegin = FSelEnd = np;
+  }
+  if (np != FCaret) {
+    TStatusChanges r = 0;
+    if (np.x() != FCaret.x()) r |= scCaretX;
+    if (np.y() != FCaret.y()) r |= scCaretY;
+    FCaret = np;  // the widget repaints the caret on the status change
+    Changed(r);
+  }
+  EnsureCaretVisible();
+  EndUpdate();
+}
+
+void TEditorModel::SetCaretXY(int x, int y) {
+  MoveCaret(QPoint(x, y), false);
+  FLastCaretCell = CellOfColumn(FCaret.y(), FCaret.x());
+}
+
+void TEditorModel::MoveCaretKeepSelection(QPoint pos) {
+  MoveCaret(pos, true);
+  FLastCaretCell = CellOfColumn(FCaret.y(), FCaret.x());
+}
+
+// ---- word moves ----
+
+const TCharSet& TEditorModel::IdentifierChars() const {
+  return FHighlighter ? FHighlighter->IdentifierChars() : DefaultIdentifierChars();
+}
+
+bool TEditorModel::IsWordAt(std::string_view s, std::size_t i) const {
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  if (IdentifierChars()[c]) return true;
+  if (c < 0x80) return false;
+  const TTextEncoding encoding = FLines.Encoding();
+  if (encoding == TTextEncoding::Utf8)
+    while (i > 0 && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) --i;
+  char32_t cp = 0;
+  EditText::DecodeChar(s, i, encoding, cp);
+  return QChar::isLetterOrNumber(cp);
+}
+
+QPoint TEditorModel::WordRight(QPoint pos) const {
+  const std::string_view s = LineBytes(pos.y());
+  std::size_t i = static_cast<std::size_t>(pos.x() - 1);
+  if (i >= s.size()) {
+    if (pos.y() < FLines.Count()) return QPoint(1, pos.y() + 1);
+    return QPoint(static_cast<int>(s.size()) + 1, pos.y());
+  }
+  while (i < s.size() && IsWordAt(s, i)) ++i;
+  while (i < s.size() && !IsWordAt(s, i)) ++i;
+  return QPoint(SnapColumn(pos.y(), static_cast<int>(i) + 1), pos.y());
+}
+
+QPoint TEditorModel::WordLeft(QPoint pos) const {
+  const std::string_view s = LineBytes(pos.y());
+  std::size_t i = std::min<std::size_t>(static_cast<std::size_t>(pos.x() - 1), s.size());
+  if (i == 0) {
+    if (pos.y() > 1) return QPoint(LineLength(pos.y() - 1) + 1, pos.y() - 1);
+    return QPoint(1, 1);
+  }
+  while (i > 0 && !IsWordAt(s, i - 1)) --i;
+  while (i > 0 && IsWordAt(s, i - 1)) --i;
+  return QPoint(SnapColumn(pos.y(), static_cast<int>(i) + 1), pos.y());
+}
