@@ -1,0 +1,290 @@
+// TFormMain: opening, saving and closing files and projects (start-up, recovered texts, the close
+// question) and bringing the tab of a file to the front.
+#include "app/FormMain.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QTabWidget>
+
+#include "app/EditorView.h"
+#include "app/FileWatch.h"
+#include "app/ProjectAsmFile.h"
+#include "app/Recovery.h"
+#include "app/SymbolNavigator.h"
+#include "assemble/FormAssemble.h"
+#include "platform/Paths.h"
+#include "platform/ui/UserDialogs.h"
+#include "settings/FormNewAgent.h"
+#include "settings/KodrillApp.h"
+
+namespace {
+
+const QString OpenFilter = QStringLiteral(
+    "alle (*.AsmPrj; *.Asm; *.Asc, *.Inc)|*.AsmPrj;*.Asm;*.Asc;*.Inc|Assemblerdateien (*.Asm, *.HC11)|*.Asm;*.HC11|"
+    "Includedateien (*.Inc)|*.Inc|Projektdateien (*.AsmPrj)|*.AsmPrj|alle Dateien|*");
+const QString ProjectFilter = QStringLiteral("Projektdateien (*.AsmPrj)|*.AsmPrj");
+const QString ProjectExt = QStringLiteral(".AsmPrj");
+
+// "description|pattern;pattern|..." as the file dialog wants it: "description (pattern pattern);;...".
+QString DialogFilter(const QString& filter) {
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList entries;
+  for (int i = 0; i + 1 < parts.size(); i += 2)
+    entries.append(parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
+                   QLatin1Char(')'));
+  return entries.join(QStringLiteral(";;"));
+}
+
+}  // namespace
+
+void TFormMain::StartUp(const QStringList& args) {
+  RunCommand([] { KodrillApp->LoadPrefs(); });
+  UpdateRecentMenu();
+  OpenStartFiles(args);
+  // After the files of the command line, so that a recovered text goes into the tab that its
+  // project just opened instead of a tab that opening the project would close again.
+  FRecovery->Start(QFileInfo(KodrillApp->SettingsFilePath()).absoluteDir().filePath(
+      QStringLiteral("Kodrill-Wiederherstellung")));
+}
+
+void TFormMain::OpenStartFiles(const QStringList& args) {
+  const QString startDirectory = Paths::CurrentDir();
+  const QString directory = Paths::FromStored(KodrillApp->GeneralPrefs()->ProjectDirectory);
+  // No project directory configured: stay where the program was started.
+  if (!directory.isEmpty() && !Paths::SetCurrentDir(directory)) {
+    ShowErrorBox(this, QStringLiteral("Kann nicht in das Projektverzeichnis %1 wechseln.\n"
+                                      "Die Dateien der Befehlszeile werden nicht geöffnet.")
+                           .arg(directory));
+    return;
+  }
+  for (const QString& arg : args) {
+    // A relative name that is not in the project directory but where the program was
+    // started from means that file.
+    QString name = arg;
+    if (QDir::isRelativePath(name) && !Paths::FileExists(name) && Paths::FileExists(startDirectory + name))
+      name = startDirectory + name;
+    RunCommand([this, &name] { OpenFile(name); });
+  }
+}
+
+void TFormMain::OpenFile(const QString& name) {
+  const QString ext = Paths::ExtractFileExt(name).toUpper();
+  if (ext == u".ASMPRJ") {
+    OpenProject(name);
+  } else if (ext == u".HC11" || ext == u".ASC" || ext == u".INC" || ext == u".ASM") {
+    TStringIniList properties;
+    properties.append(QStringLiteral("File=") + name);
+    TEditorView* view = AddAsmFile(properties, name);
+    if (view && !view->LoadFailed()) AddRecent(view->PathName);
+    // The user is about to type into what was just opened.
+    ActivateView(view);
+  }
+}
+
+void TFormMain::OpenAsmFile(const TStringIniList& properties) { AddAsmFile(properties, QString()); }
+
+TEditorView* TFormMain::AddAsmFile(const TStringIniList& properties, const QString& givenName) {
+  auto* entry = new TProjectAsmFile(KodrillApp->Project(), properties, this, givenName);
+  // Marks of the last run go into files opened after it, too.
+  if (FormAssemble) FormAssemble->MarkErrors(*entry);
+  ShowStatus(QStringLiteral("Asmfile \"%1\" gelesen.").arg(entry->File));
+  if (FSymbols) FSymbols->Watch(entry->View());
+  if (entry->View()) FollowView(entry->View());
+  UpdateControls();
+  return entry->View();
+}
+
+TEditorView* TFormMain::FindView(const QString& path) const {
+  for (int i = 0; i < ViewCount(); ++i)
+    if (TSymbolIndex::Key(View(i)->PathName) == TSymbolIndex::Key(path)) return View(i);
+  return nullptr;
+}
+
+TEditorView* TFormMain::ShowSourceFile(const QString& path) {
+  TEditorView* view = FindView(path);
+  if (!view && Paths::FileExists(path)) {
+    TStringIniList properties;
+    properties.append(QStringLiteral("File=") + path);
+    view = AddAsmFile(properties, path);
+  }
+  ActivateView(view);
+  return view;
+}
+
+void TFormMain::ShowMessageLine(const QString& path, int line, const QString& text) {
+  TEditorView* view = ShowSourceFile(path);
+  if (view) view->GotoMark(line);
+  ShowStatus(view ? text : text + QStringLiteral(" (Datei %1 nicht gefunden)").arg(path));
+}
+
+void TFormMain::FollowView(TEditorView* view) {
+  view->OnTextState = [this](TEditorView* v) {
+    // Loaded or saved: the file watch takes the file's new state.
+    if (!v->Modified()) FFileWatch->Schedule();
+    FRecovery->Follow(v);
+  };
+  FFileWatch->Follow();
+}
+
+TEditorView* TFormMain::OpenForRecovery(const QString& path) {
+  TEditorView* view = path.isEmpty() ? nullptr : FindView(path);
+  if (!view) {
+    TStringIniList properties;
+    properties.append(QStringLiteral("File=") + path);
+    view = AddAsmFile(properties, path);
+  }
+  ActivateView(view);
+  return view;
+}
+
+void TFormMain::ActivateView(TEditorView* view) {
+  if (!view) return;
+  FPageControl->setCurrentWidget(view);
+  view->setFocus();
+}
+
+void TFormMain::OpenProject(const QString& name) {
+  TProject* project = KodrillApp->Project();
+  const QString full = Paths::ExpandFileName(name);
+  const QString directory = Paths::ExtractFilePath(full);
+  // Refuse before anything is closed when the directory cannot be entered or the file not read.
+  const QString current = Paths::CurrentDir();
+  if (!Paths::SetCurrentDir(directory)) throw EProjectDirectoryError(directory);
+  Paths::SetCurrentDir(current);
+  TProject::CheckFile(full);
+
+  if (!CloseProject()) return;
+  project->Directory = directory;
+  project->FileName = Paths::ExtractFileName(full);
+  try {
+    project->Load();
+  } catch (...) {
+    project->Directory.clear();
+    project->FileName.clear();
+    throw;
+  }
+  ShowStatus(QStringLiteral("Projektfile \"%1%2\" (%3 Dateien) gelesen.")
+                 .arg(project->Directory, project->FileName)
+                 .arg(project->FileCount()));
+  setWindowTitle(QStringLiteral("Kodrill [") + project->FileName + QLatin1Char(']'));
+  AddRecent(project->Directory + project->FileName);
+  // Every earlier tab was closed: the first tab holds the project's first file.
+  if (ViewCount() > 0) ActivateView(View(0));
+}
+
+void TFormMain::SaveProject(const QString& name) {
+  TProject* project = KodrillApp->Project();
+  const QString oldDirectory = project->Directory;
+  const QString oldFileName = project->FileName;
+  const QString full = Paths::ExpandFileName(name);
+  project->Directory = Paths::ExtractFilePath(full);
+  project->FileName = Paths::ExtractFileName(full);
+  try {
+    project->Save();
+  } catch (...) {
+    // Keep the project where it was: the new place cannot be written.
+    project->Directory = oldDirectory;
+    project->FileName = oldFileName;
+    throw;
+  }
+  ShowStatus(QStringLiteral("Projektfile \"%1\" geschrieben.").arg(name));
+  AddRecent(full);
+}
+
+bool TFormMain::FormCloseQuery() {
+  bool canClose = true;
+  for (int i = ViewCount() - 1; i >= 0 && canClose; --i) canClose = View(i)->QuerySave();
+  TProject* project = KodrillApp->Project();
+  if (canClose && !project->FileName.isEmpty()) {
+    raise();
+    activateWindow();
+    canClose = false;
+    const QString text =
+        QStringLiteral("Möchten Sie die Änderungen im Projekt\n\"%1\"\nspeichern?").arg(project->FileName);
+    switch (AskYesNoCancel(this, text)) {
+      case TAnswer::Yes:
+        SaveProject(project->Directory + project->FileName);
+        canClose = true;
+        break;
+      case TAnswer::No:
+        canClose = true;
+        break;
+      case TAnswer::Cancel:
+        break;
+    }
+  }
+  // Only now may the changes of files answered with "Nein" go.
+  if (canClose)
+    for (int i = 0; i < ViewCount(); ++i) View(i)->SetModified(false);
+  return canClose;
+}
+
+bool TFormMain::CloseProject() {
+  if (!FormCloseQuery()) return false;
+  for (int i = ViewCount() - 1; i >= 0; --i) View(i)->CloseView();
+  TProject* project = KodrillApp->Project();
+  project->FileName.clear();
+  project->Directory.clear();
+  SetCaptionDefault();
+  return true;
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+  bool canClose = false;
+  RunCommand([this, &canClose] { canClose = FormCloseQuery(); });
+  if (!canClose) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  FRecovery->Close();
+  emit Closed();
+}
+
+void TFormMain::MenNewClick() {
+  if (FormNewAgent) FormNewAgent->exec();
+}
+
+void TFormMain::MenOpenClick() {
+  const QString name = AskOpenFileName(this, QStringLiteral("Öffnen"), QString(), DialogFilter(OpenFilter));
+  if (!name.isEmpty()) OpenFile(name);
+}
+
+void TFormMain::MenCloseClick() {
+  if (TEditorView* view = ActiveView()) view->CloseView();
+}
+
+void TFormMain::MenCloseAllClick() {
+  if (CloseProject()) ShowStatus(QStringLiteral("Projekt geschlossen."));
+}
+
+void TFormMain::MenSaveClick() {
+  if (TEditorView* view = ActiveView()) view->Save();
+}
+
+void TFormMain::MenSaveAsClick() {
+  if (TEditorView* view = ActiveView()) view->SaveAs();
+}
+
+void TFormMain::MenProjectSaveAsClick() {
+  TProject* project = KodrillApp->Project();
+  // Without a named project the files are saved as a new project from the current directory.
+  if (!project->Directory.isEmpty() && !Paths::SetCurrentDir(project->Directory))
+    throw EProjectDirectoryError(project->Directory);
+  const QString preset = (project->Directory.isEmpty() ? Paths::CurrentDir() : project->Directory) + project->FileName;
+  QString name = AskSaveFileName(this, QStringLiteral("Projekt speichern unter"), preset, DialogFilter(ProjectFilter),
+                                 ProjectExt.mid(1));
+  if (name.isEmpty()) return;
+  if (Paths::ExtractFileExt(name).isEmpty()) name += ProjectExt;
+  SaveProject(name);
+}
+
+void TFormMain::MenSaveAllClick() {
+  for (int i = ViewCount() - 1; i >= 0; --i) {
+    TEditorView* view = View(i);
+    // An unchanged tab whose file could not be read must not overwrite that file with nothing.
+    if (!view->Modified() && view->LoadFailed()) continue;
+    view->Save();
+  }
+}
