@@ -227,6 +227,11 @@ void TFormMain::CloseTab(int index) {
 }
 
 void TFormMain::MenAsProjClick() {
+  // The run under way reads the files on disk: nothing is saved under it.
+  if (FormAssemble && FormAssemble->IsRunning()) {
+    ShowStatus(QStringLiteral("Es wird bereits assembliert."));
+    return;
+  }
   MenSaveAllClick();
   if (FormAssemble) FormAssemble->Assemble();
 }

@@ -266,6 +266,28 @@ TEST_F(FormMainTest, TabsCloseByButtonOrMiddleClickAskingAsCloseDoes) {
   EXPECT_EQ(Main->ActiveView()->FileName, Native("c.asm"));
 }
 
+TEST_F(FormMainTest, ASecondAssembleDuringARunSavesNothing) {
+  WriteFile("test.asm", "\tnop\n");
+  WriteFile("test.AsmPrj", "[global]\r\nFileCount=1\r\n[File1]\r\nFile=test.asm\r\n");
+  WriteFile("make.bat", "@sleep 30\r\n");
+  qputenv("COMSPEC", KODRILL_CMD_PATH);
+  const auto noComSpec = qScopeGuard([] { qunsetenv("COMSPEC"); });
+  FormAssemble = new TFormAssemble(Main);
+  const auto forget = qScopeGuard([] { FormAssemble = nullptr; });
+  Main->OpenFile(Path("test.AsmPrj"));
+  bool keptModified = false;
+  QTimer::singleShot(300, Main, [&] {
+    View(0)->Editor()->InsertText(QStringLiteral("x"));
+    Trigger("MenAsProj");
+    keptModified = View(0)->Modified();
+    FormAssemble->close();  // ends the run
+  });
+  Trigger("MenAsProj");
+  EXPECT_TRUE(keptModified);
+  EXPECT_EQ(ReadFile("test.asm"), "\tnop\n");
+  EXPECT_EQ(Panel(3), "Es wird bereits assembliert.");
+}
+
 TEST_F(FormMainTest, F8StepsThroughTheLastRunsMessagesAcrossFiles) {
   WriteFile("test.asm", "\tnop\n\tldaa #1\n");
   WriteFile("sub.inc", "\tnop\n\tnop\n\tbad\n");
