@@ -59,11 +59,10 @@ void TFormMain::OpenStartFiles(const QStringList& args) {
     return;
   }
   for (const QString& arg : args) {
-    // A relative name that is not in the project directory but where the program was
-    // started from means that file.
+    // A relative name that is not in the project directory means the file where the program
+    // was started from, and is reported there when it is missing.
     QString name = arg;
-    if (QDir::isRelativePath(name) && !Paths::FileExists(name) && Paths::FileExists(startDirectory + name))
-      name = startDirectory + name;
+    if (QDir::isRelativePath(name) && !Paths::FileExists(name)) name = startDirectory + name;
     RunCommand([this, &name] { OpenFile(name); });
   }
 }

@@ -239,6 +239,11 @@ TEST_F(FormMainTest, StartUpOpensArgumentsInTheProjectDirectoryOrNone) {
   ASSERT_EQ(Tabs(), 2);
   EXPECT_EQ(View(0)->FileName, Native("proj/a.asm"));  // the project directory wins
   EXPECT_EQ(View(1)->FileName, Native("c.asm"));       // only where the program started
+  // A name found nowhere is reported where the user meant it: from where the program started.
+  QDir::setCurrent(Temp.path());
+  Main->StartUp({QStringLiteral("gone/p.AsmPrj")});
+  ASSERT_EQ(Errors.size(), 2u);
+  EXPECT_TRUE(Errors[1].contains(Native("gone"))) << Errors[1].toStdString();
 }
 
 TEST_F(FormMainTest, TabsCloseByButtonOrMiddleClickAskingAsCloseDoes) {
