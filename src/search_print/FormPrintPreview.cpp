@@ -6,6 +6,7 @@
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QStyleOptionComboBox>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -106,10 +107,10 @@ TFormPrintPreview::TFormPrintPreview(QWidget* parent) : QMainWindow(parent) {
   FComboBoxZoom->setObjectName(QStringLiteral("ComboBoxZoom"));
   FComboBoxZoom->setEditable(true);
   FComboBoxZoom->setInsertPolicy(QComboBox::NoInsert);
-  FComboBoxZoom->setFixedWidth(85);
   FComboBoxZoom->addItems({QStringLiteral("ganze Seite"), QStringLiteral("Seitenbreite"), QStringLiteral("200%"),
                            QStringLiteral("150%"), QStringLiteral("100%"), QStringLiteral("75%"), QStringLiteral("50%"),
                            QStringLiteral("25%"), QStringLiteral("10%")});
+  FitZoomBox();
   FComboBoxZoom->setEditText(QStringLiteral("100%"));
   FToolbarPreview->addWidget(FComboBoxZoom);
   connect(FComboBoxZoom, &QComboBox::activated, this, &TFormPrintPreview::ComboBoxZoomActivated);
@@ -121,6 +122,20 @@ TFormPrintPreview::TFormPrintPreview(QWidget* parent) : QMainWindow(parent) {
   FormCreate();
   FEditPrintPreview->SetEditPrint(FEditPrint.get());
   FitTexts(this);
+}
+
+// As wide as designed, or wider where the font needs it for the longest entry ("ganze Seite").
+void TFormPrintPreview::FitZoomBox() {
+  QStyleOptionComboBox option;
+  option.initFrom(FComboBoxZoom);
+  option.editable = true;
+  option.rect = QRect(0, 0, 1000, FComboBoxZoom->sizeHint().height());
+  const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, FComboBoxZoom);
+  int widest = 0;
+  for (int i = 0; i < FComboBoxZoom->count(); ++i)
+    widest = std::max(widest, FComboBoxZoom->fontMetrics().horizontalAdvance(FComboBoxZoom->itemText(i)));
+  constexpr int EditMargins = 6;  // the edit field's own space around its text
+  FComboBoxZoom->setFixedWidth(std::max(85, widest + EditMargins + option.rect.width() - field.width()));
 }
 
 TFormPrintPreview::~TFormPrintPreview() = default;

@@ -52,6 +52,7 @@ class TFormPrintPreview : public QMainWindow {
   void ComboBoxZoomActivated(int index);
   void ComboBoxZoomEdited();
   void ShowZoom();
+  void FitZoomBox();
 
   std::unique_ptr<TVoMAssemSyn> FPrintAsmSyntax;
   std::unique_ptr<TEditPrint> FEditPrint;

@@ -1,6 +1,7 @@
-// Every label, check box, radio button, group title and push button of every window has room
-// for its text with the default fonts, at scale factor 1 and, in a second run, 1.25.
+// Every label, check box, radio button, combo box entry, group title and push button of every
+// window has room for its text with the default fonts, at scale factor 1 and, in a second run, 1.25.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
@@ -8,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QStyleOptionComboBox>
 #include <QStyleOptionGroupBox>
 #include <QTabWidget>
 
@@ -36,6 +38,14 @@ std::pair<int, int> TextAndRoom(QWidget* w) {
   if (auto* push = qobject_cast<QPushButton*>(w))
     return {width(push->text()) + (push->icon().isNull() ? 0 : push->iconSize().width() + 4),
             room(QStyle::SE_PushButtonContents)};
+  if (auto* combo = qobject_cast<QComboBox*>(w)) {  // each entry shows in full once chosen
+    int widest = 0;
+    for (int i = 0; i < combo->count(); ++i) widest = std::max(widest, width(combo->itemText(i)));
+    QStyleOptionComboBox option;
+    option.initFrom(combo);
+    option.editable = combo->isEditable();
+    return {widest, w->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, w).width()};
+  }
   if (auto* group = qobject_cast<QGroupBox*>(w)) {
     QStyleOptionGroupBox option;
     option.initFrom(group);
