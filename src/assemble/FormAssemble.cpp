@@ -173,6 +173,7 @@ void TFormAssemble::Assemble() {
   MemoInfo->clear();
   FInfoTail.clear();
   FInfoTailChars = 0;
+  FInfoDropped = 0;
   FRun->Log().Clear();
   project->ClearErrorMarks();
 
@@ -291,13 +292,17 @@ void TFormAssemble::FlushOutput(bool all) {
     // the document itself lays out every line it removes.
     for (const QString& line : lines) FInfoTailChars += line.size() + 1;
     FInfoTail += lines;
-    while (FInfoTail.size() > 1 && (FInfoTail.size() > kMaxInfoLines || FInfoTailChars > kMaxInfoChars))
+    while (FInfoTail.size() > 1 && (FInfoTail.size() > kMaxInfoLines || FInfoTailChars > kMaxInfoChars)) {
       FInfoTailChars -= FInfoTail.takeFirst().size() + 1;
+      ++FInfoDropped;
+    }
     const qsizetype newChars = lines.size() + std::accumulate(lines.begin(), lines.end(), qsizetype(0),
                                                               [](qsizetype n, const QString& l) { return n + l.size(); });
     if (MemoInfo->blockCount() + lines.size() > 2 * kMaxInfoLines ||
         MemoInfo->document()->characterCount() + newChars > 2 * kMaxInfoChars) {
-      MemoInfo->setPlainText(FInfoTail.join(u'\n'));
+      // Say that the page no longer starts at the run's beginning.
+      MemoInfo->setPlainText(QStringLiteral("[%1 frühere Zeilen ausgelassen]\n").arg(FInfoDropped) +
+                             FInfoTail.join(u'\n'));
       MemoInfo->moveCursor(QTextCursor::End);
     } else {
       MemoInfo->appendPlainText(lines.join(u'\n'));

@@ -79,6 +79,7 @@ class TFormAssemble : public QDialog {
   QPushButton* BtnCancel = nullptr;  // shown during a run only
   QStringList FInfoTail;  // the latest output lines, as the Info page shows them
   qsizetype FInfoTailChars = 0;
+  qsizetype FInfoDropped = 0;  // lines of the run no longer on the page
   QElapsedTimer FPumpTimer;
   QElapsedTimer FTextTimer;
   bool FRunning = false;

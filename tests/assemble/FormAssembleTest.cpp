@@ -192,6 +192,7 @@ TEST_F(FormAssembleTest, FloodsOfOutputKeepTheLatestLines) {
   EXPECT_EQ(tail.last().size(), 3000000 % 4096);  // the unterminated piece at the end
   EXPECT_EQ(tail.at(tail.size() - 2), QString(4096, QChar::ReplacementCharacter));
   EXPECT_TRUE(Memo().contains("\n119999\n120000\n"));
+  EXPECT_TRUE(Memo().startsWith("[") && Memo().contains(" frühere Zeilen ausgelassen]\n"));
 }
 
 // The real assembler (KODRILL_ASL names it, else it is looked for on PATH): includes, an IRP error.
