@@ -301,6 +301,7 @@ void TFormMain::UpdateControls() {
   enable({"MenGoBack"}, hasView && FSymbols && FSymbols->CanGoBack());
   enable({"MenGotoLine"}, hasView);
   enable({"MenNextMessage", "MenPrevMessage"}, FormAssemble && FormAssemble->HasMessages());
+  if (!hasView) StatusPanel(0)->clear();  // no caret to show
   if (hasView) {
     for (int n = 0; n < 10; ++n) {
       const bool set = view->IsBookmarkSet(n);

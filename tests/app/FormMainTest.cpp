@@ -269,6 +269,11 @@ TEST_F(FormMainTest, TabsCloseByButtonOrMiddleClickAskingAsCloseDoes) {
   QTest::mouseClick(button, Qt::LeftButton);
   ASSERT_EQ(Tabs(), 1);
   EXPECT_EQ(Main->ActiveView()->FileName, Native("c.asm"));
+  // Without a tab the status bar shows no caret position.
+  EXPECT_FALSE(Panel(0).trimmed().isEmpty());
+  Trigger("MenCloseAll");
+  EXPECT_EQ(Tabs(), 0);
+  EXPECT_TRUE(Panel(0).trimmed().isEmpty()) << Panel(0).toStdString();
 }
 
 TEST_F(FormMainTest, ASecondAssembleDuringARunSavesNothing) {
