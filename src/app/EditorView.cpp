@@ -348,6 +348,8 @@ void TEditorView::StoreEditorState() {
 
 void TEditorView::ApplyHighlighterSettings() {
   if (!KodrillApp) return;
+  const THighLighterPrefs* prefs = KodrillApp->HighLighterPrefs();
+  FEditor->setFont(EditorFont(prefs->FontName, prefs->FontSize));
   if (const TVoMAssemSyn* master = KodrillApp->HighLighterPrefs()->HighLighter()) {
     const int count = std::min(FHighlighter->AttributeCount(), master->AttributeCount());
     for (int i = 0; i < count; ++i) FHighlighter->Attribute(i)->Assign(*master->Attribute(i));

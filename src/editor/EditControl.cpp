@@ -46,16 +46,18 @@ char32_t ControlLetter(char32_t cp) {
   return 0;
 }
 
-QFont DefaultEditorFont() {
-  QFont f(QStringLiteral("Courier New"), 10);
+}  // namespace
+
+QFont EditorFont(const QString& family, int pointSize) {
+  if (pointSize <= 0) pointSize = 10;
+  QFont f(family, pointSize);
   f.setStyleHint(QFont::TypeWriter);
   const QFontInfo info(f);
   if (info.fixedPitch() && info.family() == f.family()) return f;
   QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  fixed.setPointSize(10);
+  fixed.setPointSize(pointSize);
   return fixed;
 }
-}  // namespace
 
 class TEditControlPrivate {
  public:
@@ -379,7 +381,7 @@ void TEditControlPrivate::PaintLine(QPainter& p, int line, int y, int left, int 
 // ---- TEditControl ----
 
 TEditControl::TEditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std::make_unique<TEditControlPrivate>(this)) {
-  setFont(DefaultEditorFont());
+  setFont(EditorFont(QStringLiteral("Courier New"), 10));
   setFrameShape(QFrame::StyledPanel);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -22,6 +22,10 @@
 
 class TEditorModel;
 
+// The font a text is shown in: Family at PointSize where it is installed and of fixed pitch (the
+// character grid needs one), else the system's fixed-pitch font at that size.
+QFont EditorFont(const QString& family, int pointSize);
+
 class TCustomHighlighter;
 class THighlighterAttributes;
 class TEditControlPrivate;

@@ -1,6 +1,7 @@
 // The editor view: assembler marks, highlighter settings, the close of a tab, going to a line
 // and line numbers.
 #include <QCheckBox>
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -66,7 +67,15 @@ TEST_F(EditorViewTest, HighlighterFollowsMasterAttributesAndProject) {
   EXPECT_EQ(h->CPUType(), VoCPU_68HC12);
   EXPECT_EQ(h->NumberFormat(), VoNF_IntelMode);
   KodrillApp->HighLighterPrefs()->HighLighter()->SetExtendedTables(true);
-  Project()->ApplyHighlighterPrefs();
+  // The chosen font where it has a fixed pitch, else the system's fixed-pitch one at that size.
+  const QString fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+  for (const QString& family : {fixed, QFontDatabase::systemFont(QFontDatabase::GeneralFont).family()}) {
+    KodrillApp->HighLighterPrefs()->FontName = family;
+    KodrillApp->HighLighterPrefs()->FontSize = 14;
+    Project()->ApplyHighlighterPrefs();
+    EXPECT_EQ(View(0)->Editor()->font().family(), fixed) << family.toStdString();
+    EXPECT_EQ(View(0)->Editor()->font().pointSize(), 14);
+  }
   EXPECT_TRUE(h->ExtendedTables());
 }
 
