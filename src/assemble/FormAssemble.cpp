@@ -182,14 +182,16 @@ void TFormAssemble::Assemble() {
   BtnCancel->show();
   QCoreApplication::processEvents();
 
+  TAssembleRun::TResult result = TAssembleRun::arFinished;
   try {
-    RunBatchFile();
+    result = RunBatchFile();
     ShowSummary();
   } catch (const std::exception& e) {
     ShowFailure(QStringLiteral("Fehler."), QString::fromUtf8(e.what()));
     ShowErrorBox(this, QString::fromUtf8(e.what()));
   }
-  LoadErrorList();
+  // A cancelled run leaves the log of the run before: its marks would point at lines since edited.
+  if (result != TAssembleRun::arCancelled) LoadErrorList();
   FRunning = false;
   BtnCancel->hide();
   BtnOK->setEnabled(true);
@@ -202,7 +204,7 @@ void TFormAssemble::Assemble() {
   }
 }
 
-void TFormAssemble::RunBatchFile() {
+TAssembleRun::TResult TFormAssemble::RunBatchFile() {
   FPumpTimer.start();
   FTextTimer.start();
   const TAssembleRun::TResult result =
@@ -226,6 +228,7 @@ void TFormAssemble::RunBatchFile() {
         PanelStatus->setText(kStatus + QStringLiteral("Finished."));
       break;
   }
+  return result;
 }
 
 void TFormAssemble::ShowFailure(const QString& status, const QString& message) {

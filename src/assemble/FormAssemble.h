@@ -8,13 +8,14 @@
 #include <functional>
 #include <memory>
 
+#include "assemble/AssembleRun.h"
+
 class QLabel;
 class QListView;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class QWidget;
-class TAssembleRun;
 class TMessageCursor;
 class TProjectFile;
 
@@ -52,7 +53,7 @@ class TFormAssemble : public QDialog {
   void ListBoxErrorsClick();
   void ShowMessage(qsizetype row);
   void ResetPanels(const QString& command);
-  void RunBatchFile();
+  TAssembleRun::TResult RunBatchFile();
   void ShowFailure(const QString& status, const QString& message);
   void ShowSummary();
   void LoadErrorList();

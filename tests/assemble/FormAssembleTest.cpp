@@ -169,6 +169,8 @@ TEST_F(FormAssembleTest, FailuresAreShownAndEndTheCommand) {
 
 TEST_F(FormAssembleTest, ClosingDuringARunEndsItAndASecondRequestIsRefused) {
   WriteFile(Dir.filePath("make.bat"), "@sh -c \"echo $$ > pid; echo begin; exec sleep 60\"\r\n");
+  // The log of an earlier run: cancelled, this run shows none of its marks.
+  WriteFile(Dir.filePath("test.log"), "> > > test.asm(3): error: x\n");
   bool wasRunning = false;
   QTimer::singleShot(300, Form, [&] {
     wasRunning = Form->IsRunning();
@@ -178,6 +180,8 @@ TEST_F(FormAssembleTest, ClosingDuringARunEndsItAndASecondRequestIsRefused) {
   Form->Assemble();
   EXPECT_TRUE(wasRunning);
   EXPECT_EQ(Asm.Cleared, 1);
+  EXPECT_TRUE(Asm.Marks.empty());
+  EXPECT_EQ(Count(), 0);
   EXPECT_EQ(Text("PanelStatus"), "Status:   Abgebrochen.");
   EXPECT_TRUE(ProcessEnded(ReadFile(Dir.filePath("pid")).trimmed()));
 }
