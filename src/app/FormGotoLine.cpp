@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/ui/ButtonRow.h"
+
 namespace {
 const QString HintText = QStringLiteral("Bitte eine Zeilennummer eingeben, z. B. 120 oder 120:8.");
 }  // namespace
@@ -26,15 +28,9 @@ TFormGotoLine::TFormGotoLine(QWidget* parent, int currentLine, int lineCount, st
   LabelHint->setMinimumSize(LabelHint->fontMetrics().horizontalAdvance(HintText), LabelHint->fontMetrics().height());
   BtnOK = new QPushButton(QStringLiteral("OK"), this);
   BtnOK->setObjectName(QStringLiteral("BtnOK"));
-  BtnOK->setDefault(true);
   auto* cancel = new QPushButton(QStringLiteral("Abbrechen"), this);
   cancel->setObjectName(QStringLiteral("BtnCancel"));
-  cancel->setAutoDefault(false);
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(BtnOK);
-  buttons->addWidget(cancel);
+  QHBoxLayout* buttons = OkCancelRow(BtnOK, cancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(label);
   layout->addWidget(EditLine);

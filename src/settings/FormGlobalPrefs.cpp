@@ -28,6 +28,7 @@
 #include "settings/FormPrefsLogic.h"
 #include "settings/FormRadioGroup.h"
 #include "settings/KodrillApp.h"
+#include "platform/ui/ButtonRow.h"
 
 TFormGlobalPrefs* FormGlobalPrefs = nullptr;
 
@@ -197,13 +198,8 @@ TFormGlobalPrefs::TFormGlobalPrefs(QWidget* parent) : QDialog(parent), FSampleSy
   PageControl->addTab(generalPage, QStringLiteral("General"));
 
   BtnOK = Named(new QPushButton(QStringLiteral("OK"), this), "BtnOK");
-  BtnOK->setDefault(true);
   BtnCancel = Named(new QPushButton(QStringLiteral("Abbrechen"), this), "BtnCancel");
-  BtnCancel->setAutoDefault(false);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(BtnOK);
-  buttons->addWidget(BtnCancel);
+  QHBoxLayout* buttons = OkCancelRow(BtnOK, BtnCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(PageControl, 1);
   layout->addLayout(buttons);

@@ -15,6 +15,7 @@
 #include "settings/FormPrefsLogic.h"
 #include "settings/FormRadioGroup.h"
 #include "settings/KodrillApp.h"
+#include "platform/ui/ButtonRow.h"
 
 TFormProjectPrefs* FormProjectPrefs = nullptr;
 
@@ -59,15 +60,10 @@ TFormProjectPrefs::TFormProjectPrefs(QWidget* parent) : QDialog(parent) {
 
   BitBtnOK = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
   BitBtnOK->setObjectName(QStringLiteral("BitBtnOK"));
-  BitBtnOK->setDefault(true);
   BitBtnCancel =
       new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Abbrechen"), this);
   BitBtnCancel->setObjectName(QStringLiteral("BitBtnCancel"));
-  BitBtnCancel->setAutoDefault(false);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(BitBtnOK);
-  buttons->addWidget(BitBtnCancel);
+  QHBoxLayout* buttons = OkCancelRow(BitBtnOK, BitBtnCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(PageControl, 1);
   layout->addLayout(buttons);
