@@ -204,6 +204,8 @@ class TEditorModel : public IHighlighterListener {
   std::uint64_t CurrentState() const { return FUndo.empty() ? FBaseState : FUndo.back().State; }
   // False, with a status message naming the character, when the encoding cannot hold Text.
   bool Encodable(const QString& text, bool inserting);
+  // Text as the file's bytes with LF line ends; false (with the status message) when it cannot be.
+  bool InsertableBytes(const QString& text, std::string& bytes);
   TLineSnapshot Snapshot(int first, int count) const;
   void MoveCaret(QPoint pos, bool select);
   QPoint WordLeft(QPoint pos) const;

@@ -26,9 +26,7 @@ void TEditorModel::SetBookmark(int n, int column, int line) {
 void TEditorModel::ClearBookmark(int n) {
   if (n < 0 || n > 9) return;
   TEditMark* m = FBookmarks[static_cast<std::size_t>(n)];
-  if (!m) return;
-  FBookmarks[static_cast<std::size_t>(n)] = nullptr;
-  FMarks.Delete(FMarks.IndexOf(m));
+  if (m) FMarks.Delete(FMarks.IndexOf(m));  // the list's removal hook frees the slot
 }
 
 void TEditorModel::GotoBookmark(int n) {

@@ -206,7 +206,7 @@ bool TEditorModel::IsWordAt(std::string_view s, std::size_t i) const {
   if (c < 0x80) return false;
   const TTextEncoding encoding = FLines.Encoding();
   if (encoding == TTextEncoding::Utf8)
-    while (i > 0 && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) --i;
+    while (i > 0 && IsContinuation(static_cast<unsigned char>(s[i]))) --i;
   char32_t cp = 0;
   EditText::DecodeChar(s, i, encoding, cp);
   return QChar::isLetterOrNumber(cp);

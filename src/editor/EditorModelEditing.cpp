@@ -40,11 +40,8 @@ void TEditorModel::DeleteSelection() {
       std::vector<std::string> texts;
       for (int y = b.y(); y <= std::min(e.y(), FLines.Count()); ++y) {
         std::string s(LineBytes(y));
-        int from, to;
-        bool toEnd;
-        LineSelection(y, from, to, toEnd);
-        const std::size_t a = std::min<std::size_t>(static_cast<std::size_t>(from - 1), s.size());
-        const std::size_t z = std::min<std::size_t>(static_cast<std::size_t>(to - 1), s.size());
+        const std::size_t a = std::min<std::size_t>(static_cast<std::size_t>(ColumnAtCell(y, left) - 1), s.size());
+        const std::size_t z = std::min<std::size_t>(static_cast<std::size_t>(ColumnAtCell(y, right) - 1), s.size());
         s.erase(a, z - a);
         texts.push_back(std::move(s));
       }
@@ -64,10 +61,8 @@ void TEditorModel::CopySelection() {
 }
 
 void TEditorModel::PasteColumnBlock(const QString& text) {
-  if (!Encodable(text, true)) return;
-  QString t = text;
-  t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  const std::string bytes = FLines.Encode(t);
+  std::string bytes;
+  if (!InsertableBytes(text, bytes)) return;
   const std::vector<std::string_view> parts = SplitLf(bytes);
   const int count = static_cast<int>(parts.size());
   BeginUpdate();
@@ -117,12 +112,17 @@ bool TEditorModel::Encodable(const QString& text, bool inserting) {
   return false;
 }
 
-void TEditorModel::InsertText(const QString& text) {
+bool TEditorModel::InsertableBytes(const QString& text, std::string& bytes) {
   // Never store a stand-in for a character the file cannot hold; nothing of the text goes in.
-  if (!Encodable(text, true)) return;
+  if (!Encodable(text, true)) return false;
   QString t = text;
   t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  InsertBytes(FLines.Encode(t));
+  bytes = FLines.Encode(t);
+  return true;
+}
+
+void TEditorModel::InsertText(const QString& text) {
+  if (std::string bytes; InsertableBytes(text, bytes)) InsertBytes(bytes);
 }
 
 void TEditorModel::TypeChar(QChar ch) {

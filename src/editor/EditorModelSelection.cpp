@@ -74,8 +74,7 @@ void TEditorModel::SetSelectionMode(TSelectionMode mode) {
 
 bool TEditorModel::LineSelection(int line, int& startCol, int& endCol, bool& toLineEnd) const {
   if (!HasSelection()) return false;
-  const QPoint b = BlockBegin(), e = BlockEnd();
-  if (line < b.y() || line > e.y()) return false;
+  if (line < std::min(FSelBegin.y(), FSelEnd.y()) || line > std::max(FSelBegin.y(), FSelEnd.y())) return false;
   toLineEnd = false;
   switch (FSelMode) {
     case TSelectionMode::smLine:
@@ -90,7 +89,8 @@ bool TEditorModel::LineSelection(int line, int& startCol, int& endCol, bool& toL
       endCol = ColumnAtCell(line, right);
       return true;
     }
-    case TSelectionMode::smNormal:
+    case TSelectionMode::smNormal: {
+      const QPoint b = BlockBegin(), e = BlockEnd();
       startCol = line == b.y() ? b.x() : 1;
       if (line == e.y()) {
         endCol = e.x();
@@ -99,14 +99,15 @@ bool TEditorModel::LineSelection(int line, int& startCol, int& endCol, bool& toL
         toLineEnd = true;
       }
       return startCol < endCol || toLineEnd;
+    }
   }
   return false;
 }
 
 std::string TEditorModel::SelectedBytes() const {
   if (!HasSelection()) return {};
+  int left = 0, right = 0;
   if (FSelMode == TSelectionMode::smColumn) {
-    int left, right;
     ColumnCells(left, right);
     if (left == right) return {};  // a block of no width holds nothing
   }
@@ -124,14 +125,10 @@ std::string TEditorModel::SelectedBytes() const {
         out.append(LineBytes(y));
         out += '\n';
         break;
-      case TSelectionMode::smColumn: {
-        int from, to;
-        bool toEnd;
-        LineSelection(y, from, to, toEnd);
-        part(y, from, to);
+      case TSelectionMode::smColumn:
+        part(y, ColumnAtCell(y, left), ColumnAtCell(y, right));
         if (y < e.y()) out += '\n';
         break;
-      }
       case TSelectionMode::smNormal:
         part(y, y == b.y() ? b.x() : 1, y == e.y() ? e.x() : LineLength(y) + 1);
         if (y < e.y()) out += '\n';

@@ -43,17 +43,15 @@ void ScanFile(const QString& path, TSymbolScanner& scanner) {
   }
 }
 
-bool IsFile(const QString& path) { return QFileInfo(path).isFile(); }
-
 }  // namespace
 
 QString ResolveInclude(const QString& includingPath, const std::string& name, const QString& includeDir) {
   const QString given = Paths::FromStored(QFile::decodeName(QByteArray::fromStdString(name)));
-  if (QDir::isAbsolutePath(given)) return IsFile(given) ? TSymbolIndex::Key(given) : QString();
+  if (QDir::isAbsolutePath(given)) return Paths::FileExists(given) ? TSymbolIndex::Key(given) : QString();
   const QString candidates[] = {QFileInfo(includingPath).absolutePath() + QLatin1Char('/') + given,
                                 includeDir.isEmpty() ? QString() : QDir(includeDir).filePath(given)};
   for (const QString& candidate : candidates)
-    if (!candidate.isEmpty() && IsFile(candidate)) return TSymbolIndex::Key(candidate);
+    if (!candidate.isEmpty() && Paths::FileExists(candidate)) return TSymbolIndex::Key(candidate);
   return QString();
 }
 

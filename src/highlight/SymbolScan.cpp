@@ -8,10 +8,10 @@
 namespace {
 
 using charclass::Flags;
+using charclass::IsIdent;
 using charclass::Upper;
 
 bool IsSpace(unsigned char c) { return (Flags[c] & charclass::Blank) || c == '\r'; }
-bool IsIdent(unsigned char c) { return Flags[c] & charclass::Ident; }
 bool IsNameStart(unsigned char c) { return IsIdent(c) && !(c >= '0' && c <= '9'); }
 
 // Length of the name at the start of S, 0 when none starts there: a letter, "_" or "." (or "$$")
@@ -149,10 +149,7 @@ void TFileSymbols::BuildLookup() {
   std::vector<TKey> keys(Defs.size());
   for (std::uint32_t i = 0; i < keys.size(); ++i) {
     const std::string_view name = Name(Defs[i]);
-    std::uint64_t part[2] = {0, 0};
-    for (std::size_t k = 0; k < 16; ++k)
-      part[k / 8] = part[k / 8] << 8 | (k < name.size() ? Upper[static_cast<unsigned char>(name[k])] : 0u);
-    keys[i] = {part[0], part[1], i};
+    keys[i] = {Pack(name), Pack(name.substr(std::min<std::size_t>(8, name.size()))), i};
   }
   std::sort(keys.begin(), keys.end(), [this](const TKey& a, const TKey& b) {
     if (a.High != b.High) return a.High < b.High;
