@@ -387,8 +387,9 @@ void TEditorView::SetNumberFormat(TVoNumberFormat value) {
 
 void TEditorView::EditorChange() {
   emit TextChanged();
+  // SetModified reports the text state itself.
   if (!FModified) SetModified(FEditor->Modified());
-  if (OnTextState) OnTextState(this);
+  else if (OnTextState) OnTextState(this);
 }
 
 void TEditorView::EditorStatusChange(TStatusChanges changes) {

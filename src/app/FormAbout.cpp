@@ -67,7 +67,7 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
   logo->setAlignment(Qt::AlignCenter);
   logo->OnClick = [this] { LabelWWWLinkClick(); };
 
-  const QString version = KodrillApp ? KodrillApp->Version : QStringLiteral("0.9");
+  const QString& version = TKodrillApp::Version;
   const QString date = KodrillApp ? KodrillApp->VersionDate : QStringLiteral("26.01.2001");
   QLabel* product = NewLabel(panel, "LabelKodrill",
                              QStringLiteral("Kodrill - Version %1 (%2)").arg(version, date));

@@ -82,6 +82,7 @@ class TFormMain : public QMainWindow {
  private:
   void OpenStartFiles(const QStringList& args);
   TEditorView* FindView(const QString& path) const;
+  TEditorView* AddFileTab(const QString& path);  // a tab for a file outside the project list
   // GivenName, when set, is the file's name as the user gave it and is taken as it is; names read
   // from a project also take "\" for a separator.
   TEditorView* AddAsmFile(const TStringIniList& properties, const QString& givenName);
@@ -94,6 +95,7 @@ class TFormMain : public QMainWindow {
   // "Zuletzt geöffnet": rebuilt from the application's recent list whenever it is shown.
   void CreateRecentMenu(QMenu* file, QAction* before);
   void UpdateRecentMenu();
+  void EnableRecentMenu();
   // A failure to store the list costs only the list: it is reported in the status bar.
   void AddRecent(const QString& path);
   // Every tab is followed by the file watch (and the recovery journal).

@@ -40,7 +40,7 @@ QString DialogFilter(const QString& filter) {
 
 void TFormMain::StartUp(const QStringList& args) {
   RunCommand([] { KodrillApp->LoadPrefs(); });
-  UpdateRecentMenu();
+  EnableRecentMenu();
   OpenStartFiles(args);
   // After the files of the command line, so that a recovered text goes into the tab that its
   // project just opened instead of a tab that opening the project would close again.
@@ -72,9 +72,7 @@ void TFormMain::OpenFile(const QString& name) {
   if (ext == u".ASMPRJ") {
     OpenProject(name);
   } else if (ext == u".HC11" || ext == u".ASC" || ext == u".INC" || ext == u".ASM") {
-    TStringIniList properties;
-    properties.append(QStringLiteral("File=") + name);
-    TEditorView* view = AddAsmFile(properties, name);
+    TEditorView* view = AddFileTab(name);
     if (view && !view->LoadFailed()) AddRecent(view->PathName);
     // The user is about to type into what was just opened.
     ActivateView(view);
@@ -94,6 +92,12 @@ TEditorView* TFormMain::AddAsmFile(const TStringIniList& properties, const QStri
   return entry->View();
 }
 
+TEditorView* TFormMain::AddFileTab(const QString& path) {
+  TStringIniList properties;
+  properties.append(QStringLiteral("File=") + path);
+  return AddAsmFile(properties, path);
+}
+
 TEditorView* TFormMain::FindView(const QString& path) const {
   for (int i = 0; i < ViewCount(); ++i)
     if (TSymbolIndex::Key(View(i)->PathName) == TSymbolIndex::Key(path)) return View(i);
@@ -102,11 +106,7 @@ TEditorView* TFormMain::FindView(const QString& path) const {
 
 TEditorView* TFormMain::ShowSourceFile(const QString& path) {
   TEditorView* view = FindView(path);
-  if (!view && Paths::FileExists(path)) {
-    TStringIniList properties;
-    properties.append(QStringLiteral("File=") + path);
-    view = AddAsmFile(properties, path);
-  }
+  if (!view && Paths::FileExists(path)) view = AddFileTab(path);
   ActivateView(view);
   return view;
 }
@@ -128,11 +128,7 @@ void TFormMain::FollowView(TEditorView* view) {
 
 TEditorView* TFormMain::OpenForRecovery(const QString& path) {
   TEditorView* view = path.isEmpty() ? nullptr : FindView(path);
-  if (!view) {
-    TStringIniList properties;
-    properties.append(QStringLiteral("File=") + path);
-    view = AddAsmFile(properties, path);
-  }
+  if (!view) view = AddFileTab(path);
   ActivateView(view);
   return view;
 }

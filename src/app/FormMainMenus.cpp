@@ -232,8 +232,13 @@ void TFormMain::CreateRecentMenu(QMenu* file, QAction* before) {
   FRecentMenu->setObjectName(QStringLiteral("MenRecent"));
   FRecentMenu->menuAction()->setObjectName(QStringLiteral("MenRecent"));
   file->insertMenu(before, FRecentMenu);
+  // Its entries, and whether their files still exist, are looked up only when it opens.
   connect(FRecentMenu, &QMenu::aboutToShow, this, &TFormMain::UpdateRecentMenu);
-  UpdateRecentMenu();
+  EnableRecentMenu();
+}
+
+void TFormMain::EnableRecentMenu() {
+  FRecentMenu->menuAction()->setEnabled(KodrillApp && !KodrillApp->RecentFiles().Entries().isEmpty());
 }
 
 void TFormMain::UpdateRecentMenu() {
@@ -259,7 +264,7 @@ void TFormMain::AddRecent(const QString& path) {
   } catch (const std::exception& e) {
     ShowStatus(QString::fromUtf8(e.what()));
   }
-  UpdateRecentMenu();
+  EnableRecentMenu();
 }
 
 bool TFormMain::IsMenuShortcut(QKeyCombination key) const {

@@ -173,7 +173,7 @@ std::optional<int> RunCommandLine(int argc, char** argv) {
       Print(stdout, QString::fromUtf8(kHelp));
       return 0;
     } else if (arg == QLatin1String("--version")) {
-      Print(stdout, QStringLiteral("Kodrill %1\n").arg(TKodrillApp().Version));
+      Print(stdout, QStringLiteral("Kodrill %1\n").arg(TKodrillApp::Version));
       return 0;
     } else if (arg.startsWith(QLatin1String("--assemble="))) {
       projects << arg.mid(11);

@@ -1,7 +1,6 @@
 #include "assemble/AssembleOutput.h"
 
 #include <algorithm>
-#include <charconv>
 #include <limits>
 
 #include "platform/ConsoleCodec.h"
@@ -141,12 +140,7 @@ void AnalyseSummaryLine(const QString& line, TAssembleSummary& summary) {
                {QLatin1String("Warning"), false, QStringLiteral("Warnung: ")}};
   for (const auto& t : tests) {
     if (!rest.startsWith(t.keyword, Qt::CaseInsensitive)) continue;
-    char digits[24];
-    const qsizetype size = std::to_chars(digits, digits + sizeof digits, n).ptr - digits;
-    QString& text = t.errors ? summary.ErrorsText : summary.WarningsText;
-    text.clear();
-    text.reserve(t.text.size() + size);
-    text.append(t.text).append(QLatin1String(digits, size));
+    (t.errors ? summary.ErrorsText : summary.WarningsText) = t.text + QString::number(n);
     if (n > 0) (t.errors ? summary.ErrorsRed : summary.WarningsYellow) = true;
   }
 }
@@ -301,7 +295,7 @@ void TAssembleOutput::AppendLine(const QString& line) {
 }
 
 void TAssembleOutput::ProcessLine(const QString& line) {
-  if (line.size() >= 4 && line[0] == u'P' && line[1] == u'A' && line[2] == u'S' && line[3] == u'S') {
+  if (line.startsWith(QLatin1String("PASS"))) {
     FPassesText = QStringLiteral("Durchläufe: ") + line.mid(4).trimmed();
     FOpenFiles.clear();
     FLinesDone = 0;

@@ -12,16 +12,6 @@
 
 namespace {
 
-bool SamePath(const QString& a, const QString& b) {
-#ifdef Q_OS_WIN
-  const Qt::CaseSensitivity cs = Qt::CaseInsensitive;
-#else
-  const Qt::CaseSensitivity cs = Qt::CaseSensitive;
-#endif
-  const auto key = [](const QString& path) { return QDir::cleanPath(QDir::fromNativeSeparators(path)); };
-  return key(a).compare(key(b), cs) == 0;
-}
-
 QString FilePath(const TProjectFile& file) {
   return Paths::ExpandFileName(QDir::isAbsolutePath(file.File) ? file.File : file.Directory + file.File);
 }
@@ -30,7 +20,7 @@ QString FilePath(const TProjectFile& file) {
 QList<TProjectFile*> FilesAt(const TProject& project, const QString& path, const TProjectFile* only) {
   QList<TProjectFile*> files;
   for (TProjectFile* f : project.Files)
-    if ((!only || f == only) && SamePath(FilePath(*f), path)) files << f;
+    if ((!only || f == only) && Paths::SamePath(FilePath(*f), path)) files << f;
   return files;
 }
 
@@ -56,9 +46,8 @@ void TAssembleRun::Prepare(const TProject& project) {
   FCommand = project.Directory + QStringLiteral("make.bat");
   FDirectory = project.Directory;
   FProjectPath = project.Directory + project.FileName;
-  const QString base = project.Directory + project.FileName;
-  FOptionFile = Paths::ChangeFileExt(base, QStringLiteral(".par"));
-  FLogFile = Paths::ChangeFileExt(base, QStringLiteral(".log"));
+  FOptionFile = Paths::ChangeFileExt(FProjectPath, QStringLiteral(".par"));
+  FLogFile = Paths::ChangeFileExt(FProjectPath, QStringLiteral(".log"));
 }
 
 TAssembleRun::TResult TAssembleRun::Execute(const QString& asDirectory, const QString& processor) {
@@ -121,7 +110,7 @@ void TAssembleRun::IndexMarks() {
 QString TAssembleRun::EntryPath(const TProject& project, const QString& name) const {
   // The assembler leaves out the directory of an include: the project's file of that name is
   // meant, else the name is taken against the directory the run was made in.
-  const bool runProject = SamePath(project.Directory + project.FileName, FProjectPath);
+  const bool runProject = Paths::SamePath(project.Directory + project.FileName, FProjectPath);
   if (const TProjectFile* file = runProject ? project.FindFile(name) : nullptr) return FilePath(*file);
   return QDir::toNativeSeparators(QDir::cleanPath(QDir(FDirectory).absoluteFilePath(Paths::FromStored(name))));
 }

@@ -87,6 +87,16 @@ bool FileExists(const QString& name) {
   return fi.exists() && fi.isFile();
 }
 
+bool SamePath(const QString& a, const QString& b) {
+#ifdef Q_OS_WIN
+  const Qt::CaseSensitivity cs = Qt::CaseInsensitive;
+#else
+  const Qt::CaseSensitivity cs = Qt::CaseSensitive;
+#endif
+  const auto key = [](const QString& path) { return QDir::cleanPath(QDir::fromNativeSeparators(path)); };
+  return key(a).compare(key(b), cs) == 0;
+}
+
 bool DirectoryExists(const QString& name) { return QFileInfo(name).isDir(); }
 
 bool SetCurrentDir(const QString& dir) {

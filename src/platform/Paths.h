@@ -38,6 +38,9 @@ QString ExcludeTrailingSeparator(const QString& dir);
 QString ExecutableDirectory();
 
 bool FileExists(const QString& name);
+// Whether two full names mean the same file: separators and "." steps aside, with the letter case
+// the system's file names have.
+bool SamePath(const QString& a, const QString& b);
 bool DirectoryExists(const QString& name);
 
 // Makes Dir the process's current directory; false when that fails.

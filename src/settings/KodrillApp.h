@@ -13,7 +13,7 @@ class TKodrillApp {
   TKodrillApp();
   ~TKodrillApp();
 
-  const QString Version = QStringLiteral("0.9");
+  static inline const QString Version = QStringLiteral("0.9");
   const QString VersionDate = QStringLiteral("26.01.2001");
 
   TProject* Project() const { return FProject.get(); }

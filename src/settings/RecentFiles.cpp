@@ -1,16 +1,8 @@
 #include "settings/RecentFiles.h"
 
-#include <QFileInfo>
-
 #include "platform/Paths.h"
 
 namespace {
-#ifdef Q_OS_WIN
-constexpr Qt::CaseSensitivity NameCase = Qt::CaseInsensitive;
-#else
-constexpr Qt::CaseSensitivity NameCase = Qt::CaseSensitive;
-#endif
-
 QString Key(int n) { return QStringLiteral("Entry%1").arg(n); }
 }  // namespace
 
@@ -18,7 +10,7 @@ void TRecentFiles::Add(const QString& path) {
   if (path.isEmpty() || path.contains(u'\n') || path.contains(u'\r')) return;
   const QString full = Paths::ExpandFileName(path);
   for (qsizetype i = FEntries.size() - 1; i >= 0; --i)
-    if (FEntries[i].compare(full, NameCase) == 0) FEntries.removeAt(i);
+    if (Paths::SamePath(FEntries[i], full)) FEntries.removeAt(i);
   FEntries.prepend(full);
   while (FEntries.size() > MaxCount) FEntries.removeLast();
 }
@@ -27,7 +19,7 @@ QList<TRecentFiles::TEntry> TRecentFiles::MenuEntries() const {
   QList<TEntry> projects, files;
   for (const QString& path : FEntries) {
     const bool project = Paths::ExtractFileExt(path).compare(u".AsmPrj", Qt::CaseInsensitive) == 0;
-    (project ? projects : files).append({path, project, QFileInfo(path).isFile()});
+    (project ? projects : files).append({path, project, Paths::FileExists(path)});
   }
   return projects + files;
 }
