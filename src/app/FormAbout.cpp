@@ -67,10 +67,8 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
   logo->setAlignment(Qt::AlignCenter);
   logo->OnClick = [this] { LabelWWWLinkClick(); };
 
-  const QString& version = TKodrillApp::Version;
-  const QString date = KodrillApp ? KodrillApp->VersionDate : QStringLiteral("26.01.2001");
-  QLabel* product = NewLabel(panel, "LabelKodrill",
-                             QStringLiteral("Kodrill - Version %1 (%2)").arg(version, date));
+  QLabel* product = NewLabel(panel, "LabelKodrill", QStringLiteral("Kodrill - Version %1 (%2)")
+                                                        .arg(TKodrillApp::Version, TKodrillApp::VersionDate));
   QFont bold = product->font();
   bold.setBold(true);
   product->setFont(bold);

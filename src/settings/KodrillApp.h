@@ -14,7 +14,7 @@ class TKodrillApp {
   ~TKodrillApp();
 
   static inline const QString Version = QStringLiteral("0.9");
-  const QString VersionDate = QStringLiteral("26.01.2001");
+  static inline const QString VersionDate = QStringLiteral("26.01.2001");
 
   TProject* Project() const { return FProject.get(); }
   TAssemblerPrefs* AssemblerPrefs() const { return FAssemblerPrefs.get(); }
