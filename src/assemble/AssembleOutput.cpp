@@ -156,6 +156,14 @@ TLogEntry ParseLogEntry(const QString& text) {
   if (entry.FileName.isEmpty()) return entry;
   entry.Line = int(line);
   entry.Valid = true;
+  // Only a column right behind the file's position is one of that line: in a macro or IRP
+  // expansion it counts in the expanded line.
+  qsizetype c = q + 2;
+  while (c < text.size() && text[c].isDigit()) ++c;
+  qint64 column = 0;
+  if (q + 1 < text.size() && text[q + 1] == u':' && ReadDigits(QStringView(text).mid(q + 2, c - q - 2), column) &&
+      column <= std::numeric_limits<int>::max())
+    entry.Column = int(column);
   qsizetype end = 0;
   const int kind = ClassAfterPosition(text, q, end);
   if (kind >= 0) entry.Kind = kind;

@@ -28,6 +28,7 @@ struct TLogEntry {
   bool Valid = false;  // a file name and a line number were found
   QString FileName;
   int Line = 0;
+  int Column = 0;  // the byte column in that line ("name(12):9:"); 0: none given
   int Kind = mkOther;
   qsizetype MessageStart = 0;  // where the message text begins, after class word and colon
 };

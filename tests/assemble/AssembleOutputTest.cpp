@@ -80,14 +80,15 @@ TEST(AssembleOutput, ConsoleTextIsDecodedAndDisplayable) {
 }
 
 TEST(AssembleOutput, LogEntryForms) {
-  struct { const char *text, *file; int line, kind; const char* message; } cases[] = {  // file "": no position
-      {"12345test.asm(12)   Fehler", "test.asm", 12, mkError, ""},
-      {"> > >Error.asm(3) : Warnung : Error", "Error.asm", 3, mkWarning, "Error"},
-      {"> > > test.asm(8): warning: no memory reserved, error: x", "test.asm", 8, mkWarning, "no memory reserved, error: x"},
-      {"> > > test.asm(5):7: note: an error: here", "test.asm", 5, mkOther, "note: an error: here"},
-      {"> > > t.asm(4) IRP:1(2):18: Fatal: x", "t.asm", 4, mkError, "x"},
-      {"> > > my file (1).asm(7): warning: x", "my file (1).asm", 7, mkWarning, "x"},
-      {"> > > INTERNAL: error: missing ENDIF", "", 0, mkOther, ""},
+  // file "": no position; column 0: none of the reported line
+  struct { const char *text, *file; int line, column, kind; const char* message; } cases[] = {
+      {"12345test.asm(12)   Fehler", "test.asm", 12, 0, mkError, ""},
+      {"> > >Error.asm(3) : Warnung : Error", "Error.asm", 3, 0, mkWarning, "Error"},
+      {"> > > test.asm(8): warning: no room, error: x", "test.asm", 8, 0, mkWarning, "no room, error: x"},
+      {"> > > test.asm(5):7: note: an error: here", "test.asm", 5, 7, mkOther, "note: an error: here"},
+      {"> > > t.asm(4) IRP:1(2):18: Fatal: x", "t.asm", 4, 0, mkError, "x"},
+      {"> > > my file (1).asm(7): warning: x", "my file (1).asm", 7, 0, mkWarning, "x"},
+      {"> > > INTERNAL: error: missing ENDIF", "", 0, 0, mkOther, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -96,6 +97,7 @@ TEST(AssembleOutput, LogEntryForms) {
     if (!e.Valid) continue;
     EXPECT_EQ(e.FileName, QString::fromUtf8(c.file));
     EXPECT_EQ(e.Line, c.line);
+    EXPECT_EQ(e.Column, c.column);
     EXPECT_EQ(e.Kind, c.kind);
     EXPECT_EQ(QString::fromUtf8(c.text).mid(e.MessageStart), QString::fromUtf8(c.message));
   }
