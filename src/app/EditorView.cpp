@@ -290,7 +290,7 @@ void TEditorView::AddMark(int kind, int line) {
   FEditor->Marks().Add(std::move(mark));
 }
 
-void TEditorView::GotoMark(int line) {
+void TEditorView::GotoMark(int line, int column) {
   if (FPageControl) FPageControl->setCurrentWidget(this);
   const TEditMarkList& marks = FEditor->Marks();
   const TMyEditMark* found = nullptr;
@@ -298,7 +298,8 @@ void TEditorView::GotoMark(int line) {
     if (auto* mark = dynamic_cast<const TMyEditMark*>(marks[i]); mark && mark->SourceLine == line) found = mark;
   if (!found) return;
   const int markLine = found->Line;
-  FEditor->SetCaretLine(markLine);
+  // The line may have changed since the run: the column stays inside it.
+  FEditor->SetCaretXY(std::clamp(column, 1, FEditor->Model().LineLength(markLine) + 1), markLine);
   FEditor->SetSelectionStart(QPoint(0, markLine));
   FEditor->SetSelectionEnd(QPoint(0, markLine + 1));
 }

@@ -83,7 +83,8 @@ class TEditorView : public QWidget {
 
   void ClearMarks();
   void AddMark(int kind, int line);
-  void GotoMark(int line);
+  // Selects the line marked for the reported Line, the caret at a byte Column of it (0: its start).
+  void GotoMark(int line, int column = 0);
 
   // Moves the caret to a column (in characters) of a line and brings the line into view.
   void GotoLine(int line, int charColumn);

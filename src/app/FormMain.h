@@ -53,9 +53,9 @@ class TFormMain : public QMainWindow {
   void ActivateView(TEditorView* view);
   // Brings the tab of Path to the front, opening the file (any extension) when no tab shows it.
   TEditorView* ShowSourceFile(const QString& path);
-  // An assembler message: its file comes to the front with the marked line selected, the text
-  // goes to the status bar.
-  void ShowMessageLine(const QString& path, int line, const QString& text);
+  // An assembler message: its file comes to the front with the marked line selected and the
+  // caret at the reported column (0: none), the text goes to the status bar.
+  void ShowMessageLine(const QString& path, int line, int column, const QString& text);
 
   QTabWidget* PageControl() const { return FPageControl; }
   TEditorView* ActiveView() const;

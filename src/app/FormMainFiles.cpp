@@ -111,9 +111,9 @@ TEditorView* TFormMain::ShowSourceFile(const QString& path) {
   return view;
 }
 
-void TFormMain::ShowMessageLine(const QString& path, int line, const QString& text) {
+void TFormMain::ShowMessageLine(const QString& path, int line, int column, const QString& text) {
   TEditorView* view = ShowSourceFile(path);
-  if (view) view->GotoMark(line);
+  if (view) view->GotoMark(line, column);
   ShowStatus(view ? text : text + QStringLiteral(" (Datei %1 nicht gefunden)").arg(path));
 }
 

@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
     FormGlobalPrefs = new TFormGlobalPrefs(FormMain);
     FormProjectPrefs = new TFormProjectPrefs(FormMain);
     FormAssemble = new TFormAssemble(FormMain);
-    FormAssemble->OnShowMessage = [](const QString& path, int line, const QString& text) {
-      if (FormMain) FormMain->ShowMessageLine(path, line, text);
+    FormAssemble->OnShowMessage = [](const QString& path, int line, int column, const QString& text) {
+      if (FormMain) FormMain->ShowMessageLine(path, line, column, text);
     };
     FormPrintPreview = new TFormPrintPreview(FormMain);
     FormNewAgent = new TFormNewAgent(FormMain);

@@ -274,7 +274,7 @@ void TFormAssemble::ShowMessage(qsizetype row) {
                            .arg(QString::number(row + 1), QString::number(FRun->Log().Count()),
                                 FRun->Log().Text(row).mid(5).trimmed());
   try {
-    OnShowMessage(FRun->EntryPath(*KodrillApp->Project(), entry.FileName), entry.Line, text);
+    OnShowMessage(FRun->EntryPath(*KodrillApp->Project(), entry.FileName), entry.Line, entry.Column, text);
   } catch (const std::exception& e) {
     ShowErrorBox(this, QString::fromUtf8(e.what()));
   }

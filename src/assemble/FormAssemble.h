@@ -40,8 +40,8 @@ class TFormAssemble : public QDialog {
   // Sets the last run's marks in a file opened after the run.
   void MarkErrors(TProjectFile& file);
   // Shows a message's source line (set by the main window): the entry's file as a full path,
-  // the line the assembler reported, and the text for the status bar.
-  std::function<void(const QString& path, int line, const QString& text)> OnShowMessage;
+  // the line and byte column (0: none) the assembler reported, and the text for the status bar.
+  std::function<void(const QString& path, int line, int column, const QString& text)> OnShowMessage;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -303,12 +303,12 @@ TEST_F(FormMainTest, F8StepsThroughTheLastRunsMessagesAcrossFiles) {
   WriteFile("sub.inc", "\tnop\n\tnop\n\tbad\n");
   WriteFile("test.AsmPrj", "[global]\r\nFileCount=0\r\n");
   // No make.bat: the run fails, its log is read all the same.
-  WriteFile("test.log", "> > > test.asm(2): error: eins\nfatal error\n> > > sub.inc(3):9: error: zwei\n"
+  WriteFile("test.log", "> > > test.asm(2): error: eins\nfatal error\n> > > sub.inc(3):2: error: zwei\n"
                         "> > > fehlt.inc(1): error: drei\n");
   FormAssemble = new TFormAssemble(Main);
   const auto forget = qScopeGuard([] { FormAssemble = nullptr; });
-  FormAssemble->OnShowMessage = [this](const QString& path, int line, const QString& text) {
-    Main->ShowMessageLine(path, line, text);
+  FormAssemble->OnShowMessage = [this](const QString& path, int line, int column, const QString& text) {
+    Main->ShowMessageLine(path, line, column, text);
   };
   Main->OpenFile(Path("test.AsmPrj"));
   Main->OpenFile(Path("test.asm"));  // by its full name
@@ -318,22 +318,24 @@ TEST_F(FormMainTest, F8StepsThroughTheLastRunsMessagesAcrossFiles) {
   auto* list = FormAssemble->findChild<QListView*>(QStringLiteral("ListBoxErrors"));
   ASSERT_EQ(list->model()->rowCount(), 4);
   ASSERT_TRUE(Action("MenNextMessage")->isEnabled());
-  // Key, then the file in front, its selected line, the list's row and the status text.
-  const std::tuple<Qt::KeyboardModifiers, const char*, const char*, int, QString> steps[] = {
-      {{}, "test.asm", "ldaa #1", 0, u"Meldung 1 von 4: test.asm(2): error: eins"_s},
-      {{}, "sub.inc", "bad", 2, u"Meldung 3 von 4: sub.inc(3):9: error: zwei"_s},
-      {{}, "sub.inc", "bad", 3,
+  // Key, then the file in front, its selected line, the caret's column, the list's row and the status text.
+  const std::tuple<Qt::KeyboardModifiers, const char*, const char*, int, int, QString> steps[] = {
+      {{}, "test.asm", "ldaa #1", 1, 0, u"Meldung 1 von 4: test.asm(2): error: eins"_s},
+      {{}, "sub.inc", "bad", 2, 2, u"Meldung 3 von 4: sub.inc(3):2: error: zwei"_s},
+      {{}, "sub.inc", "bad", 2, 3,
        u"Meldung 4 von 4: fehlt.inc(1): error: drei (Datei %1 nicht gefunden)"_s.arg(Native("fehlt.inc"))},
-      {{}, "sub.inc", "bad", 3, u"Keine weitere Meldung."_s},
-      {Qt::ShiftModifier, "sub.inc", "bad", 2, u"Meldung 3 von 4: sub.inc(3):9: error: zwei"_s},
-      {Qt::ShiftModifier, "test.asm", "ldaa #1", 0, u"Meldung 1 von 4: test.asm(2): error: eins"_s},
-      {Qt::ShiftModifier, "test.asm", "ldaa #1", 0, u"Keine frühere Meldung."_s},
+      {{}, "sub.inc", "bad", 2, 3, u"Keine weitere Meldung."_s},
+      {Qt::ShiftModifier, "sub.inc", "bad", 2, 2, u"Meldung 3 von 4: sub.inc(3):2: error: zwei"_s},
+      {Qt::ShiftModifier, "test.asm", "ldaa #1", 1, 0, u"Meldung 1 von 4: test.asm(2): error: eins"_s},
+      {Qt::ShiftModifier, "test.asm", "ldaa #1", 1, 0, u"Keine frühere Meldung."_s},
   };
+  View(0)->Editor()->SetCaretXY(5, 1);  // a message without a column still goes to its line's start
   int i = 0;
-  for (const auto& [mods, file, selected, row, status] : steps) {
+  for (const auto& [mods, file, selected, column, row, status] : steps) {
     QTest::keyClick(Main, Qt::Key_F8, mods);
     EXPECT_EQ(QFileInfo(Main->ActiveView()->PathName).fileName(), QLatin1String(file)) << i;
     EXPECT_EQ(Main->ActiveView()->Editor()->SelectedText().trimmed(), QLatin1String(selected)) << i;
+    EXPECT_EQ(Main->ActiveView()->Editor()->CaretColumn(), column) << i;
     EXPECT_EQ(list->currentIndex().row(), row) << i;
     EXPECT_EQ(Panel(3), status) << i++;
   }

@@ -47,7 +47,7 @@ class FormAssembleTest : public ::testing::Test {
     Hooks.Error = [this](const QString& text) { ErrorBoxes << text; };
     SetUserDialogHooks(&Hooks);
     FormAssemble = Form = new TFormAssemble;
-    Form->OnShowMessage = [this](const QString& path, int line, const QString& text) {
+    Form->OnShowMessage = [this](const QString& path, int line, int, const QString& text) {
       Shown << QStringLiteral("%1:%2 %3").arg(QFileInfo(path).fileName()).arg(line).arg(text);
     };
     // The stand-in assembler prints $FAKE_OUT and copies $FAKE_LOG to the log.
