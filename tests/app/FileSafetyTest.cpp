@@ -3,13 +3,19 @@
 #include <QDeadlineTimer>
 #include <QDirIterator>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include "AppFixture.h"
 
 using FileSafetyTest = AppTest;
+
+bool JournalHasEntries(const QString& root) {
+  return QDirIterator(root, {"*.journal"}, QDir::Files, QDirIterator::Subdirectories).hasNext();
+}
 
 TEST_F(FileSafetyTest, RecentMenuListsOpenedProjectsFirstAndKeepsTheRestOfTheSettingsFile) {
   const QByteArray settings = "[General]\r\nWindow.Left=7\r\n; J\xF6rg\r\n";
@@ -71,10 +77,7 @@ TEST_F(FileSafetyTest, ChangesMadeOutsideReloadAskOrMarkTheTabAndLoseNothing) {
 TEST_F(FileSafetyTest, ModifiedTextsAreJournaledAndOfferedAgainAfterAnEndWithoutClosing) {
   WriteFile("Kodrill.ini", "[General]\r\nProjectDirectory=" + Temp.path().toUtf8() + "\r\n");
   WriteFile("a.asm", "a\r\n");
-  const auto entries = [this] {
-    return QDirIterator(Path("Kodrill-Wiederherstellung"), {"*.journal"}, QDir::Files, QDirIterator::Subdirectories)
-        .hasNext();
-  };
+  const auto entries = [this] { return JournalHasEntries(Path("Kodrill-Wiederherstellung")); };
   Main->StartUp({Path("a.asm")});
   View(0)->Editor()->InsertText(QStringLiteral("b"));
   ASSERT_TRUE(QTest::qWaitFor(entries, 3000));
@@ -98,6 +101,40 @@ TEST_F(FileSafetyTest, ModifiedTextsAreJournaledAndOfferedAgainAfterAnEndWithout
   Answers = {TAnswer::No, TAnswer::No};  // neither the file nor the project
   EXPECT_TRUE(Main->close());  // a normal close takes the journal away
   EXPECT_TRUE(QDir(Path("Kodrill-Wiederherstellung")).isEmpty());
+}
+
+// The question put off with Escape or the close box leaves the text for the next start.
+TEST_F(FileSafetyTest, RecoveryQuestionPutOffByEscapeOrTheCloseBoxKeepsTheText) {
+  WriteFile("Kodrill.ini", "[General]\r\nProjectDirectory=" + Temp.path().toUtf8() + "\r\n");
+  WriteFile("a.asm", "a\r\n");
+  Main->StartUp({Path("a.asm")});
+  View(0)->Editor()->InsertText(QStringLiteral("b"));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return JournalHasEntries(Path("Kodrill-Wiederherstellung")); }, 3000));
+  delete Main;  // as after a crash
+  const auto question = Hooks.Question;
+  Hooks.Question = nullptr;  // the real box
+  for (const bool escape : {true, false}) {
+    Main = FormMain = new TFormMain;
+    QTimer::singleShot(0, [escape] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      if (escape) QTest::keyClick(box, Qt::Key_Escape);
+      else box->close();
+      if (box->isVisible()) {
+        ADD_FAILURE() << (escape ? "Escape" : "the close box") << " left the question open";
+        box->buttons().constFirst()->click();
+      }
+    });
+    Main->StartUp({});
+    EXPECT_EQ(Tabs(), 0) << escape;
+    delete Main;
+  }
+  Main = FormMain = new TFormMain;
+  Hooks.Question = question;
+  Answers = {TAnswer::Yes};
+  Main->StartUp({});
+  ASSERT_EQ(Tabs(), 1);
+  EXPECT_EQ(View(0)->Editor()->Lines().SaveToBytes(), "ba\r\n");
 }
 
 // Every character typed more than two seconds before the kill is offered at the next start.

@@ -48,6 +48,11 @@ TAnswer AskTwoWays(QWidget* parent, const QString& text, const QString& first, c
   QMessageBox box(QMessageBox::Question, Title, text, QMessageBox::NoButton, parent);
   QPushButton* yes = box.addButton(first, QMessageBox::AcceptRole);
   QPushButton* no = box.addButton(second, QMessageBox::DestructiveRole);
+  // Neither answer fits Escape or the close box: a hidden cancel button takes them, else the box
+  // would refuse both.
+  QPushButton* cancel = box.addButton(QMessageBox::Cancel);
+  cancel->hide();
+  box.setEscapeButton(cancel);
   box.setDefaultButton(yes);
   box.exec();
   return box.clickedButton() == yes ? TAnswer::Yes : box.clickedButton() == no ? TAnswer::No : TAnswer::Cancel;

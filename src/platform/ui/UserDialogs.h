@@ -29,7 +29,7 @@ TAnswer AskYesNoCancel(QWidget* parent, const QString& text);
 // Modal box titled "Assembler-Editor" with Yes and No; true for Yes.
 bool AskYesNo(QWidget* parent, const QString& text);
 // Modal box titled "Assembler-Editor" with two buttons captioned First (the default) and Second:
-// Yes for First, No for Second, Cancel when the box is closed otherwise.
+// Yes for First, No for Second, Cancel for Escape or the close box.
 TAnswer AskTwoWays(QWidget* parent, const QString& text, const QString& first, const QString& second);
 // The general error box for errors that end a command.
 void ShowErrorBox(QWidget* parent, const QString& text);
