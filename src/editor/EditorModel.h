@@ -197,6 +197,9 @@ class TEditorModel : public IHighlighterListener {
   void CopySelection();
   // Each line of Text at the caret's display cell on successive lines, one undo step.
   void PasteColumnBlock(const QString& text);
+  // Each line of Bytes (LF separated) at display cell Cell of successive lines from Top, short
+  // lines padded with blanks, missing lines added; returns the end of the last line's insert.
+  QPoint InsertColumnBlock(std::string_view bytes, int top, int cell);
   void BeginGroup(int command);
   void EndGroup();
   void ApplyGroup(TUndoGroup& group, std::deque<TUndoGroup>& target, bool undo);

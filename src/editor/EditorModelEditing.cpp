@@ -63,26 +63,29 @@ void TEditorModel::CopySelection() {
 void TEditorModel::PasteColumnBlock(const QString& text) {
   std::string bytes;
   if (!InsertableBytes(text, bytes)) return;
-  const std::vector<std::string_view> parts = SplitLf(bytes);
-  const int count = static_cast<int>(parts.size());
   BeginUpdate();
   BeginGroup(ecPaste);
   DeleteSelection();
-  const int top = FCaret.y();
-  const int cell = CellOfColumn(top, FCaret.x());
+  const QPoint end = InsertColumnBlock(bytes, FCaret.y(), CellOfColumn(FCaret.y(), FCaret.x()));
+  SetCaretXY(end.x(), end.y());
+  EndGroup();
+  EndUpdate();
+}
+
+QPoint TEditorModel::InsertColumnBlock(std::string_view bytes, int top, int cell) {
+  const std::vector<std::string_view> parts = SplitLf(bytes);
+  const int count = static_cast<int>(parts.size());
   FLines.LoadUpTo(top + count);
   if (const int missing = top + count - 1 - LineCount(); missing > 0) {
     const QPoint last(LineLength(LineCount()) + 1, LineCount());
     ReplaceRange(last, last, std::string(static_cast<std::size_t>(missing), '\n'));
   }
-  QPoint end = FCaret;
+  QPoint end(ColumnAtCell(top, cell), top);
   for (int i = 0; i < count; ++i) {
     const QPoint at(ColumnAtCell(top + i, cell), top + i);
     end = ReplaceRange(at, at, parts[static_cast<std::size_t>(i)]);
   }
-  SetCaretXY(end.x(), end.y());
-  EndGroup();
-  EndUpdate();
+  return end;
 }
 
 void TEditorModel::InsertBytes(const std::string& bytes) {

@@ -176,6 +176,24 @@ void TEditorModel::MoveSelectionTo(QPoint pos, bool copy) {
   const std::string bytes = SelectedBytes();
   BeginUpdate();
   BeginGroup(ecPaste);
+  if (mode == TSelectionMode::smColumn) {
+    // A block lands as a block, as when it is pasted; it stays selected there.
+    int left, right;
+    ColumnCells(left, right);
+    int cell = CellOfColumn(pos.y(), pos.x());
+    if (!copy) {
+      DeleteSelection();
+      // Right of the block on one of its lines, the drop point moves left with the text.
+      if (pos.y() >= b.y() && pos.y() <= e.y() && cell >= right) cell -= right - left;
+    }
+    const QPoint end = InsertColumnBlock(bytes, pos.y(), cell);
+    SetCaretXY(end.x(), end.y());
+    SetSelection(QPoint(ColumnAtCell(pos.y(), cell), pos.y()),
+                 QPoint(ColumnAtCell(end.y(), cell + right - left), end.y()));
+    EndGroup();
+    EndUpdate();
+    return;
+  }
   QPoint at = pos;
   if (!copy && Before(pos, b)) {
     DeleteSelection();  // the text lies behind the drop point: the point stays valid
@@ -186,10 +204,8 @@ void TEditorModel::MoveSelectionTo(QPoint pos, bool copy) {
     DeleteSelection();
     if (mode == TSelectionMode::smNormal) {
       at = pos.y() == e.y() ? QPoint(b.x() + (pos.x() - e.x()), b.y()) : QPoint(pos.x(), pos.y() - (e.y() - b.y()));
-    } else if (mode == TSelectionMode::smLine) {
+    } else {
       at = QPoint(pos.x(), pos.y() - (e.y() - b.y() + 1));
-    } else if (pos.y() <= e.y() && pos.x() >= to) {
-      at = QPoint(pos.x() - (to - from), pos.y());
     }
     const std::size_t nl = bytes.rfind('\n');
     const int lines = static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));

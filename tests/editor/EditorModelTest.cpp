@@ -322,6 +322,26 @@ TEST(EditorSelection, MovingTheSelectionIsOneStep) {
   m.SetSelection(QPoint(1, 1), QPoint(1, 2));
   m.MoveSelectionTo(QPoint(1, 4), false);  // two whole lines in front of "d"
   EXPECT_EQ(Text(m), "c|a|b|d");
+
+  // A column block ("bcd" over "234") lands as a block at the drop point's cell.
+  const std::string text = "abcdefgh\n12345678\nABCDEFGH\nxy\n";
+  const std::tuple<QPoint, bool, const char*> blocks[] = {
+      {{9, 3}, false, "aefgh|15678|ABCDEFGHbcd|xy      234"},
+      {{7, 1}, false, "aefbcdgh|15623478|ABCDEFGH|xy"},  // right of the block on its lines
+      {{1, 2}, false, "aefgh|bcd15678|234ABCDEFGH|xy"},
+      {{3, 2}, false, "abcdefgh|12345678|ABCDEFGH|xy"},  // inside: nothing moves
+      {{1, 4}, true, "abcdefgh|12345678|ABCDEFGH|bcdxy|234"}};
+  for (const auto& [at, copy, moved] : blocks) {
+    Load(m, text);
+    m.SetSelectionMode(TSelectionMode::smColumn);
+    m.SetSelection(QPoint(2, 1), QPoint(5, 2));
+    m.MoveSelectionTo(at, copy);
+    EXPECT_EQ(Text(m), moved);
+    EXPECT_EQ(m.SelectedText(), "bcd\n234");
+    m.ExecuteCommand(ecUndo);
+    EXPECT_EQ(m.Lines().SaveToBytes(), text);
+    EXPECT_FALSE(m.Modified());
+  }
 }
 
 TEST(EditorEditing, TextGoesInOnlyWhereTheEncodingHoldsIt) {
