@@ -306,7 +306,9 @@ void TEditorView::GotoMark(int line, int column) {
 
 void TEditorView::GotoLine(int line, int charColumn) {
   const TEditorModel& model = FEditor->Model();
+  FEditor->Lines().LoadUpTo(line);  // a line not read yet is waited for
   line = std::clamp(line, 1, model.LineCount());  // the text may have changed since it was asked
+  charColumn = std::min(charColumn, CharsInLine(line) + 1);
   int column = 1;
   for (int i = 1; i < charColumn; ++i) column = model.NextCharColumn(line, column);
   // A far jump shows the line in the middle of the window, not at its edge.

@@ -16,7 +16,9 @@ TFormGotoLine::TFormGotoLine(QWidget* parent, int currentLine, int lineCount, st
     : QDialog(parent), FLineCount(lineCount), FCharsInLine(std::move(charsInLine)) {
   setObjectName(QStringLiteral("FormGotoLine"));
   setWindowTitle(QStringLiteral("Gehe zu Zeile"));
-  auto* label = new QLabel(QStringLiteral("&Zeile[:Spalte] (1 bis %1):").arg(lineCount), this);
+  auto* label = new QLabel(lineCount > 0 ? QStringLiteral("&Zeile[:Spalte] (1 bis %1):").arg(lineCount)
+                                         : QStringLiteral("&Zeile[:Spalte] (Datei wird noch gelesen):"),
+                           this);
   label->setObjectName(QStringLiteral("LabelLine"));
   EditLine = new QLineEdit(QString::number(currentLine), this);
   EditLine->setObjectName(QStringLiteral("EditLine"));

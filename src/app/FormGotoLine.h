@@ -16,6 +16,7 @@ class TFormGotoLine : public QDialog {
 
  public:
   // CurrentLine is offered first; CharsInLine gives a line's length for clamping the column.
+  // LineCount 0: the text is still being read and the target is taken as typed.
   TFormGotoLine(QWidget* parent, int currentLine, int lineCount, std::function<int(int line)> charsInLine);
 
   // The place asked for; only set while the input is valid.

@@ -208,8 +208,9 @@ void TFormMain::MenGotoLineClick() {
   QPointer<TEditorView> view = ActiveView();
   if (!view) return;
   TEditControl* editor = view->Editor();
-  editor->Lines().FinishLoad();  // the dialog offers every line of the file
-  TFormGotoLine dialog(this, editor->CaretLine(), std::max(1, editor->Lines().Count()),
+  // A file still being read does not hold the dialog up: the jump reads as far as it needs.
+  const int lineCount = editor->Lines().Loading() ? 0 : std::max(1, editor->Lines().Count());
+  TFormGotoLine dialog(this, editor->CaretLine(), lineCount,
                        [view](int line) { return view ? view->CharsInLine(line) : 0; });
   if (dialog.exec() != QDialog::Accepted || !view || !dialog.Target()) return;
   view->GotoLine(dialog.Target()->Line, dialog.Target()->Column);

@@ -21,10 +21,10 @@ std::optional<TGotoTarget> ParseGotoTarget(const QString& input, int lineCount,
   const QRegularExpressionMatch match = pattern.match(input);
   if (!match.hasMatch()) return std::nullopt;
   TGotoTarget target;
-  target.Line = std::clamp(Saturated(match.captured(1)), 1, std::max(1, lineCount));
-  if (match.hasCaptured(2)) {
-    const int lastColumn = std::max(0, charsInLine ? charsInLine(target.Line) : 0) + 1;
-    target.Column = std::clamp(Saturated(match.captured(2)), 1, lastColumn);
-  }
+  target.Line = std::max(1, Saturated(match.captured(1)));
+  target.Column = match.hasCaptured(2) ? std::max(1, Saturated(match.captured(2))) : 1;
+  if (lineCount <= 0) return target;
+  target.Line = std::min(target.Line, lineCount);
+  target.Column = std::min(target.Column, std::max(0, charsInLine ? charsInLine(target.Line) : 0) + 1);
   return target;
 }

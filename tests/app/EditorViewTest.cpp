@@ -111,6 +111,9 @@ TEST(GotoTargetTest, ReadsLineAndColumnAndKeepsThemInsideTheText) {
   }
   for (const char* bad : {"", " ", "-3", "+3", "3:", ":4", "3:4:5", "3 4", "x", "3a", "\u0663"})
     EXPECT_FALSE(ParseGotoTarget(QString::fromUtf8(bad), 10, chars)) << bad;
+  // No line count yet (the file is still being read): taken as asked, never asking for a line.
+  const std::optional<TGotoTarget> unread = ParseGotoTarget(QStringLiteral("2000000:70"), 0, nullptr);
+  EXPECT_EQ(std::pair(unread->Line, unread->Column), std::pair(2000000, 70));
 }
 
 TEST_F(EditorViewTest, CtrlGMovesTheCaretIntoViewAndRefusesWhatIsNoLine) {
@@ -143,6 +146,31 @@ TEST_F(EditorViewTest, CtrlGMovesTheCaretIntoViewAndRefusesWhatIsNoLine) {
     EXPECT_LT(line, editor->TopLine() + editor->LinesInWindow());
     editor->SetCaretXY(1, 1);
   }
+}
+
+// The dialog comes while a big file is still being read; the line asked for is read, then reached.
+TEST_F(EditorViewTest, CtrlGDoesNotWaitForTheWholeFileNorGoesToAnotherLine) {
+  const int lines = 1000000;  // over 4 MiB: read in steps
+  WriteFile("big.asm", QByteArray("\tnop\n").repeated(lines - 1) + "\tend\n");
+  ShowActive();
+  Main->OpenFile(Path("big.asm"));
+  ASSERT_TRUE(View(0)->Editor()->Lines().Loading());
+  View(0)->GotoLine(lines, 3);
+  EXPECT_EQ(std::pair(View(0)->Editor()->CaretLine(), View(0)->Editor()->CaretCharColumn()), std::pair(lines, 3));
+  Trigger("MenClose");
+  Main->OpenFile(Path("big.asm"));
+  TEditControl* editor = View(0)->Editor();
+  bool readingWhenAsked = false;
+  QTimer::singleShot(0, [&] {
+    readingWhenAsked = editor->Lines().Loading();
+    auto* edit = QApplication::activeModalWidget()->findChild<QLineEdit*>(QStringLiteral("EditLine"));
+    QTest::keyClicks(edit, QString::number(lines) + ":3");
+    QTest::keyClick(edit, Qt::Key_Return);
+  });
+  QTest::keyClick(editor, Qt::Key_G, Qt::ControlModifier);
+  EXPECT_TRUE(readingWhenAsked);
+  EXPECT_EQ(std::pair(editor->CaretLine(), editor->CaretCharColumn()), std::pair(lines, 3));
+  EXPECT_EQ(editor->Lines()[lines - 1], "\tend");
 }
 
 TEST_F(EditorViewTest, LineNumbersShowRightOfTheMarksInAWidthThatFollowsTheLineCount) {
