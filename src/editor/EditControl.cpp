@@ -84,6 +84,7 @@ class TEditControlPrivate {
   QPoint PressPixel;
   bool DropShown = false;
   bool Shown = false;
+  bool TabMovesFocus = false;
   QPoint DropPos;
 
   int GutterWidth() const { return Gutter.Visible ? Gutter.Width : 0; }
@@ -576,6 +577,7 @@ void TEditControl::SetOptions(TEditOptions options) {
   d->Model.SetOptions(options);
   d->UpdateScrollBars();
 }
+void TEditControl::SetTabMovesFocus(bool value) { d->TabMovesFocus = value; }
 int TEditControl::TabWidth() const { return d->Model.TabWidth(); }
 void TEditControl::SetTabWidth(int width) { d->Model.SetTabWidth(width); }
 int TEditControl::RightEdge() const { return d->RightEdge; }
@@ -683,8 +685,8 @@ bool TEditControl::event(QEvent* event) {
     d->Shown = true;
     if (OnStatusChange) OnStatusChange(this, scAll);
   }
-  // Tab and Shift+Tab edit the text instead of moving the focus.
-  if (event->type() == QEvent::KeyPress) {
+  // Tab and Shift+Tab edit the text instead of moving the focus, unless told otherwise.
+  if (event->type() == QEvent::KeyPress && !d->TabMovesFocus) {
     auto* ke = static_cast<QKeyEvent*>(event);
     if (ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) {
       keyPressEvent(ke);

@@ -136,6 +136,8 @@ class TEditControl : public QAbstractScrollArea {
   void SetOptions(TEditOptions options);
   int TabWidth() const;
   void SetTabWidth(int width);
+  // Tab and Shift+Tab move the focus on instead of editing (off by default).
+  void SetTabMovesFocus(bool value);
   int RightEdge() const;
   void SetRightEdge(int column);
   int MaxUndo() const;

@@ -19,6 +19,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <string>
+
 #include "editor/ColorConvert.h"
 #include "editor/EditControl.h"
 #include "highlight/AssemSyn.h"
@@ -127,8 +129,9 @@ TFormGlobalPrefs::TFormGlobalPrefs(QWidget* parent) : QDialog(parent), FSampleSy
   FSampleSyn->SetNumberFormat(VoNF_CMode);
   if (KodrillApp) CopyAttributes(*KodrillApp->HighLighterPrefs()->HighLighter(), *FSampleSyn);
   TestEditor->SetHighlighter(FSampleSyn.get());
-  for (const char* line : SampleText) TestEditor->Lines().Add(line);
-  TestEditor->SetModified(false);
+  // A sample inside a dialog: Tab goes on to the next control.
+  TestEditor->SetTabMovesFocus(true);
+  LoadSample();
 
   CheckBoxExtendedTables = Named(new QCheckBox(QStringLiteral("Erweiterte Befehlstabellen"), highlighterPage),
                                  "CheckBoxExtendedTables");
@@ -267,6 +270,7 @@ void TFormGlobalPrefs::FormShow() {
   const TGeneralPrefs* generalPrefs = KodrillApp->GeneralPrefs();
 
   CopyAttributes(*highlighterPrefs->HighLighter(), *FSampleSyn);
+  LoadSample();  // what was typed into it last time is gone
   // Made anew each time, so that nothing of a font chosen before a cancel is left.
   TestEditor->setFont(PlainFont(highlighterPrefs->FontName, highlighterPrefs->FontSize));
   FitSample();
@@ -293,6 +297,14 @@ void TFormGlobalPrefs::ShowFontOnLabel() {
   const QFont font = TestEditor->font();
   LabelTestText->setText(font.family() + QLatin1Char(' ') + QString::number(font.pointSize()));
   LabelTestText->setFont(font);
+}
+
+void TFormGlobalPrefs::LoadSample() {
+  std::string sample;
+  for (const char* line : SampleText) sample.append(line).append(1, '\n');
+  TestEditor->Lines().LoadFromBytes(sample);
+  TestEditor->SetCaretXY(1, 1);
+  TestEditor->SetModified(false);
 }
 
 void TFormGlobalPrefs::FitSample() {

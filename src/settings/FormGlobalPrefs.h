@@ -42,6 +42,7 @@ class TFormGlobalPrefs : public QDialog {
   void AssemblePathEditAfterDialog(const QString& directory);
   void BtnOKClick();
   void ShowFontOnLabel();
+  void LoadSample();  // the fixed sample text, caret at its start
   void FitSample();
   void SetLabelColors(const QColor* text, const QColor* back);
 

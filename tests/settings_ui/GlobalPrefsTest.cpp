@@ -57,6 +57,20 @@ TEST_F(GlobalPrefsTest, ClickInSampleSelectsTheAttributeAndItsColours) {
   }
 }
 
+// Tab leaves the sample, and what was typed into it is gone the next time the dialog opens.
+TEST_F(GlobalPrefsTest, TabLeavesTheSampleAndTypedTextDoesNotStay) {
+  const std::string sample = Editor()->Lines().SaveToBytes();
+  Editor()->setFocus();
+  QTest::keyClicks(Editor(), QStringLiteral("xyz"));
+  QTest::keyClick(Editor(), Qt::Key_Tab);
+  EXPECT_NE(Dialog->focusWidget(), Editor());
+  EXPECT_EQ(Editor()->Lines()[0], "xyz" + sample.substr(0, sample.find('\n')));
+  Click("BtnCancel");
+  Dialog->show();
+  EXPECT_EQ(Editor()->Lines().SaveToBytes(), sample);
+  EXPECT_FALSE(Editor()->CanUndo());
+}
+
 TEST_F(GlobalPrefsTest, EditsShowLiveAndCancelRestoresTheSample) {
   auto* label = Child<QLabel>("LabelTestText");
   const QFont editorFont = Editor()->font(), labelFont = label->font();
