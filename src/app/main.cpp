@@ -20,13 +20,15 @@ int main(int argc, char** argv) {
   // --assemble, --help, --version and wrong options need no window.
   if (const std::optional<int> status = RunCommandLine(argc, argv)) return *status;
   KodrillApp = new TKodrillApp;
+  // Standard buttons, dialogs, numbers and dates speak German like the rest of the program,
+  // whatever the system's language (the translation where Qt's German one is installed).
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
   int status = 0;
   {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kodrill"));
     QTranslator qtTranslator;
-    // Standard buttons and dialogs speak German like the rest of the program.
-    if (qtTranslator.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
+    if (qtTranslator.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
       QApplication::installTranslator(&qtTranslator);
 

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 
 #include "AppFixture.h"
 #include "assemble/FormAssemble.h"
@@ -192,6 +193,32 @@ TEST_F(FormMainTest, FileDialogsShowPlainFiltersAndTheProjectName) {
     EXPECT_EQ(name, expected);
     Main->OpenFile(Path("p.AsmPrj"));
   }
+}
+
+// Sizes and dates in the file list follow the program's language, not the system's.
+TEST_F(FormMainTest, FileDialogsWriteSizesAndDatesInTheProgramsLanguage) {
+  const QLocale system;
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  const auto restore = qScopeGuard([&] { QLocale::setDefault(system); });
+  WriteFile("a.asm", QByteArray(1536, ' '));
+  Hooks.OpenFileName = nullptr;
+  QStringList shown;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    const auto* list = dialog->findChild<QTreeView*>(QStringLiteral("treeView"));
+    QModelIndexList found;
+    const auto listed = [&] {  // the folder is read in the background
+      const QModelIndex first = list->model()->index(0, 0, list->rootIndex());
+      return first.isValid() && !(found = list->model()->match(first, Qt::DisplayRole, u"a.asm"_s)).isEmpty();
+    };
+    if (QTest::qWaitFor(listed))
+      for (int column : {1, 3}) shown << found[0].siblingAtColumn(column).data().toString();
+    dialog->reject();
+  });
+  AskOpenFileName(Main, u"Öffnen"_s, Temp.path(), u"alle Dateien (*)"_s);
+  const QLocale german;
+  EXPECT_EQ(shown, (QStringList{german.formattedDataSize(1536),
+                                german.toString(QFileInfo(Path("a.asm")).lastModified(), QLocale::ShortFormat)}));
 }
 
 TEST_F(FormMainTest, MenuKeysNeverReachTheEditorAndCtrlF4ActivatesThePreviousTab) {

@@ -3,7 +3,10 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFontDialog>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -20,6 +23,28 @@ QFileDialog::Options FilterOptions(const QString& filter) {
   for (const QString& entry : filter.split(QStringLiteral(";;")))
     if (ownPatterns.match(entry).hasMatch()) return QFileDialog::HideNameFilterDetails;
   return {};
+}
+
+// The file list writes sizes and dates in the system's language; these show them in the
+// program's (the default locale), like every other text of the dialog.
+class TFileListTexts : public QIdentityProxyModel {
+ public:
+  using QIdentityProxyModel::QIdentityProxyModel;
+  QVariant data(const QModelIndex& index, int role) const override {
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (role != Qt::DisplayRole || !files) return QIdentityProxyModel::data(index, role);
+    const QModelIndex source = mapToSource(index);
+    if (index.column() == 1 && !files->isDir(source)) return QLocale().formattedDataSize(files->size(source));
+    if (index.column() == 3) return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+    return QIdentityProxyModel::data(index, role);
+  }
+};
+
+// Shows the dialog; the first name chosen, empty when cancelled.
+QString Chosen(QFileDialog& dialog) {
+  dialog.setProxyModel(new TFileListTexts(&dialog));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+  return dialog.selectedFiles().constFirst();
 }
 }  // namespace
 
@@ -68,7 +93,10 @@ void ShowErrorBox(QWidget* parent, const QString& text) {
 
 QString AskOpenFileName(QWidget* parent, const QString& caption, const QString& preset, const QString& filter) {
   if (Hooks && Hooks->OpenFileName) return Hooks->OpenFileName(caption, preset);
-  return QFileDialog::getOpenFileName(parent, caption, preset, filter, nullptr, FilterOptions(filter));
+  QFileDialog dialog(parent, caption, preset, filter);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setOptions(FilterOptions(filter));
+  return Chosen(dialog);
 }
 
 QString AskSaveFileName(QWidget* parent, const QString& caption, const QString& preset, const QString& filter,
@@ -81,13 +109,15 @@ QString AskSaveFileName(QWidget* parent, const QString& caption, const QString& 
   if (!defaultSuffix.isEmpty()) dialog.setDefaultSuffix(defaultSuffix);
   // A preset ending in a separator names only the folder: the name field starts empty.
   if (!preset.isEmpty() && !preset.endsWith(u'/') && !preset.endsWith(QDir::separator())) dialog.selectFile(preset);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
-  return dialog.selectedFiles().constFirst();
+  return Chosen(dialog);
 }
 
 QString AskDirectory(QWidget* parent, const QString& caption, const QString& preset) {
   if (Hooks && Hooks->Directory) return Hooks->Directory(caption, preset);
-  return QFileDialog::getExistingDirectory(parent, caption, preset);
+  QFileDialog dialog(parent, caption, preset);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  return Chosen(dialog);
 }
 
 bool AskFont(QWidget* parent, QFont& font, bool fixedPitchOnly) {
