@@ -1,8 +1,10 @@
 #include "search_print/EditPrintPreview.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -93,6 +95,20 @@ void TEditPrintPreview::UpdateScrollBars() {
 void TEditPrintPreview::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
   UpdateScrollBars();
+}
+
+void TEditPrintPreview::wheelEvent(QWheelEvent* event) {
+  // With Shift the wheel moves the page sideways, as in most programs; the scroll bar itself
+  // would take Shift for page steps up and down.
+  if ((event->modifiers() & Qt::ShiftModifier) && event->angleDelta().x() == 0) {
+    QWheelEvent sideways(event->position(), event->globalPosition(), event->pixelDelta().transposed(),
+                         event->angleDelta().transposed(), event->buttons(), event->modifiers() & ~Qt::ShiftModifier,
+                         event->phase(), event->inverted(), event->source());
+    QCoreApplication::sendEvent(horizontalScrollBar(), &sideways);
+    event->setAccepted(sideways.isAccepted());
+    return;
+  }
+  QAbstractScrollArea::wheelEvent(event);
 }
 
 void TEditPrintPreview::paintEvent(QPaintEvent* event) {

@@ -35,6 +35,7 @@ class TEditPrintPreview : public QAbstractScrollArea {
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   void UpdateScrollBars();

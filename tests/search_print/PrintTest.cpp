@@ -6,12 +6,14 @@
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QToolButton>
 
 #include "highlight/AssemSyn.h"
 #include "platform/ui/UserDialogs.h"
 #include "search_print/EditPrint.h"
+#include "search_print/EditPrintPreview.h"
 #include "search_print/FormPrintPreview.h"
 #include "settings/KodrillApp.h"
 
@@ -68,6 +70,27 @@ class PrintTest : public ::testing::Test {
   QTemporaryDir Dir;
 };
 }  // namespace
+
+// Shift turns the wheel sideways: a turn down moves the zoomed page to show its right side.
+TEST_F(PrintTest, ShiftWheelScrollsTheZoomedPageSideways) {
+  Show(NumberedLines(200));
+  Form.show();
+  auto* preview = Form.findChild<TEditPrintPreview*>();
+  preview->SetScalePercent(400);
+  ASSERT_GT(preview->horizontalScrollBar()->maximum(), 0);
+  const QPointF at = preview->viewport()->rect().center();
+  const auto wheel = [&](int delta, Qt::KeyboardModifiers modifiers) {
+    QWheelEvent event(at, preview->viewport()->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, modifiers,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(preview->viewport(), &event);
+    return std::pair(preview->horizontalScrollBar()->value(), preview->verticalScrollBar()->value());
+  };
+  const auto [right, top] = wheel(-120, Qt::ShiftModifier);
+  EXPECT_GT(right, 0);
+  EXPECT_EQ(top, 0);
+  EXPECT_EQ(wheel(120, Qt::ShiftModifier), std::pair(0, 0));
+  EXPECT_GT(wheel(-120, Qt::NoModifier).second, 0);  // without Shift it scrolls down
+}
 
 TEST_F(PrintTest, PagesHoldWholeRowsOfTheBody) {
   const int rows = Print().RowsPerPage();
