@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 
+#include "highlight/SymbolIndexer.h"
 #include "platform/Paths.h"
 #include "settings/IniFile.h"
 #include "settings/Project.h"
@@ -48,10 +50,13 @@ void TAssembleRun::Prepare(const TProject& project) {
   FProjectPath = project.Directory + project.FileName;
   FOptionFile = Paths::ChangeFileExt(FProjectPath, QStringLiteral(".par"));
   FLogFile = Paths::ChangeFileExt(FProjectPath, QStringLiteral(".log"));
+  FIncluded.clear();
+  FIncludesRead = false;
 }
 
 TAssembleRun::TResult TAssembleRun::Execute(const QString& asDirectory, const QString& processor) {
   FFailure.clear();
+  FIncludeDir = asDirectory.isEmpty() ? QString() : Paths::IncludeTrailingSeparator(asDirectory) + QStringLiteral("include");
   FOutput.BeginRun();
   WriteIniFile(FOptionFile, OptionFileLines(asDirectory, processor));
   if (!QFileInfo(FCommand).isFile()) return arNoMakeBat;
@@ -112,7 +117,33 @@ QString TAssembleRun::EntryPath(const TProject& project, const QString& name) co
   // meant, else the name is taken against the directory the run was made in.
   const bool runProject = Paths::SamePath(project.Directory + project.FileName, FProjectPath);
   if (const TProjectFile* file = runProject ? project.FindFile(name) : nullptr) return FilePath(*file);
-  return QDir::toNativeSeparators(QDir::cleanPath(QDir(FDirectory).absoluteFilePath(Paths::FromStored(name))));
+  const QString path = QDir::toNativeSeparators(QDir::cleanPath(QDir(FDirectory).absoluteFilePath(Paths::FromStored(name))));
+  if (!runProject || Paths::FileExists(path)) return path;
+  const QString included = IncludedFile(project, name);
+  return included.isEmpty() ? path : included;
+}
+
+QString TAssembleRun::IncludedFile(const TProject& project, const QString& name) const {
+  if (!FIncludesRead) {
+    FIncludesRead = true;
+    // Breadth first from the project's files, each file once; a bound keeps odd include
+    // cycles through links or huge trees from taking long.
+    QStringList queue;
+    for (const TProjectFile* f : project.Files) queue << TSymbolIndex::Key(FilePath(*f));
+    QSet<QString> seen(queue.begin(), queue.end());
+    for (qsizetype i = 0; i < queue.size() && i < 1000; ++i) {
+      const TSymbolResult found = IndexFile({queue[i], 0, nullptr, FIncludeDir});
+      for (const QString& include : found.IncludePaths) {
+        if (include.isEmpty() || seen.contains(include)) continue;
+        seen.insert(include);
+        queue << include;
+        FIncluded << include;
+      }
+    }
+  }
+  for (const QString& path : std::as_const(FIncluded))
+    if (Paths::SamePath(Paths::ExtractFileName(path), name)) return QDir::toNativeSeparators(path);
+  return QString();
 }
 
 QString TAssembleRun::UncountedFailure() const {

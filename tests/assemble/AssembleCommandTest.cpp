@@ -90,6 +90,24 @@ TEST(AssembleCommand, FailuresAndOptions) {
   EXPECT_TRUE(ProcessEnded(ReadFile(dir.filePath("pid")).trimmed()));
 }
 
+// The assembler names an include by its file name alone: the file is found among the includes of
+// the project's files, in folders with blanks and through other includes.
+TEST(AssembleCommand, MessagesOfIncludesInOtherFolders) {
+  QTemporaryDir dir;
+  QDir(dir.path()).mkpath("proj/sub dir/deeper");
+  WriteFile(dir.filePath("proj/p.AsmPrj"), "[global]\r\nProcessor=6811\r\nFileCount=1\r\n[File1]\r\nFile=p.asm\r\n");
+  WriteFile(dir.filePath("proj/p.asm"), "  include \"sub dir/regs \xC3\xA4.inc\"\n");
+  WriteFile(dir.filePath("proj/sub dir/regs \xC3\xA4.inc"), " include \"deeper/more.inc\"\n");
+  WriteFile(dir.filePath("proj/sub dir/deeper/more.inc"), "  nop\n");
+  WriteFile(dir.filePath("proj/made.log"), "> > > regs \xC3\xA4.inc(3):9: error: unknown instruction\n"
+                                          "> > > more.inc(1): warning: w\n> > > gone.inc(2): error: e\n");
+  WriteFile(dir.filePath("proj/make.bat"), "@cp made.log p.log\r\n");
+  const TRun run = Kodrill(dir.path(), {"--assemble", "proj/p.AsmPrj"});
+  EXPECT_EQ(run.Out, QString::fromUtf8("proj/sub dir/regs \xC3\xA4.inc:3: error: unknown instruction\n"
+                                       "proj/sub dir/deeper/more.inc:1: warning: w\nproj/gone.inc:2: error: e\n"))
+      << qPrintable(run.Err);
+}
+
 // The real assembler: errors in the main file and in an include that the project lists.
 TEST(AssembleCommand, RealAssembler) {
   const QString asl = FindAsl();
