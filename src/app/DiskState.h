@@ -35,6 +35,8 @@ class TDiskFile {
   void Keep(const TDiskState& now);
   // Saving now would overwrite a file that changed since it was loaded or saved.
   bool OverwriteNeedsAsking(const TDiskState& now) const;
+  // The file's state when the text was last loaded from or saved to it.
+  const TDiskState& Known() const { return FKnown; }
 
  private:
   TDiskState FKnown;

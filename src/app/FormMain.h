@@ -42,6 +42,8 @@ class TFormMain : public QMainWindow {
   void OpenProject(const QString& name);
   // A new tab for a recovered text of the file Path (which may be gone, or "" for none).
   TEditorView* OpenForRecovery(const QString& path);
+  // Looks soon whether files of open tabs changed outside Kodrill.
+  void CheckOutsideChanges();
   void SaveProject(const QString& name);
   bool CloseProject();
   // The close question: every modified file (last tab first), then a named project.

@@ -133,6 +133,8 @@ TEditorView* TFormMain::OpenForRecovery(const QString& path) {
   return view;
 }
 
+void TFormMain::CheckOutsideChanges() { FFileWatch->Schedule(); }
+
 void TFormMain::ActivateView(TEditorView* view) {
   if (!view) return;
   FPageControl->setCurrentWidget(view);

@@ -68,6 +68,12 @@ void TRecovery::Restore(const TRecoveredText& found) {
   lines.SetEncoding(text.Encoding);
   lines.Impl().Style = text.LineBreaks;  // for the lines typed from now on
   view->SetModified(true);
+  // The text was made from the file as it was then: a file changed since is a change made
+  // outside, asked about as for any modified tab, and never overwritten without a question.
+  if (text.Disk && !text.Path.isEmpty() && !SameFileState(*text.Disk, view->Disk.Known())) {
+    view->Disk.Synced(*text.Disk);
+    FWindow->CheckOutsideChanges();
+  }
   const auto tab = FTabs.find(view);
   if (tab != FTabs.end()) tab->second.HasEntry = FJournal->Adopt(found, tab->second.Id);
 }
@@ -108,7 +114,7 @@ void TRecovery::WriteDue() {
 void TRecovery::Snapshot(const TEditorView* view, TTab& tab) {
   tab.Dirty = false;
   tab.HasEntry = tab.Writing = true;
-  FJournal->Write(tab.Id, view->PathName, view->Editor()->Lines(), *tab.Write);
+  FJournal->Write(tab.Id, view->PathName, view->Disk.Known(), view->Editor()->Lines(), *tab.Write);
 }
 
 void TRecovery::Poll() {

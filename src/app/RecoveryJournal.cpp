@@ -29,11 +29,27 @@ void RemoveFolder(const QString& folder, std::unique_ptr<QLockFile>& lock) {
   QDir().rmdir(folder);
 }
 
-QByteArray Header(const QString& path, const TEditLines& lines) {
+QByteArray Header(const QString& path, const TDiskState& disk, const TEditLines& lines) {
+  // Disk: exists (0/1), size, modification time, content hash ("-" for none).
+  const QByteArray diskState = QByteArray::number(disk.Exists) + ' ' + QByteArray::number(disk.Size) + ' ' +
+                               QByteArray::number(disk.Modified) + ' ' + (disk.Hash.isEmpty() ? "-" : disk.Hash.toHex());
   return Magic + "Path=" + QUrl::toPercentEncoding(path, "/") + "\nEncoding=" +
          (lines.Encoding() == TTextEncoding::Utf8 ? "UTF-8" : "Latin-1") + "\nLineBreaks=" +
          (lines.LineBreakStyle() == TLineBreakStyle::CrLf ? "CRLF" : "LF") + "\nSaved=" +
-         QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + "\n\n";
+         QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + "\nDisk=" + diskState + "\n\n";
+}
+
+std::optional<TDiskState> ReadDisk(const QByteArray& value) {
+  const QList<QByteArray> parts = value.split(' ');
+  if (parts.size() != 4) return std::nullopt;
+  TDiskState disk;
+  bool ok[3] = {};
+  disk.Exists = parts[0].toInt(&ok[0]) != 0;
+  disk.Size = parts[1].toLongLong(&ok[1]);
+  disk.Modified = parts[2].toLongLong(&ok[2]);
+  if (parts[3] != "-") disk.Hash = QByteArray::fromHex(parts[3]);
+  if (!ok[0] || !ok[1] || !ok[2]) return std::nullopt;
+  return disk;
 }
 
 // Runs in the forked copy that writes the entry: nothing allocated.
@@ -66,6 +82,7 @@ bool Journal::Read(const QString& entry, TRecoveredText& text, bool withBytes) {
     else if (key == "Encoding") text.Encoding = value == "UTF-8" ? TTextEncoding::Utf8 : TTextEncoding::Latin1;
     else if (key == "LineBreaks") text.LineBreaks = value == "LF" ? TLineBreakStyle::Lf : TLineBreakStyle::CrLf;
     else if (key == "Saved") text.Saved = QDateTime::fromMSecsSinceEpoch(value.toLongLong());
+    else if (key == "Disk") text.Disk = ReadDisk(value);
   }
   if (!withBytes) return true;
   f.seek(start);
@@ -93,9 +110,9 @@ bool TRecoveryJournal::Open() {
 
 QString TRecoveryJournal::EntryFile(int id) const { return QDir(FFolder).filePath(QString::number(id) + EntryExt); }
 
-void TRecoveryJournal::Write(int id, const QString& path, const TEditLines& lines,
+void TRecoveryJournal::Write(int id, const QString& path, const TDiskState& disk, const TEditLines& lines,
                              Platform::TSnapshotWrite& write) const {
-  const QByteArray header = Header(path, lines);
+  const QByteArray header = Header(path, disk, lines);
   write.Start(EntryFile(id), [&](const Platform::TByteSink& sink) {
     sink(std::string_view(header.constData(), std::size_t(header.size())));
     std::uint64_t size = 0;

@@ -12,9 +12,11 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
+#include "app/DiskState.h"
 #include "editor/EditLines.h"
 #include "platform/SnapshotWrite.h"
 
@@ -24,6 +26,8 @@ struct TRecoveredText {
   TTextEncoding Encoding = TTextEncoding::Utf8;
   TLineBreakStyle LineBreaks = TLineBreakStyle::CrLf;
   QDateTime Saved;
+  // The file as the text last knew it (loaded or saved); none in entries written without it.
+  std::optional<TDiskState> Disk;
   QByteArray Bytes;  // only when read with the text
 };
 
@@ -43,8 +47,10 @@ class TRecoveryJournal {
   bool Open();
   bool IsOpen() const { return FLock != nullptr; }
   QString EntryFile(int id) const;
-  // Starts writing entry Id from Lines as they are now (read whole), for the text of the file Path.
-  void Write(int id, const QString& path, const TEditLines& lines, Platform::TSnapshotWrite& write) const;
+  // Starts writing entry Id from Lines as they are now (read whole), for the text of the file Path,
+  // which was in state Disk when the text was last loaded from or saved to it.
+  void Write(int id, const QString& path, const TDiskState& disk, const TEditLines& lines,
+             Platform::TSnapshotWrite& write) const;
   void Remove(int id);
   // A normal end: this instance's folder goes.
   void Close();

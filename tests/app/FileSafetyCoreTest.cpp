@@ -55,6 +55,8 @@ TEST(RecoveryJournalTest, EntriesKeepEveryByteAndOnlyInstancesThatAreGoneAreOffe
       {QStringLiteral("x\ny.asm"), QByteArray("a\0b\rc\n\xE4\r\n", 10), Latin1, Lf},
       {QString(), QByteArray(), Utf8, CrLf},
   };
+  // The file as each text last knew it: with content hash, without, and none.
+  const TDiskState disks[] = {{true, 12, 1700000000123, QByteArray(20, '\xAB')}, {true, 3 << 20, 5, {}}, {}};
   auto gone = std::make_unique<TRecoveryJournal>(root);
   TRecoveryJournal live(root);
   ASSERT_TRUE(gone->Open() && live.Open());
@@ -65,7 +67,7 @@ TEST(RecoveryJournalTest, EntriesKeepEveryByteAndOnlyInstancesThatAreGoneAreOffe
     lines.SetEncoding(encoding);
     lines.Impl().Style = lineBreaks;
     Platform::TSnapshotWrite write;
-    gone->Write(i, path, lines, write);
+    gone->Write(i, path, disks[i], lines, write);
     write.Wait();
     ASSERT_TRUE(write.Succeeded());
   }
@@ -81,10 +83,13 @@ TEST(RecoveryJournalTest, EntriesKeepEveryByteAndOnlyInstancesThatAreGoneAreOffe
   QMap<QString, TRecoveredText> found;
   for (const TRecoveredText& t : next.Orphans()) found.insert(t.Path, t);
   ASSERT_EQ(found.size(), 3);
-  for (const auto& [path, bytes, encoding, lineBreaks] : cases) {
-    ASSERT_TRUE(Journal::Read(found[path].Entry, text, true));
+  for (int i = 0; i < 3; ++i) {
+    const auto& [path, bytes, encoding, lineBreaks] = cases[i];
+    ASSERT_TRUE(Journal::Read(found[path].Entry, text, true) && text.Disk);
     EXPECT_EQ(std::tuple(text.Path, text.Bytes, text.Encoding, text.LineBreaks),
               std::tuple(path, bytes, encoding, lineBreaks));
+    EXPECT_EQ(std::tuple(text.Disk->Exists, text.Disk->Size, text.Disk->Modified, text.Disk->Hash),
+              std::tuple(disks[i].Exists, disks[i].Size, disks[i].Modified, disks[i].Hash));
   }
   ASSERT_TRUE(next.Adopt(found.take(QString()), 7));
   for (const TRecoveredText& t : found) next.Discard(t);

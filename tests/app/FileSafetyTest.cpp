@@ -103,6 +103,28 @@ TEST_F(FileSafetyTest, ModifiedTextsAreJournaledAndOfferedAgainAfterAnEndWithout
   EXPECT_TRUE(QDir(Path("Kodrill-Wiederherstellung")).isEmpty());
 }
 
+// A file changed after its text went into the journal is a change made outside: asked about,
+// and a save asks before overwriting it with the recovered text.
+TEST_F(FileSafetyTest, ARecoveredTextNeverOverwritesAFileChangedSinceWithoutAQuestion) {
+  WriteFile("Kodrill.ini", "[General]\r\nProjectDirectory=" + Temp.path().toUtf8() + "\r\n");
+  WriteFile("a.asm", "a\r\n");
+  Main->StartUp({Path("a.asm")});
+  View(0)->Editor()->InsertText(QStringLiteral("b"));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return JournalHasEntries(Path("Kodrill-Wiederherstellung")); }, 3000));
+  delete Main;  // as after a crash
+  WriteFile("a.asm", "a\r\nfix\r\n");
+  Main = FormMain = new TFormMain;
+  Answers = {TAnswer::Yes, TAnswer::No, TAnswer::No};  // restore; keep it; do not overwrite
+  Main->StartUp({});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Questions.size() == 2; }));
+  EXPECT_EQ(Questions[1], "Die Datei \"" + Native("a.asm") + "\" wurde außerhalb von Kodrill geändert. Neu laden?");
+  EXPECT_EQ(View(0)->Editor()->Lines().SaveToBytes(), "ba\r\n");
+  Trigger("MenSave");
+  EXPECT_EQ(Questions.size(), 3u);
+  EXPECT_EQ(ReadFile("a.asm"), "a\r\nfix\r\n");
+  EXPECT_TRUE(View(0)->Modified());
+}
+
 // The question put off with Escape or the close box leaves the text for the next start.
 TEST_F(FileSafetyTest, RecoveryQuestionPutOffByEscapeOrTheCloseBoxKeepsTheText) {
   WriteFile("Kodrill.ini", "[General]\r\nProjectDirectory=" + Temp.path().toUtf8() + "\r\n");
