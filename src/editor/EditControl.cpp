@@ -409,12 +409,6 @@ TEditControl::TEditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std
     if (OnChange) OnChange(this);
   };
   m.OnInvalidateAll = [this] { viewport()->update(); };
-  m.OnInvalidateLineFrom = [this](int line, int cell) {
-    const int y = (line - d->Model.TopLine()) * d->LineHeight;
-    const int x = std::max(0, d->CellX(cell) - 1);
-    if (y + d->LineHeight > 0 && y < viewport()->height())
-      viewport()->update(x, y, viewport()->width() - x, d->LineHeight);
-  };
   m.OnInvalidateLines = [this](int first, int last) {
     const int top = d->Model.TopLine();
     const int lh = d->LineHeight;
@@ -477,7 +471,6 @@ TEditControl::~TEditControl() {
   d->Model.OnTextChanged = nullptr;
   d->Model.OnInvalidateAll = nullptr;
   d->Model.OnInvalidateLines = nullptr;
-  d->Model.OnInvalidateLineFrom = nullptr;
   d->Model.OnLoadProgress = nullptr;
 }
 

@@ -50,11 +50,6 @@ void TEditorModel::InvalidateLines(int first, int last) {
   if (OnInvalidateLines) OnInvalidateLines(first, last);
 }
 
-void TEditorModel::InvalidateLineFrom(int line, int cell) {
-  if (OnInvalidateLineFrom) OnInvalidateLineFrom(line, cell);
-  else InvalidateLines(line, line);
-}
-
 // ---- modes ----
 
 void TEditorModel::SetInsertMode(bool value) {

@@ -160,7 +160,6 @@ class TEditorModel : public IHighlighterListener {
   std::function<void(TStatusChanges)> OnStatus;
   std::function<void()> OnTextChanged;
   std::function<void(int firstLine, int lastLine)> OnInvalidateLines;  // 1-based; lastLine -1: to the end
-  std::function<void(int line, int cell)> OnInvalidateLineFrom;  // a line from a display cell (0-based) on
   std::function<void()> OnInvalidateAll;
   std::function<void(int command, QChar ch)> OnCommandProcessed;
   std::function<void(const QString&)> OnStatusMessage;  // a short note for the status bar
@@ -177,19 +176,16 @@ class TEditorModel : public IHighlighterListener {
  private:
   void Changed(TStatusChanges reasons);
   void InvalidateLines(int first, int last);
-  void InvalidateLineFrom(int line, int cell);
   void OnExternalChange(int first, int removed, int added);
   void OnLinesLoaded(int first, int added);
   void LoadAroundCaret() const {
     FLines.LoadUpTo(std::max({FCaret.y(), FSelBegin.y(), FSelEnd.y()}) + 1);
   }
-  void AfterReplace(int first, int removed, int added, int fromCell = 0);
+  void AfterReplace(int first, int removed, int added);
   void RescanFrom(int start, int mustReach);
   void RescanAll();
   // Replaces lines [first, first+removeCount) (0-based) by NewLines, recorded for undo.
-  // FromCell: on a single line, where the change begins.
-  void ReplaceLines(int first, int removeCount, const std::vector<TEditLinesImpl::TNewLine>& newLines,
-                    int fromCell = 0);
+  void ReplaceLines(int first, int removeCount, const std::vector<TEditLinesImpl::TNewLine>& newLines);
   // Replaces the stream range [from, to) by Bytes (LF separates lines); returns the end of the insert.
   QPoint ReplaceRange(QPoint from, QPoint to, std::string_view bytes);
   void DeleteSelection();

@@ -37,7 +37,7 @@ static std::vector<TNewLine> FromSnapshot(const TLineSnapshot& s) {
   return lines;
 }
 
-void TEditorModel::ReplaceLines(int first, int removeCount, const std::vector<TNewLine>& newLines, int fromCell) {
+void TEditorModel::ReplaceLines(int first, int removeCount, const std::vector<TNewLine>& newLines) {
   TEditLinesImpl& impl = FLines.Impl();
   removeCount = std::clamp(removeCount, 0, impl.Count() - first);
   const int added = static_cast<int>(newLines.size());
@@ -48,10 +48,10 @@ void TEditorModel::ReplaceLines(int first, int removeCount, const std::vector<TN
     if (!merged) FGroup->Ops.push_back({first, added, Snapshot(first, removeCount)});
   }
   impl.Replace(first, removeCount, newLines.data(), added);
-  AfterReplace(first, removeCount, added, fromCell);
+  AfterReplace(first, removeCount, added);
 }
 
-void TEditorModel::AfterReplace(int first, int removed, int added, int fromCell) {
+void TEditorModel::AfterReplace(int first, int removed, int added) {
   const int same = std::min(removed, added);
   if (added > removed) FMarks.LinesInserted(first + same + 1, added - removed);
   else if (removed > added) FMarks.LinesDeleted(same > 0 ? first + same : first + 1, removed - added);
@@ -59,8 +59,9 @@ void TEditorModel::AfterReplace(int first, int removed, int added, int fromCell)
     if (removed != added) RescanFrom(first - 1, first + added - 1);
     else RescanFrom(first, first + added - 1);
   }
-  if (removed == 1 && added == 1) InvalidateLineFrom(first + 1, fromCell);
-  else if (removed == added) InvalidateLines(first + 1, first + added);
+  // Whole lines: the highlighter reads a line from its start, so a key may change the kind of
+  // every token left of it ("ld" becomes the instruction "ldaa").
+  if (removed == added) InvalidateLines(first + 1, first + added);
   else InvalidateLines(first + 1, -1);
   FTextChanged = true;
   if (!FModified) {
@@ -117,11 +118,7 @@ QPoint TEditorModel::ReplaceRange(QPoint from, QPoint to, std::string_view bytes
   const bool trim = FOptions & eoTrimTrailingSpaces;
   for (std::size_t i = 0; i < parts.size(); ++i)
     lines.push_back({trim ? TrimRight(parts[i]) : parts[i], i + 1 < parts.size() ? style : lastCrLf});
-  // Within one line nothing left of the change moves: only the rest of the line is repainted.
-  const int fromCell = parts.size() == 1 && from.y() == to.y()
-                           ? CellOfColumn(from.y(), std::min(from.x(), static_cast<int>(last.size()) + 1))
-                           : 0;
-  ReplaceLines(from.y() - 1, empty ? 0 : to.y() - from.y() + 1, lines, fromCell);
+  ReplaceLines(from.y() - 1, empty ? 0 : to.y() - from.y() + 1, lines);
   const std::size_t lastNl = bytes.rfind('\n');
   if (lastNl == std::string_view::npos) return QPoint(from.x() + static_cast<int>(bytes.size()), from.y());
   return QPoint(static_cast<int>(bytes.size() - lastNl), from.y() + static_cast<int>(parts.size()) - 1);

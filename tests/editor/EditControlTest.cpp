@@ -17,6 +17,7 @@
 #include "editor/ColorConvert.h"
 #include "editor/EditControl.h"
 #include "editor/EditorModel.h"
+#include "highlight/AssemSyn.h"
 #include "ModelHelpers.h"
 #include "TestSyntax.h"
 
@@ -266,6 +267,18 @@ TEST(EditControl, RepaintsOnlyWhatChangedAndLeavesNoCaretBehind) {
   w.SetCaretXY(290, 4);  // far right: the view jumps sideways as the line grows
   QTest::keyClicks(&w, std::string(20, 'q').c_str());
   EXPECT_TRUE(sameAsFresh());
+  // A key may change the kind of the word it ends: "ld" is a name, "ldaa" an instruction.
+  TVoMAssemSyn asm6811;
+  asm6811.SetCPUTypeString("6811");
+  asm6811.KeyAttri()->SetForeground(RGBColor(255, 0, 0));
+  w.SetHighlighter(&asm6811);
+  w.SetCaretXY(9, 2);
+  QTest::keyClick(&w, Qt::Key_Return);
+  for (char k : std::string("\tldaa\b\ba")) {
+    QTest::keyClick(&w, k);
+    EXPECT_TRUE(sameAsFresh()) << k;
+  }
+  w.SetHighlighter(nullptr);
 }
 
 TEST(EditControl, ReadsABigFileOnWhileTheEventLoopRuns) {
