@@ -1,6 +1,7 @@
 #include "editor/EditMarks.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 void TEditMarkList::Add(TEditMark* mark) { Add(std::unique_ptr<TEditMark>(mark)); }
 
@@ -73,4 +74,19 @@ void TEditMarkList::LinesDeleted(int firstLine, int count) {
     if (m->Line >= firstLine + count) m->Line -= count;
     else if (m->Line >= firstLine) m->Line = firstLine;
   }
+}
+
+std::vector<TMarkPlace> TEditMarkList::Places(int firstLine, int lastLine) const {
+  std::vector<TMarkPlace> places;
+  for (const auto& m : FItems)
+    if (m->Line >= firstLine && m->Line <= lastLine) places.push_back({m->Id(), m->Line});
+  return places;
+}
+
+void TEditMarkList::Restore(const std::vector<TMarkPlace>& places) {
+  if (places.empty()) return;
+  std::unordered_map<std::uint64_t, int> lines;
+  for (const TMarkPlace& p : places) lines.emplace(p.Id, p.Line);
+  for (auto& m : FItems)
+    if (const auto it = lines.find(m->Id()); it != lines.end()) m->Line = it->second;
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Gutter marks and the mark list. Marks follow inserted and deleted lines.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -8,8 +9,10 @@ class TEditControl;
 
 class TEditMark {
  public:
-  explicit TEditMark(TEditControl* editor = nullptr) : FEditor(editor) {}
+  explicit TEditMark(TEditControl* editor = nullptr) : FEditor(editor), FId(++LastId) {}
   virtual ~TEditMark() = default;
+  TEditMark(const TEditMark&) = delete;
+  TEditMark& operator=(const TEditMark&) = delete;
 
   int Line = 1;              // 1-based
   int Column = 1;            // 1-based
@@ -21,9 +24,19 @@ class TEditMark {
 
   bool IsBookmark() const { return BookmarkNumber >= 0; }
   TEditControl* Editor() const { return FEditor; }
+  // Never reused: the undo history names marks by it, and a mark may go before its step is undone.
+  std::uint64_t Id() const { return FId; }
 
  private:
+  inline static std::uint64_t LastId = 0;
   TEditControl* FEditor;
+  std::uint64_t FId;
+};
+
+// Where a mark was.
+struct TMarkPlace {
+  std::uint64_t Id;
+  int Line;
 };
 
 // All marks in insertion order; owns them.
@@ -53,6 +66,10 @@ class TEditMarkList {
   // at 1-based line FirstLine. Marks on deleted lines move to FirstLine.
   void LinesInserted(int firstLine, int count);
   void LinesDeleted(int firstLine, int count);
+  // The places of the marks on lines First..Last, and putting marks back there (marks gone
+  // since are skipped).
+  std::vector<TMarkPlace> Places(int firstLine, int lastLine) const;
+  void Restore(const std::vector<TMarkPlace>& places);
 
  private:
   std::vector<std::unique_ptr<TEditMark>> FItems;

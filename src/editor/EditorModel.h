@@ -33,6 +33,7 @@ struct TUndoOp {
   int First = 0;  // 0-based
   int Count = 0;  // lines to remove when applied
   TLineSnapshot Lines;  // lines to put in their place
+  std::vector<TMarkPlace> Marks;  // where the marks on the lines it put back were
 };
 
 struct TUndoGroup {
@@ -181,7 +182,8 @@ class TEditorModel : public IHighlighterListener {
   void LoadAroundCaret() const {
     FLines.LoadUpTo(std::max({FCaret.y(), FSelBegin.y(), FSelEnd.y()}) + 1);
   }
-  void AfterReplace(int first, int removed, int added);
+  // Marks: where the marks on deleted lines were, for the step that brings the lines back.
+  void AfterReplace(int first, int removed, int added, std::vector<TMarkPlace>* marks);
   void RescanFrom(int start, int mustReach);
   void RescanAll();
   // Replaces lines [first, first+removeCount) (0-based) by NewLines, recorded for undo.

@@ -41,20 +41,29 @@ void TEditorModel::ReplaceLines(int first, int removeCount, const std::vector<TN
   TEditLinesImpl& impl = FLines.Impl();
   removeCount = std::clamp(removeCount, 0, impl.Count() - first);
   const int added = static_cast<int>(newLines.size());
+  std::vector<TMarkPlace>* marks = nullptr;
   if (FGroup && !FInUndo) {
     // Typing on one line keeps only the line as it was before the first key.
     const bool merged = FGroup->Command == ecChar && removeCount == 1 && added == 1 && !FGroup->Ops.empty() &&
                         FGroup->Ops.back().First == first && FGroup->Ops.back().Count == 1;
-    if (!merged) FGroup->Ops.push_back({first, added, Snapshot(first, removeCount)});
+    if (!merged) {
+      FGroup->Ops.push_back({first, added, Snapshot(first, removeCount), {}});
+      marks = &FGroup->Ops.back().Marks;
+    }
   }
   impl.Replace(first, removeCount, newLines.data(), added);
-  AfterReplace(first, removeCount, added);
+  AfterReplace(first, removeCount, added, marks);
 }
 
-void TEditorModel::AfterReplace(int first, int removed, int added) {
+void TEditorModel::AfterReplace(int first, int removed, int added, std::vector<TMarkPlace>* marks) {
   const int same = std::min(removed, added);
-  if (added > removed) FMarks.LinesInserted(first + same + 1, added - removed);
-  else if (removed > added) FMarks.LinesDeleted(same > 0 ? first + same : first + 1, removed - added);
+  if (added > removed) {
+    FMarks.LinesInserted(first + same + 1, added - removed);
+  } else if (removed > added) {
+    // Marks on the deleted lines gather on one line; the undo step sends them back.
+    if (marks) *marks = FMarks.Places(first + same + 1, first + removed);
+    FMarks.LinesDeleted(same > 0 ? first + same : first + 1, removed - added);
+  }
   if (FHighlighter && FHighlighter->UsesLineStates() && FLines.Count() > 0) {
     if (removed != added) RescanFrom(first - 1, first + added - 1);
     else RescanFrom(first, first + added - 1);
@@ -239,11 +248,12 @@ void TEditorModel::ApplyGroup(TUndoGroup& group, std::deque<TUndoGroup>& target,
   TEditLinesImpl& impl = FLines.Impl();
   for (auto it = group.Ops.rbegin(); it != group.Ops.rend(); ++it) {
     TUndoOp& op = *it;
-    inverse.Ops.push_back({op.First, op.Lines.Count(), Snapshot(op.First, op.Count)});
+    inverse.Ops.push_back({op.First, op.Lines.Count(), Snapshot(op.First, op.Count), {}});
     const std::vector<TNewLine> lines = FromSnapshot(op.Lines);
     const int removed = std::clamp(op.Count, 0, impl.Count() - op.First);
     impl.Replace(op.First, removed, lines.data(), static_cast<int>(lines.size()));
-    AfterReplace(op.First, removed, static_cast<int>(lines.size()));
+    AfterReplace(op.First, removed, static_cast<int>(lines.size()), &inverse.Ops.back().Marks);
+    FMarks.Restore(op.Marks);
   }
   FInUndo = false;
   target.push_back(std::move(inverse));

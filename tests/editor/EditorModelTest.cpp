@@ -65,6 +65,43 @@ TEST(EditorMarks, FollowInsertedAndDeletedLines) {
   }
 }
 
+TEST(EditorMarks, UndoAndRedoPutThemBack) {
+  // Bookmarks 1 and 2 on lines 5 and 8, other marks on 4, 6 and 7; each edit moves some of them.
+  const std::function<void(TEditorModel&)> edits[] = {
+      [](TEditorModel& m) { m.SetSelection({1, 4}, {1, 7}), m.ExecuteCommand(ecDeleteChar); },  // lines 4-6
+      [](TEditorModel& m) { m.SetSelection({2, 4}, {2, 6}), Type(m, "x"); },
+      [](TEditorModel& m) { m.SetCaretXY(1, 5), m.ExecuteCommand(ecDeleteLine); },
+      [](TEditorModel& m) { m.SetCaretXY(1, 5), m.ExecuteCommand(ecDeleteLastChar); },  // joins 5 into 4
+      [](TEditorModel& m) { m.SetCaretXY(3, 4), m.ExecuteCommand(ecDeleteChar); },
+      [](TEditorModel& m) { m.SetCaretXY(2, 5), m.InsertText("\n\n"); }};
+  for (std::size_t i = 0; i < std::size(edits); ++i) {
+    TEditorModel m;
+    Load(m, "l1\nl2\nl3\nl4\nl5\nl6\nl7\nl8\nl9\n");
+    m.SetBookmark(1, 1, 5);
+    m.SetBookmark(2, 1, 8);
+    for (int line : {4, 6, 7}) m.Marks().Add(new TEditMark), m.Marks()[m.Marks().Count() - 1]->Line = line;
+    const auto lines = [&m] {
+      std::vector<int> l;
+      for (int k = 0; k < m.Marks().Count(); ++k) l.push_back(m.Marks()[k]->Line);
+      return l;
+    };
+    const std::vector<int> before = lines();
+    edits[i](m);
+    const std::vector<int> after = lines();
+    for (const auto& [step, want] : {std::pair{ecUndo, before}, {ecRedo, after}, {ecUndo, before}}) {
+      m.ExecuteCommand(step);
+      EXPECT_EQ(lines(), want) << "edit " << i << " command " << step;
+    }
+  }
+  TEditorModel m;  // a mark removed meanwhile stays removed
+  Load(m, "a\nb\nc\n");
+  m.SetBookmark(1, 1, 2);
+  m.SetCaretXY(1, 2);
+  Exec(m, {ecDeleteLine, ecSetMarker0 + 1, ecUndo});
+  int column = 0, line = 0;
+  EXPECT_FALSE(m.GetBookmark(1, column, line));
+}
+
 TEST(EditorMarks, DeletingOtherMarksKeepsTheBookmark) {
   TEditorModel m;
   Load(m, "a\n");
