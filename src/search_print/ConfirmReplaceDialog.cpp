@@ -42,5 +42,13 @@ void TConfirmReplaceDialog::FormCreate() {
   FImage1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion, nullptr, this).pixmap(32, 32));
 }
 
+void TConfirmReplaceDialog::showEvent(QShowEvent* event) {
+  // The dialog is reused: the button clicked last time would keep the focus, and Return would
+  // press it ("Ja, alle" replacing everything unasked). Each question starts on "Ja".
+  FReplace->setDefault(true);
+  FReplace->setFocus(Qt::OtherFocusReason);
+  QDialog::showEvent(event);
+}
+
 void TConfirmReplaceDialog::SetQuestion(const QString& text) { FConfirmation->setText(text); }
 QString TConfirmReplaceDialog::Question() const { return FConfirmation->text(); }

@@ -15,6 +15,9 @@ class TConfirmReplaceDialog : public QDialog {
   void SetQuestion(const QString& text);
   QString Question() const;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   void FormCreate();
 

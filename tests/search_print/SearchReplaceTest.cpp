@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <functional>
+#include <tuple>
 
 #include "editor/EditControl.h"
 #include "search_print/ConfirmReplaceDialog.h"
@@ -84,6 +85,30 @@ TEST(SearchDialogs, ConfirmButtonsAnswer) {
     confirm.setResult(-1);
     confirm.findChild<QPushButton*>(name)->click();
     EXPECT_EQ(confirm.result(), result) << name;
+  }
+}
+
+TEST(SearchDialogs, EveryQuestionStartsOnJaWhateverTheLastAnswer) {
+  // The dialog is reused: "Ja, alle" clicked last time must not be what Return presses now.
+  TConfirmReplaceDialog confirm;
+  const auto ask = [&confirm] {
+    confirm.open();
+    confirm.activateWindow();
+    return QTest::qWaitForWindowActive(&confirm);
+  };
+  for (const auto& [key, modifiers, result] : {std::tuple{Qt::Key_Return, Qt::NoModifier, crYes},
+                                               {Qt::Key_J, Qt::AltModifier, crYes},
+                                               {Qt::Key_N, Qt::AltModifier, crNo},
+                                               {Qt::Key_A, Qt::AltModifier, crYesToAll},
+                                               {Qt::Key_Escape, Qt::NoModifier, crCancel}}) {
+    ASSERT_TRUE(ask());
+    QTest::mouseClick(confirm.findChild<QPushButton*>("btnReplaceAll"), Qt::LeftButton);
+    ASSERT_EQ(confirm.result(), crYesToAll);
+    ASSERT_TRUE(ask());
+    EXPECT_EQ(QApplication::focusWidget(), confirm.findChild<QPushButton*>("btnReplace"));
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !confirm.isVisible(); })) << key;  // a mnemonic clicks a bit later
+    EXPECT_EQ(confirm.result(), result) << key;
   }
 }
 
