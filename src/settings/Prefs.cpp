@@ -112,7 +112,8 @@ void THighLighterPrefs::LoadFromList(const TStringIniList* list) {
   if (!list) return;
   FList = *list;
   FontName = FList.ReadString(QStringLiteral("Font.Name"), QStringLiteral("Courier New"));
-  FontSize = FList.ReadInteger(QStringLiteral("Font.Size"), 10);
+  FontSize = FList.ReadInteger(QStringLiteral("Font.Size"), DefaultFontSize);
+  if (FontSize < MinFontSize || FontSize > MaxFontSize) FontSize = DefaultFontSize;
   for (int i = 0; i < FHighLighter->AttributeCount(); ++i) {
     THighlighterAttributes* a = FHighLighter->Attribute(i);
     const QString p = AttributePrefix(a);

@@ -40,6 +40,13 @@ class TAssemblerPrefs : public TPrefs {
   void LoadFromList(const TStringIniList* list) override;
 };
 
+// Editor font sizes, in points, a settings file may give. Below 4 no letter is legible; above
+// 200 one line takes a quarter of a full-HD screen, and font engines draw empty boxes for sizes far
+// beyond (100000). Anything outside, like a size that is no number, gives the default.
+constexpr int MinFontSize = 4;
+constexpr int MaxFontSize = 200;
+constexpr int DefaultFontSize = 10;
+
 class THighLighterPrefs : public TPrefs {
  public:
   THighLighterPrefs();

@@ -84,6 +84,15 @@ TEST_F(PrefsTest, HandEditedFileWithCrLineEndsChangesOnlyWhatItNames) {
                                            u"Window.Top=33"_s, u"ProjectDirectory="_s + App.GeneralPrefs()->ProjectDirectory}));
 }
 
+TEST_F(PrefsTest, FontSizeOutsideFourTo200PointsGivesTheDefault) {
+  for (const auto& [text, size] : {std::pair{"100000", 10}, {"201", 10}, {"200", 200}, {"16", 16}, {"4", 4},
+                                   {"3", 10}, {"0", 10}, {"-5", 10}, {"abc", 10}}) {
+    WriteBytes(IniPath, QByteArray("[HighLighter]\nFont.Size=") + text + "\n");
+    App.LoadPrefs();
+    EXPECT_EQ(App.HighLighterPrefs()->FontSize, size) << text;
+  }
+}
+
 TEST_F(PrefsTest, NoTextFileGivesTheDefaultsWithAMessageAndIsNeverReplacedByAPipe) {
   const QString nul = Tmp.filePath(u"nul.ini"_s), pipe = Tmp.filePath(u"pipe.ini"_s);
   WriteBytes(nul, QByteArray("[HighLighter]\nFont.Name=Mono\0", 29));
