@@ -122,6 +122,9 @@ TFormPrintPreview::TFormPrintPreview(QWidget* parent) : QMainWindow(parent) {
   FormCreate();
   FEditPrintPreview->SetEditPrint(FEditPrint.get());
   FitTexts(this);
+  // Wider than designed where the tools need it (without an icon theme they show their captions):
+  // a tool behind the tool bar's overflow button is one nobody finds.
+  resize(std::max(width(), FToolbarPreview->sizeHint().width()), height());
 }
 
 // As wide as designed, or wider where the font needs it for the longest entry ("ganze Seite").

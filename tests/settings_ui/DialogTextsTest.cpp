@@ -12,6 +12,7 @@
 #include <QStyleOptionComboBox>
 #include <QStyleOptionGroupBox>
 #include <QTabWidget>
+#include <QToolBar>
 
 #include "SettingsUiFixture.h"
 #include "app/FormAbout.h"
@@ -67,6 +68,9 @@ void ExpectTextsFitNow(QWidget* window) {
     EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry())) << name;
     EXPECT_TRUE(window->rect().contains(QRect(w->mapTo(window, QPoint()), w->size()))) << name;
   }
+  for (QToolBar* bar : window->findChildren<QToolBar*>())  // nothing behind the overflow button
+    for (QAction* tool : bar->actions())
+      EXPECT_TRUE(bar->widgetForAction(tool)->isVisibleTo(window)) << window->objectName().toStdString();
 }
 
 TEST_F(SettingsUiTest, EveryDialogTextHasRoomAtBothScaleFactors) {
