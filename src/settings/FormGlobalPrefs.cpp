@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QGroupBox>
@@ -19,6 +20,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <string>
 
 #include "editor/ColorConvert.h"
@@ -62,12 +64,12 @@ void CopyAttributes(const TCustomHighlighter& from, TCustomHighlighter& to) {
   for (int i = 0; i < to.AttributeCount() && i < from.AttributeCount(); ++i) to.Attribute(i)->Assign(*from.Attribute(i));
 }
 
-
-// The font as the settings keep it: family and size only. A style name from the font dialog
-// ("Oblique", "Book") would override the bold and italic of every attribute in the sample.
-QFont PlainFont(const QString& family, int pointSize) {
-  QFont font(family);
-  if (pointSize > 0) font.setPointSize(pointSize);
+// Font at the largest size up to its own at which Text fits into Room pixels, in the widest face
+// an attribute may give it.
+QFont FittingFont(QFont font, const QString& text, int room) {
+  while (font.pointSize() > 1 &&
+         QFontMetrics(FontWithStyle(font, fsBold | fsItalic)).size(Qt::TextSingleLine, text).width() > room)
+    font.setPointSize(font.pointSize() - 1);
   return font;
 }
 
@@ -96,7 +98,7 @@ TFormGlobalPrefs::TFormGlobalPrefs(QWidget* parent) : QDialog(parent), FSampleSy
   LabelTestText->setAlignment(Qt::AlignCenter);
   LabelTestText->setAutoFillBackground(true);
   LabelTestText->setFrameShape(QFrame::StyledPanel);
-  LabelTestText->setMinimumWidth(150);
+  LabelTestText->setMinimumWidth(170);
   auto* fontLayout = new QVBoxLayout(fontGroup);
   fontLayout->addWidget(BtnFont);
   fontLayout->addWidget(LabelTestText, 1);
@@ -271,8 +273,9 @@ void TFormGlobalPrefs::FormShow() {
 
   CopyAttributes(*highlighterPrefs->HighLighter(), *FSampleSyn);
   LoadSample();  // what was typed into it last time is gone
-  // Made anew each time, so that nothing of a font chosen before a cancel is left.
-  TestEditor->setFont(PlainFont(highlighterPrefs->FontName, highlighterPrefs->FontSize));
+  // Made anew each time, so that nothing of a font chosen before a cancel is left; resolved as
+  // in the editors, so that the sample shows what they show.
+  TestEditor->setFont(EditorFont(highlighterPrefs->FontName, highlighterPrefs->FontSize));
   FitSample();
   // A place stored on a screen that is gone would leave the dialog out of reach: keep the current one.
   const QPoint stored(generalPrefs->WindowLeft, generalPrefs->WindowTop);
@@ -294,9 +297,11 @@ void TFormGlobalPrefs::FormShow() {
 }
 
 void TFormGlobalPrefs::ShowFontOnLabel() {
+  // The font shown, not the one asked for; in its face, but smaller where the name would not fit.
   const QFont font = TestEditor->font();
-  LabelTestText->setText(font.family() + QLatin1Char(' ') + QString::number(font.pointSize()));
-  LabelTestText->setFont(font);
+  const QString text = QFontInfo(font).family() + QLatin1Char(' ') + QString::number(font.pointSize());
+  LabelTestText->setText(text);
+  LabelTestText->setFont(FittingFont(font, text, LabelTestText->minimumWidth() - 2 * LabelTestText->frameWidth()));
 }
 
 void TFormGlobalPrefs::LoadSample() {
@@ -381,7 +386,10 @@ void TFormGlobalPrefs::TestEditorClick() {
 void TFormGlobalPrefs::BtnFontClick() {
   QFont font = TestEditor->font();
   if (AskFont(this, font, true)) {
-    TestEditor->setFont(PlainFont(font.family(), QFontInfo(font).pointSize()));
+    // Family and size only: a style name from the dialog ("Oblique", "Book") would override the
+    // bold and italic of every attribute. The size is one the settings file can give back.
+    const int size = std::clamp(QFontInfo(font).pointSize(), MinFontSize, MaxFontSize);
+    TestEditor->setFont(EditorFont(font.family(), size));
     FitSample();
   }
   ShowFontOnLabel();
@@ -415,6 +423,9 @@ void TFormGlobalPrefs::BtnOKClick() {
   generalPrefs->WindowTop = pos().y();
   CopyAttributes(*FSampleSyn, *highlighterPrefs->HighLighter());
   highlighterPrefs->HighLighter()->SetExtendedTables(CheckBoxExtendedTables->isChecked());
-  highlighterPrefs->FontName = TestEditor->font().family();
-  highlighterPrefs->FontSize = TestEditor->font().pointSize();
+  // A font left as it was keeps its stored name, also where this system shows another one.
+  if (TestEditor->font() != EditorFont(highlighterPrefs->FontName, highlighterPrefs->FontSize)) {
+    highlighterPrefs->FontName = TestEditor->font().family();
+    highlighterPrefs->FontSize = TestEditor->font().pointSize();
+  }
 }

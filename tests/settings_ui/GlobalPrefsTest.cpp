@@ -100,6 +100,7 @@ TEST_F(GlobalPrefsTest, EditsShowLiveAndCancelRestoresTheSample) {
       const QString face = QFontInfo(FontWithStyle(QFont(ChosenFont, ChosenSize), style)).styleName();
       EXPECT_EQ(QFontInfo(FontWithStyle(Editor()->font(), style)).styleName(), face) << styleName << name;
       EXPECT_EQ(QFontInfo(label->font()).styleName(), face) << styleName << name;
+      EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->contentsRect().width()) << name;
     }
     EXPECT_GE(Editor()->LinesInWindow(), Editor()->Lines().Count()) << styleName;  // no scrolling
   }
@@ -113,8 +114,27 @@ TEST_F(GlobalPrefsTest, EditsShowLiveAndCancelRestoresTheSample) {
   EXPECT_EQ(keyword->Foreground(), clNone);
   EXPECT_EQ(Editor()->font(), editorFont);
   EXPECT_EQ(label->font(), labelFont);
-  EXPECT_EQ(label->text(), "Courier New 10");
+  EXPECT_EQ(label->text(), QFontInfo(EditorFont("Courier New", 10)).family() + " 10");
   EXPECT_GE(Editor()->LinesInWindow(), Editor()->Lines().Count());
+}
+
+TEST_F(GlobalPrefsTest, SampleShowsTheFontOfTheEditorsAndOkKeepsTheStoredName) {
+  THighLighterPrefs* prefs = App->HighLighterPrefs();
+  prefs->FontName = "Kodrill Nirgends Mono";  // the system puts another font in its place
+  prefs->FontSize = 12;
+  Dialog->hide();
+  Dialog->show();
+  const QString shown = QFontInfo(EditorFont(prefs->FontName, 12)).family();
+  EXPECT_EQ(QFontInfo(Editor()->font()).family(), shown);
+  EXPECT_EQ(Child<QLabel>("LabelTestText")->text(), shown + " 12");
+  Click("BtnOK");
+  EXPECT_EQ(prefs->FontName, "Kodrill Nirgends Mono");
+  ChosenFont = "DejaVu Sans Mono";
+  ChosenSize = 300;  // the font dialog offers more than a settings file may hold
+  Dialog->show();
+  Click("BtnFont");
+  Click("BtnOK");
+  EXPECT_EQ(prefs->FontSize, MaxFontSize);
 }
 
 TEST_F(GlobalPrefsTest, OkStoresEverythingAndShowsItAgain) {
