@@ -1,74 +1,40 @@
 #include "platform/SnapshotWrite.h"
 
 #include <QFile>
-#include <QSaveFile>
 
-#include <algorithm>
+#include "platform/FileWrite.h"
 
 #ifndef Q_OS_WIN
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "platform/FdWriter.h"
 #endif
 
 namespace Platform {
 
+#ifndef Q_OS_WIN
 namespace {
 
-// Writes the source into a QSaveFile in this process.
-bool WriteHere(const QString& path, const TByteSource& source) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  bool ok = true;
-  source([&](std::string_view piece) {
-    if (ok) ok = file.write(piece.data(), qint64(piece.size())) == qint64(piece.size());
-  });
-  return ok && file.commit();
-}
-
-#ifndef Q_OS_WIN
-// Runs in the forked copy: plain system calls and a static buffer, nothing allocated.
-struct TChildWriter {
-  int Fd = -1;
-  bool Ok = true;
-  std::size_t Used = 0;
-  static inline char Buffer[1 << 16];
-
-  void Flush() {
-    for (std::size_t done = 0; Ok && done < Used;) {
-      const ssize_t n = ::write(Fd, Buffer + done, Used - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) Ok = false;
-      else done += std::size_t(n);
-    }
-    Used = 0;
-  }
-  void Put(std::string_view piece) {
-    while (Ok && !piece.empty()) {
-      const std::size_t n = std::min(piece.size(), sizeof Buffer - Used);
-      std::copy_n(piece.data(), n, Buffer + Used);
-      Used += n;
-      piece.remove_prefix(n);
-      if (Used == sizeof Buffer) Flush();
-    }
-  }
-};
+// The forked copy's buffer: nothing may be allocated there.
+char ChildBuffer[1 << 16];
 
 [[noreturn]] void WriteInChild(const QByteArray& temp, const QByteArray& path, const TByteSource& source,
-                               TChildWriter& writer, const TByteSink& sink) {
+                               TFdWriter& writer, const TByteSink& sink) {
   writer.Fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  writer.Ok = writer.Fd >= 0;
-  if (writer.Ok) source(sink);
+  if (writer.Fd < 0) writer.Error = errno;
+  if (!writer.Error) source(sink);
   writer.Flush();
-  if (writer.Fd >= 0 && ::close(writer.Fd) != 0) writer.Ok = false;
-  if (writer.Ok && ::rename(temp.constData(), path.constData()) != 0) writer.Ok = false;
-  if (!writer.Ok) ::unlink(temp.constData());
-  ::_exit(writer.Ok ? 0 : 1);
+  if (writer.Fd >= 0 && ::close(writer.Fd) != 0) writer.Error = errno;
+  if (!writer.Error && ::rename(temp.constData(), path.constData()) != 0) writer.Error = errno;
+  if (writer.Error) ::unlink(temp.constData());
+  ::_exit(writer.Error ? 1 : 0);
 }
-#endif
 
 }  // namespace
+#endif
 
 TSnapshotWrite::~TSnapshotWrite() { Wait(); }
 
@@ -78,7 +44,7 @@ void TSnapshotWrite::Start(const QString& path, const TByteSource& source) {
   // Everything the copy needs is made here, before the fork.
   const QByteArray target = QFile::encodeName(path);
   const QByteArray temp = target + ".tmp";
-  TChildWriter writer;
+  TFdWriter writer{-1, ChildBuffer, sizeof ChildBuffer};
   const TByteSink sink = [&writer](std::string_view piece) { writer.Put(piece); };
   const pid_t pid = ::fork();
   if (pid == 0) WriteInChild(temp, target, source, writer, sink);
@@ -87,7 +53,7 @@ void TSnapshotWrite::Start(const QString& path, const TByteSource& source) {
     return;
   }
 #endif
-  FSucceeded = WriteHere(path, source);
+  FSucceeded = WriteFile(path, source).isEmpty();
 }
 
 bool TSnapshotWrite::Running() {
