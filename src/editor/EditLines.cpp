@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <bit>
@@ -19,6 +18,7 @@
 #endif
 
 #include "editor/EditLinesImpl.h"
+#include "platform/FileWrite.h"
 
 // ---- text encodings ----
 
@@ -678,26 +678,8 @@ void TEditLines::SaveToFile(const QString& path) const {
   FinishLoad();
   const QFileInfo info(path);
   if (info.exists() && !info.isWritable()) ThrowWrite(path, QStringLiteral("Die Datei ist schreibgeschützt"));
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) ThrowWrite(path, file.errorString());
-  std::string chunk;
-  bool ok = true;
-  auto flush = [&] {
-    if (ok && file.write(chunk.data(), static_cast<qint64>(chunk.size())) != static_cast<qint64>(chunk.size()))
-      ok = false;
-    chunk.clear();
-  };
-  FImpl->WriteTo([&](std::string_view s) {
-    chunk.append(s);
-    if (chunk.size() >= (1u << 20)) flush();
-  });
-  flush();
-  if (!ok) {
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    ThrowWrite(path, reason);
-  }
-  if (!file.commit()) ThrowWrite(path, file.errorString());
+  const QString error = Platform::WriteFile(path, [this](const Platform::TByteSink& sink) { FImpl->WriteTo(sink); });
+  if (!error.isEmpty()) ThrowWrite(path, error);
   if (OnSaved) OnSaved();
 }
 

@@ -69,8 +69,9 @@ class TEditLines {
   // The last load stopped on an error; or the file changed size or time while it was read.
   bool LoadFailed() const;
   bool ChangedWhileLoading() const;
-  // Writing is atomic (temporary file, then replace); a failure leaves the old file untouched
-  // and throws EEditFileError with a message for the user.
+  // Writing keeps what the file is (mode, owner, hard links): atomic by a temporary file that
+  // replaces it, or in place where a new file could not be the same. A failure throws
+  // EEditFileError with a message for the user; a failed replace leaves the old file untouched.
   void SaveToFile(const QString& path) const;
   std::string SaveToBytes() const;
 
