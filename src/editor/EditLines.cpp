@@ -411,6 +411,7 @@ void TEditLinesImpl::Reset() {
   FBuffer = TByteBuffer();
   FCount = 0;
   MaxLineLength = 0;
+  ByteOrderMark = false;
   FIndexing = false;
   FFill = nullptr;
 }
@@ -422,6 +423,7 @@ void TEditLinesImpl::BeginLoad(TByteBuffer buffer) {
   FIndexed = FScanned = FValidated = 0;
   FSawCrLf = false;
   FValidUtf8 = true;
+  FMarkChecked = false;
   FinalLineBreak = false;
 }
 
@@ -440,6 +442,14 @@ TEditLinesImpl::TBlock* TEditLinesImpl::NewLoadBlock(std::size_t start) {
 int TEditLinesImpl::IndexLoaded(std::size_t filled, bool atEnd) {
   const int before = FCount;
   const char* const data = FBuffer.Data();
+  if (!FMarkChecked) {
+    const std::string_view head(data, std::min(filled, kByteOrderMark.size()));
+    const bool likeMark = kByteOrderMark.starts_with(head);
+    if (likeMark && head.size() < kByteOrderMark.size() && !atEnd) return 0;  // too little to tell yet
+    FMarkChecked = true;
+    ByteOrderMark = likeMark && head.size() == kByteOrderMark.size();
+    if (ByteOrderMark) FIndexed = FScanned = FValidated = kByteOrderMark.size();
+  }
   // The hot loop of a load: kept in locals, written back below.
   TBlock* block = FFill;
   std::size_t base = block ? static_cast<std::size_t>(block->Base - data) : 0;
@@ -470,7 +480,7 @@ int TEditLinesImpl::IndexLoaded(std::size_t filled, bool atEnd) {
   FScanned = filled;
   std::size_t checked = start;  // lines end with an LF: no character straddles the boundary
   if (atEnd) {
-    FinalLineBreak = filled > 0 && start == filled;
+    FinalLineBreak = count > 0 && start == filled;
     if (!FinalLineBreak) add(filled, false);
     checked = filled;
   }

@@ -2,7 +2,7 @@
 // The text of one editor: 8-bit lines without line-break characters, held compactly so that a
 // file of 100 MiB loads in well under a second. Bytes round-trip exactly: an unchanged text
 // saves back byte-identical (NUL bytes, lone CRs inside lines, bytes above 127, invalid UTF-8,
-// a missing final line break).
+// a missing final line break, a UTF-8 byte order mark, which is kept but is no part of line 1).
 //
 // Public contract used by other areas; the storage behind it belongs to the editor.
 #include <QString>

@@ -20,6 +20,7 @@ class TEditLinesImpl {
   static constexpr std::uint32_t kCrLf = 1u << 29;           // this line ends in CR LF
   static constexpr std::uint32_t kOwned = 1u << 30;          // Pos is a pool index
   static constexpr int kBlockLines = 512;
+  static constexpr std::string_view kByteOrderMark{"\xEF\xBB\xBF", 3};
 
   struct TLineRef {
     std::uint32_t Pos;   // offset from the block's base, or pool index
@@ -65,6 +66,9 @@ class TEditLinesImpl {
   TTextEncoding Encoding = TTextEncoding::Utf8;
   TLineBreakStyle Style = TLineBreakStyle::CrLf;
   bool FinalLineBreak = true;
+  // The loaded file began with a UTF-8 byte order mark: written back before line 1, never part
+  // of it. Kept whatever the rest turns out to be, so the bytes round-trip either way.
+  bool ByteOrderMark = false;
   int MaxLineLength = 0;  // longest line seen since loading, in bytes
 
   // Line states of a highlighter, one per line; none until enabled.
@@ -101,11 +105,13 @@ class TEditLinesImpl {
   std::size_t FValidated = 0;  // bytes checked for UTF-8
   bool FSawCrLf = false;
   bool FValidUtf8 = true;
+  bool FMarkChecked = false;  // the start of the file was looked at for a byte order mark
 };
 
 template <class Sink>
 void TEditLinesImpl::WriteTo(Sink&& sink) const {
   const std::string_view lf("\n", 1), crlf("\r\n", 2);
+  if (ByteOrderMark) sink(kByteOrderMark);
   int line = 0;
   for (const auto& b : FBlocks) {
     int k = 0;

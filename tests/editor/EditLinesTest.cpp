@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "ModelHelpers.h"
 #include "editor/EditLines.h"
 #include "editor/EditLinesImpl.h"
 
@@ -47,6 +48,38 @@ TEST(EditLines, SplitsLinesAndKeepsAwkwardBytes) {
     EXPECT_EQ(l.LineBreakStyle(), style) << bytes;
     EXPECT_EQ(l.SaveToBytes(), bytes) << "round trip of " << bytes;
   }
+}
+
+TEST(EditLines, AByteOrderMarkIsKeptButIsNoPartOfLineOne) {
+  using enum TTextEncoding;
+  const std::string mark = "\xEF\xBB\xBF";
+  const std::tuple<std::string, std::string, TTextEncoding> cases[] = {  // bytes, line 1, encoding
+      {mark + "0123456789\r\nx", "0123456789", Utf8},
+      {mark, "", Utf8},
+      {mark + "\xe4\n", "\xe4", Latin1},  // no UTF-8 after the mark
+      {"\xEF\xBB", "\xEF\xBB", Latin1},  // too short for a mark
+  };
+  for (const auto& [bytes, line, encoding] : cases) {
+    TEditLines whole, pieces;
+    whole.LoadFromBytes(bytes);
+    // While a file is read the mark may arrive a byte at a time.
+    pieces.Impl().BeginLoad(TByteBuffer::Allocate(bytes.size()));
+    std::copy(bytes.begin(), bytes.end(), pieces.Impl().LoadBuffer());
+    for (std::size_t n = 1; n <= bytes.size(); ++n) pieces.Impl().IndexLoaded(n, n == bytes.size());
+    for (const TEditLines* l : {&whole, &pieces}) {
+      ASSERT_GE(l->Count(), 1) << bytes;
+      EXPECT_EQ((*l)[0], line) << bytes;
+      EXPECT_EQ(l->Encoding(), encoding) << bytes;
+      EXPECT_EQ(l->SaveToBytes(), bytes) << bytes;
+    }
+  }
+  // The caret: End after the tenth character, Delete in column 1 takes the first one.
+  TEditorModel m;
+  Load(m, std::get<0>(cases[0]));
+  m.ExecuteCommand(ecLineEnd);
+  EXPECT_EQ(m.Caret(), QPoint(11, 1));
+  Exec(m, {ecLineStart, ecDeleteChar});
+  EXPECT_EQ(m.Lines().SaveToBytes(), mark + "123456789\r\nx");
 }
 
 TEST(EditLines, EditedLinesKeepTheirOwnLineEnds) {
