@@ -298,6 +298,8 @@ void TEditorView::GotoMark(int line, int column) {
     if (auto* mark = dynamic_cast<const TMyEditMark*>(marks[i]); mark && mark->SourceLine == line) found = mark;
   if (!found) return;
   const int markLine = found->Line;
+  // The assembler's columns count bytes of the file, a byte order mark's too.
+  if (line == 1) column -= FEditor->Lines().BytesBeforeFirstLine();
   // The line may have changed since the run: the column stays inside it.
   FEditor->SetCaretXY(std::clamp(column, 1, FEditor->Model().LineLength(markLine) + 1), markLine);
   FEditor->SetSelectionStart(QPoint(0, markLine));

@@ -714,6 +714,10 @@ bool TEditLines::FinalLineBreak() const {
   return FImpl->FinalLineBreak;
 }
 
+int TEditLines::BytesBeforeFirstLine() const {
+  return FImpl->ByteOrderMark ? static_cast<int>(TEditLinesImpl::kByteOrderMark.size()) : 0;
+}
+
 QString TEditLines::Decode(std::string_view bytes) const { return EditText::DecodeBytes(bytes, Encoding()); }
 std::string TEditLines::Encode(const QString& text) const { return EditText::EncodeText(text, Encoding()); }
 qsizetype TEditLines::UnencodableAt(const QString& text) const { return EditText::UnencodableAt(text, Encoding()); }

@@ -81,6 +81,9 @@ class TEditLines {
   void SetLineBreakStyle(TLineBreakStyle style);
   // False when the loaded text did not end with a line break; saving keeps it that way.
   bool FinalLineBreak() const;
+  // Bytes of the file before line 1: a UTF-8 byte order mark's 3, else 0. Tools that count
+  // columns in the file's bytes count these on line 1.
+  int BytesBeforeFirstLine() const;
 
   // Conversions between display text and the bytes of this text's encoding. Encode turns what
   // the encoding cannot hold into "?": check UnencodableAt first where that matters.

@@ -49,6 +49,13 @@ TEST_F(EditorViewTest, MarksAreAddedClearedAndFoundBySourceLine) {
   ASSERT_EQ(e->Marks().Count(), 1);
   EXPECT_TRUE(e->Marks()[0]->IsBookmark());
   EXPECT_TRUE(View(0)->IsBookmarkSet(4));
+
+  // The assembler counts a byte order mark in the columns of line 1.
+  WriteFile("a.asm", "\xEF\xBB\xBF  foo 1\n");
+  View(0)->ReloadFile();
+  entry->MarkError(1, 1);
+  View(0)->GotoMark(1, 6);
+  EXPECT_EQ(e->CaretColumn(), 3);
 }
 
 TEST_F(EditorViewTest, HighlighterFollowsMasterAttributesAndProject) {
