@@ -26,15 +26,13 @@ QString WriteNewText(const QString& path, TWriteWay& way) {
 
 struct stat Stat(const QString& path) {
   struct stat st {};
-  ::stat(QFile::encodeName(path).constData(), &st);
+  ::stat(qPrintable(path), &st);
   return st;
 }
 
-void MakeFile(const QString& path, mode_t mode, const char* text = "alt\n") {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(text) > 0);
-  f.close();
-  ::chmod(QFile::encodeName(path).constData(), mode);
+void MakeFile(const QString& path, mode_t mode) {
+  ASSERT_TRUE(Hardening::WriteAll(path, "alt\n"));
+  ::chmod(qPrintable(path), mode);
 }
 
 }  // namespace
@@ -73,9 +71,7 @@ TEST(FileWrite, KeepsModeLinksAndReplacesOnlyWhereThatChangesNothing) {
     EXPECT_EQ(after.st_mode, before.st_mode);
     EXPECT_EQ(after.st_ino == before.st_ino, expected == TWriteWay::InPlace);
     EXPECT_EQ(QFileInfo(other).isSymLink(), kind == SymLink);
-    QFile written(file);
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(written.readAll().toStdString(), NewText);
+    EXPECT_EQ(Hardening::ReadAll(file).toStdString(), NewText);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), kind == Plain ? 1 : 2) << "a temporary file was left";
   }
   if (!skipped.empty()) GTEST_SKIP() << skipped;
