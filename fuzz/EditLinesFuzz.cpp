@@ -14,7 +14,8 @@
 
 
 static std::vector<std::string> SplitLines(std::string_view bytes) {
-  // An empty file is one empty line.
+  // A UTF-8 byte order mark is no part of line 1; an empty file is one empty line.
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   if (bytes.empty()) return {std::string()};
   std::vector<std::string> lines;
   std::size_t start = 0;
@@ -73,8 +74,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckSame(lines, ref);
   }
 
-  // What the edited text saves loads back as the same lines, where its lines allow that.
-  bool plain = !ref.empty() && (!ref.back().empty() || lines.FinalLineBreak());
+  // What the edited text saves loads back as the same lines, where its lines allow that: a line 1
+  // that begins with the bytes of a byte order mark reads back as the mark.
+  bool plain = !ref.empty() && (!ref.back().empty() || lines.FinalLineBreak()) &&
+               !ref.front().starts_with("\xEF\xBB\xBF");
   for (const std::string& line : ref)
     if (!line.empty() && line.back() == '\r') plain = false;
   if (plain) {
