@@ -11,11 +11,22 @@
 
 #include "AppFixture.h"
 
-using FileSafetyTest = AppTest;
-
 bool JournalHasEntries(const QString& root) {
   return QDirIterator(root, {"*.journal"}, QDir::Files, QDirIterator::Subdirectories).hasNext();
 }
+
+class FileSafetyTest : public AppTest {
+ protected:
+  // "b" typed into a.asm ("a\r\n") and journaled, then the window gone as after a crash.
+  void TypeIntoAFileAndCrash() {
+    WriteFile("Kodrill.ini", "[General]\r\nProjectDirectory=" + Temp.path().toUtf8() + "\r\n");
+    WriteFile("a.asm", "a\r\n");
+    Main->StartUp({Path("a.asm")});
+    View(0)->Editor()->InsertText(QStringLiteral("b"));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return JournalHasEntries(Path("Kodrill-Wiederherstellung")); }, 3000));
+    delete Main;
+  }
+};
 
 TEST_F(FileSafetyTest, RecentMenuListsOpenedProjectsFirstAndKeepsTheRestOfTheSettingsFile) {
   const QByteArray settings = "[General]\r\nWindow.Left=7\r\n; J\xF6rg\r\n";
@@ -106,12 +117,7 @@ TEST_F(FileSafetyTest, ModifiedTextsAreJournaledAndOfferedAgainAfterAnEndWithout
 // A file changed after its text went into the journal is a change made outside: asked about,
 // and a save asks before overwriting it with the recovered text.
 TEST_F(FileSafetyTest, ARecoveredTextNeverOverwritesAFileChangedSinceWithoutAQuestion) {
-  WriteFile("Kodrill.ini", "[General]\r\nProjectDirectory=" + Temp.path().toUtf8() + "\r\n");
-  WriteFile("a.asm", "a\r\n");
-  Main->StartUp({Path("a.asm")});
-  View(0)->Editor()->InsertText(QStringLiteral("b"));
-  ASSERT_TRUE(QTest::qWaitFor([this] { return JournalHasEntries(Path("Kodrill-Wiederherstellung")); }, 3000));
-  delete Main;  // as after a crash
+  ASSERT_NO_FATAL_FAILURE(TypeIntoAFileAndCrash());
   WriteFile("a.asm", "a\r\nfix\r\n");
   Main = FormMain = new TFormMain;
   Answers = {TAnswer::Yes, TAnswer::No, TAnswer::No};  // restore; keep it; do not overwrite
@@ -127,12 +133,7 @@ TEST_F(FileSafetyTest, ARecoveredTextNeverOverwritesAFileChangedSinceWithoutAQue
 
 // The question put off with Escape or the close box leaves the text for the next start.
 TEST_F(FileSafetyTest, RecoveryQuestionPutOffByEscapeOrTheCloseBoxKeepsTheText) {
-  WriteFile("Kodrill.ini", "[General]\r\nProjectDirectory=" + Temp.path().toUtf8() + "\r\n");
-  WriteFile("a.asm", "a\r\n");
-  Main->StartUp({Path("a.asm")});
-  View(0)->Editor()->InsertText(QStringLiteral("b"));
-  ASSERT_TRUE(QTest::qWaitFor([this] { return JournalHasEntries(Path("Kodrill-Wiederherstellung")); }, 3000));
-  delete Main;  // as after a crash
+  ASSERT_NO_FATAL_FAILURE(TypeIntoAFileAndCrash());
   const auto question = Hooks.Question;
   Hooks.Question = nullptr;  // the real box
   for (const bool escape : {true, false}) {
