@@ -21,11 +21,15 @@ void ScanFile(const QString& path, TSymbolScanner& scanner) {
   std::vector<char> buffer(ReadBlock);
   std::size_t have = 0;
   bool skipping = false;
+  bool first = true;
   for (;;) {
     const qint64 got = file.read(buffer.data() + have, static_cast<qint64>(buffer.size() - have));
     const bool end = got <= 0;
     if (got > 0) have += static_cast<std::size_t>(got);
     std::size_t from = 0;
+    // A UTF-8 byte order mark is no part of line 1, as in the editor.
+    if (first && have >= 3 && std::memcmp(buffer.data(), "\xEF\xBB\xBF", 3) == 0) from = 3;
+    first = false;
     if (skipping) {
       const void* lf = std::memchr(buffer.data(), '\n', have);
       from = lf ? static_cast<const char*>(lf) - buffer.data() + 1 : have;

@@ -126,12 +126,16 @@ TEST_F(SymbolIndexTest, AResultOvertakenByAnEditIsRefused) {
   EXPECT_TRUE(Index.Files().empty());
 }
 
-TEST_F(SymbolIndexTest, ALineLongerThanAReadBlockKeepsTheLineCount) {
+TEST_F(SymbolIndexTest, AFileReadFromDiskCountsLinesAndColumnsAsTheEditorDoes) {
   QByteArray text = "long equ 1 ; " + QByteArray(3 << 20, 'x') + "\nnext nop\n";
   const QString path = Write("long.asm", text);
   IndexAll({path});
   EXPECT_EQ(Where("long", path), (Names{"long.asm:1"}));
   EXPECT_EQ(Where("next", path), (Names{"long.asm:2"}));
+  // A byte order mark read from disk is no part of the first line's label.
+  const QString marked = Write("bom.asm", "\xEF\xBB\xBFstart nop\n");
+  IndexAll({marked});
+  EXPECT_EQ(Where("start", marked), (Names{"bom.asm:1"}));
 }
 
 }  // namespace
