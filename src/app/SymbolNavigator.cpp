@@ -221,6 +221,5 @@ void TSymbolNavigator::GoBack() {
 }
 
 QString TSymbolNavigator::IncludeDir() const {
-  const QString dir = KodrillApp ? Paths::FromStored(KodrillApp->AssemblerPrefs()->AsDirectory) : QString();
-  return dir.isEmpty() ? QString() : Paths::IncludeTrailingSeparator(dir) + QStringLiteral("include");
+  return KodrillApp ? AssemblerIncludeDirectory(KodrillApp->AssemblerPrefs()->AsDirectory) : QString();
 }

@@ -10,6 +10,7 @@
 #include "highlight/SymbolIndexer.h"
 #include "platform/Paths.h"
 #include "settings/IniFile.h"
+#include "settings/Prefs.h"
 #include "settings/Project.h"
 
 namespace {
@@ -56,7 +57,7 @@ void TAssembleRun::Prepare(const TProject& project) {
 
 TAssembleRun::TResult TAssembleRun::Execute(const QString& asDirectory, const QString& processor) {
   FFailure.clear();
-  FIncludeDir = asDirectory.isEmpty() ? QString() : Paths::IncludeTrailingSeparator(asDirectory) + QStringLiteral("include");
+  FIncludeDir = AssemblerIncludeDirectory(asDirectory);
   FOutput.BeginRun();
   WriteIniFile(FOptionFile, OptionFileLines(asDirectory, processor));
   if (!QFileInfo(FCommand).isFile()) return arNoMakeBat;

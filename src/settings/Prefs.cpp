@@ -49,6 +49,11 @@ QString DefaultAsExecutable() {
 #endif
 }
 
+QString AssemblerIncludeDirectory(const QString& asDirectory) {
+  const QString dir = Paths::FromStored(asDirectory);
+  return dir.isEmpty() ? QString() : Paths::IncludeTrailingSeparator(dir) + QStringLiteral("include");
+}
+
 TAssemblerPrefs::TAssemblerPrefs() = default;
 
 const TStringIniList& TAssemblerPrefs::SaveToList() {

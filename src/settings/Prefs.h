@@ -16,6 +16,9 @@ QStringList KnownAssemblerExecutables();
 // Defaults where the settings file names no assembler installation.
 QString DefaultAsDirectory();
 QString DefaultAsExecutable();
+// The include directory of the assembler installed in AsDirectory (as the settings store it);
+// "" when none is set.
+QString AssemblerIncludeDirectory(const QString& asDirectory);
 
 class TPrefs {
  public:
