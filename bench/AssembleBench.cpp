@@ -43,7 +43,7 @@ void BM_AssembleOutputIngest(benchmark::State& state) {
     }
     output.EndRun();
     total += lines + output.TakeLines().size();
-    benchmark::DoNotOptimize(output.Summary().ErrorsText);
+    benchmark::DoNotOptimize(output.Summary().ErrorsText());
   }
   if (total == 0) state.SkipWithError("no output line came through");
   state.counters["lines"] = benchmark::Counter(double(total), benchmark::Counter::kAvgIterations);

@@ -132,17 +132,26 @@ void AnalyseSummaryLine(const QString& line, TAssembleSummary& summary) {
   static const struct {
     QLatin1String keyword;
     bool errors;
-    QString text;
-  } tests[] = {{QLatin1String("Fehler"), true, QStringLiteral("Fehler: ")},
-               {QLatin1String("Warnungen"), false, QStringLiteral("Warnungen: ")},
-               {QLatin1String("Warnung"), false, QStringLiteral("Warnung: ")},
-               {QLatin1String("Error"), true, QStringLiteral("Fehler: ")},
-               {QLatin1String("Warning"), false, QStringLiteral("Warnung: ")}};
+  } tests[] = {{QLatin1String("Fehler"), true},
+               {QLatin1String("Warnungen"), false},
+               {QLatin1String("Warnung"), false},
+               {QLatin1String("Error"), true},
+               {QLatin1String("Warning"), false}};
   for (const auto& t : tests) {
     if (!rest.startsWith(t.keyword, Qt::CaseInsensitive)) continue;
-    (t.errors ? summary.ErrorsText : summary.WarningsText) = t.text + QString::number(n);
+    (t.errors ? summary.ErrorsSeen : summary.WarningsSeen) = true;
+    (t.errors ? summary.Errors : summary.Warnings) = n;
     if (n > 0) (t.errors ? summary.ErrorsRed : summary.WarningsYellow) = true;
   }
+}
+
+QString TAssembleSummary::ErrorsText() const {
+  return ErrorsSeen ? QStringLiteral("Fehler: ") + QString::number(Errors) : QStringLiteral("Fehler:");
+}
+
+QString TAssembleSummary::WarningsText() const {
+  // "Warnungen" also starts with "Warnung": every warning count is shown as "Warnung: n".
+  return WarningsSeen ? QStringLiteral("Warnung: ") + QString::number(Warnings) : QStringLiteral("Warnungen:");
 }
 
 TLogEntry ParseLogEntry(const QString& text) {

@@ -9,12 +9,17 @@
 #include <cstring>
 #include <vector>
 
-// Panel texts and colours from the summary lines ("      2 errors", "      1 Warnung").
+// Counts and colours of the summary lines ("      2 errors", "      1 Warnung"). The panel texts
+// are built when asked for: a flood of summary lines then costs no text each.
 struct TAssembleSummary {
-  QString ErrorsText = QStringLiteral("Fehler:");
-  QString WarningsText = QStringLiteral("Warnungen:");
+  QString ErrorsText() const;    // "Fehler:" until a count was seen, then "Fehler: 2"
+  QString WarningsText() const;  // "Warnungen:" until a count was seen, then "Warnung: 1"
   bool ErrorsRed = false;       // an error count > 0 was seen
   bool WarningsYellow = false;  // a warning count > 0 was seen
+  bool ErrorsSeen = false;
+  bool WarningsSeen = false;
+  qint64 Errors = 0;    // the latest error count
+  qint64 Warnings = 0;  // the latest warning count
 };
 
 // Runs the five keyword tests on one output line; a count is taken only where the text in

@@ -238,8 +238,8 @@ void TFormAssemble::ShowFailure(const QString& status, const QString& message) {
 
 void TFormAssemble::ShowSummary() {
   const TAssembleSummary& summary = FRun->Output().Summary();
-  PanelErrors->setText(summary.ErrorsText);
-  PanelWarnings->setText(summary.WarningsText);
+  PanelErrors->setText(summary.ErrorsText());
+  PanelWarnings->setText(summary.WarningsText());
   if (summary.ErrorsRed) SetTextColor(PanelErrors, QColor(255, 0, 0));
   if (summary.WarningsYellow) SetTextColor(PanelWarnings, WarningColor(PanelWarnings));
 }

@@ -175,8 +175,8 @@ TEST(AssembleOutput, CapturedConsoleOutput) {
     }
     EXPECT_EQ(out.LinesText(), total);
     EXPECT_EQ(out.PassesText(), QStringLiteral("Durchläufe: ") + QLatin1String(c.passes));
-    EXPECT_EQ(out.Summary().ErrorsText, QLatin1String(c.errors));
-    EXPECT_EQ(out.Summary().WarningsText, QLatin1String(c.warnings));
+    EXPECT_EQ(out.Summary().ErrorsText(), QLatin1String(c.errors));
+    EXPECT_EQ(out.Summary().WarningsText(), QLatin1String(c.warnings));
   }
 }
 
@@ -195,7 +195,7 @@ TEST(AssembleOutput, PiecesOfAnySizeGiveTheSameResult) {
         out.AddBytes(bytes.constData() + i, n);
       }
       out.EndRun();
-      return out.TakeLines() << out.PassesText() << out.LinesText() << out.Summary().ErrorsText << out.Summary().WarningsText;
+      return out.TakeLines() << out.PassesText() << out.LinesText() << out.Summary().ErrorsText() << out.Summary().WarningsText();
     };
     const QStringList whole = run(0);
     for (qsizetype maxPiece : {1, 3, 64, 5000}) EXPECT_EQ(run(maxPiece), whole) << maxPiece;
