@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QStyle>
@@ -314,10 +315,18 @@ void TFormGlobalPrefs::LoadSample() {
 
 void TFormGlobalPrefs::FitSample() {
   // Every line of the sample in view, below it the room of the horizontal scroll bar.
-  TestEditor->setMinimumHeight(TestEditor->Lines().Count() * TestEditor->LineHeight() + 2 * TestEditor->frameWidth() +
-                               TestEditor->horizontalScrollBar()->sizeHint().height());
+  const int frame = 2 * TestEditor->frameWidth() + TestEditor->horizontalScrollBar()->sizeHint().height();
+  TestEditor->setMinimumHeight(TestEditor->Lines().Count() * TestEditor->LineHeight() + frame);
   setFixedSize(DesignedSize);
   FitTexts(this);
+  // A very large font would push the buttons off the screen: then the sample scrolls instead.
+  const QScreen* shown = screen();
+  const int excess = shown ? height() - shown->availableGeometry().height() : 0;
+  if (excess > 0) {
+    TestEditor->setMinimumHeight(std::max(TestEditor->minimumHeight() - excess, TestEditor->LineHeight() + frame));
+    setFixedSize(DesignedSize);
+    FitTexts(this);
+  }
 }
 
 void TFormGlobalPrefs::SetLabelColors(const QColor* text, const QColor* back) {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include "SettingsUiFixture.h"
@@ -129,6 +130,14 @@ TEST_F(GlobalPrefsTest, SampleShowsTheFontOfTheEditorsAndOkKeepsTheStoredName) {
   EXPECT_EQ(Child<QLabel>("LabelTestText")->text(), shown + " 12");
   Click("BtnOK");
   EXPECT_EQ(prefs->FontName, "Kodrill Nirgends Mono");
+  // However large the font, the buttons stay on the screen: the sample scrolls instead.
+  ChosenFont = "DejaVu Sans Mono";
+  ChosenSize = 72;
+  Dialog->show();
+  Click("BtnFont");
+  EXPECT_GT(Editor()->Lines().Count() * Editor()->LineHeight(), Dialog->screen()->availableGeometry().height());
+  EXPECT_LE(Dialog->height(), Dialog->screen()->availableGeometry().height());
+  Click("BtnCancel");
   ChosenFont = "DejaVu Sans Mono";
   ChosenSize = 300;  // the font dialog offers more than a settings file may hold
   Dialog->show();
