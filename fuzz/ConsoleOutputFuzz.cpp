@@ -11,7 +11,7 @@
 static void CheckSame(const TAssembleOutput& a, const TAssembleOutput& b) {
   Check(a.RunLineCount() == b.RunLineCount() && a.LineCount() == b.LineCount());
   Check(a.PassesText() == b.PassesText() && a.LinesText() == b.LinesText());
-  Check(a.Summary().ErrorsText == b.Summary().ErrorsText && a.Summary().WarningsText == b.Summary().WarningsText);
+  Check(a.Summary().ErrorsText() == b.Summary().ErrorsText() && a.Summary().WarningsText() == b.Summary().WarningsText());
   Check(a.Summary().ErrorsRed == b.Summary().ErrorsRed && a.Summary().WarningsYellow == b.Summary().WarningsYellow);
 }
 
