@@ -40,7 +40,8 @@ class TFormMain : public QMainWindow {
   // Creates a file entry of the current project from name=value lines ("File=...").
   void OpenAsmFile(const TStringIniList& properties);
   void OpenProject(const QString& name);
-  // A new tab for a recovered text of the file Path (which may be gone, or "" for none).
+  // A tab for a recovered text of the file Path (which may be gone, or "" for none): a new one
+  // without a name where that file is open with changes already.
   TEditorView* OpenForRecovery(const QString& path);
   // Looks soon whether files of open tabs changed outside Kodrill.
   void CheckOutsideChanges();

@@ -128,7 +128,10 @@ void TFormMain::FollowView(TEditorView* view) {
 
 TEditorView* TFormMain::OpenForRecovery(const QString& path) {
   TEditorView* view = path.isEmpty() ? nullptr : FindView(path);
-  if (!view) view = AddFileTab(path);
+  // A tab with changes of its own (another instance's text of the same file) keeps them: this
+  // text goes into a new tab without a name.
+  if (view && view->Modified()) view = AddFileTab(QString());
+  else if (!view) view = AddFileTab(path);
   ActivateView(view);
   return view;
 }

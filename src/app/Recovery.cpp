@@ -63,6 +63,12 @@ void TRecovery::Restore(const TRecoveredText& found) {
   }
   TEditorView* view = FWindow->OpenForRecovery(text.Path);
   if (!view) return;
+  if (view->PathName.isEmpty() && !text.Path.isEmpty()) {
+    FWindow->ShowStatus(QStringLiteral("Der Text für \"%1\" steht in einem neuen Dokument: die Datei ist schon mit "
+                                       "Änderungen offen.")
+                            .arg(QDir::toNativeSeparators(text.Path)));
+    text.Path.clear();  // nothing of that file's state applies to the new tab
+  }
   TEditLines& lines = view->Editor()->Lines();
   lines.LoadFromBytes(std::string_view(text.Bytes.constData(), std::size_t(text.Bytes.size())));
   lines.SetEncoding(text.Encoding);

@@ -11,9 +11,12 @@
 
 #include "AppFixture.h"
 
-bool JournalHasEntries(const QString& root) {
-  return QDirIterator(root, {"*.journal"}, QDir::Files, QDirIterator::Subdirectories).hasNext();
+int JournalCount(const QString& root) {
+  int n = 0;
+  for (QDirIterator it(root, {"*.journal"}, QDir::Files, QDirIterator::Subdirectories); it.hasNext(); it.next()) ++n;
+  return n;
 }
+bool JournalHasEntries(const QString& root) { return JournalCount(root) > 0; }
 
 class FileSafetyTest : public AppTest {
  protected:
@@ -129,6 +132,30 @@ TEST_F(FileSafetyTest, ARecoveredTextNeverOverwritesAFileChangedSinceWithoutAQue
   EXPECT_EQ(Questions.size(), 3u);
   EXPECT_EQ(ReadFile("a.asm"), "a\r\nfix\r\n");
   EXPECT_TRUE(View(0)->Modified());
+}
+
+// Two instances that both had the file open with changes: both texts come back, the second in a
+// tab without a name; neither replaces the other.
+TEST_F(FileSafetyTest, TwoRecoveredTextsOfOneFileBothComeBack) {
+  ASSERT_NO_FATAL_FAILURE(TypeIntoAFileAndCrash());
+  Main = FormMain = new TFormMain;
+  Answers = {TAnswer::Cancel};  // the first instance's text waits for the next start
+  Main->StartUp({Path("a.asm")});
+  View(0)->Editor()->InsertText(QStringLiteral("c"));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return JournalCount(Path("Kodrill-Wiederherstellung")) == 2; }, 3000));
+  delete Main;
+  Main = FormMain = new TFormMain;
+  Answers = {TAnswer::Yes, TAnswer::Yes};
+  Main->StartUp({});
+  ASSERT_EQ(Questions.size(), 3u) << QStringList(Questions.begin(), Questions.end()).join("|").toStdString();
+  ASSERT_EQ(Tabs(), 2);
+  QStringList texts;
+  for (int i = 0; i < Tabs(); ++i) texts << QString::fromUtf8(View(i)->Editor()->Lines().SaveToBytes());
+  texts.sort();
+  EXPECT_EQ(texts, QStringList({"ba\r\n", "ca\r\n"}));
+  EXPECT_TRUE(View(0)->Modified() && View(1)->Modified());
+  EXPECT_NE(View(0)->PathName.isEmpty(), View(1)->PathName.isEmpty());
+  EXPECT_EQ(ReadFile("a.asm"), "a\r\n");
 }
 
 // The question put off with Escape or the close box leaves the text for the next start.
