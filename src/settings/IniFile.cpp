@@ -64,7 +64,8 @@ static void WriteAtomically(const QString& path, const QByteArray& data) {
   if (!QFileInfo(info.absolutePath()).isDir())
     throw EFileCreateError(path, QStringLiteral("Den Ordner %1 gibt es nicht.").arg(QDir::toNativeSeparators(info.absolutePath())));
   QSaveFile f(path);
-  if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit())
+  // The data waits in the buffer, and commit() takes a failed flush (a full disk) for success.
+  if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.flush() || !f.commit())
     throw EFileCreateError(path, f.errorString());
 }
 

@@ -16,18 +16,20 @@ struct TRun {
   QString Out, Err;
 };
 
-void Start(QProcess& p, const QString& dir, const QStringList& args, const QString& comspec = KODRILL_CMD_PATH) {
+void Start(QProcess& p, const QString& dir, const QStringList& args, const QString& comspec = KODRILL_CMD_PATH,
+           const QString& program = KODRILL_APP_PATH) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
   env.insert("COMSPEC", comspec);
   p.setProcessEnvironment(env);
   p.setWorkingDirectory(dir);
-  p.start(KODRILL_APP_PATH, args);
+  p.start(program, args);
 }
 
-TRun Kodrill(const QString& dir, const QStringList& args, const QString& comspec = KODRILL_CMD_PATH) {
+TRun Kodrill(const QString& dir, const QStringList& args, const QString& comspec = KODRILL_CMD_PATH,
+             const QString& program = KODRILL_APP_PATH) {
   QProcess p;
-  Start(p, dir, args, comspec);
+  Start(p, dir, args, comspec, program);
   p.waitForFinished(60000);
   return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
           QString::fromUtf8(p.readAllStandardError())};
@@ -78,6 +80,14 @@ TEST(AssembleCommand, FailuresAndOptions) {
   EXPECT_EQ(failed.Status, 1);
   EXPECT_EQ(failed.Out, "partial\n");
   EXPECT_EQ(failed.Err, "kodrill: make.bat endete mit dem Status 3.\n");
+  EXPECT_EQ(ReadFile(dir.filePath("p.par")).right(11), "-CPU 6811\r\n");
+
+  // A full disk: the option file cannot be written (here: no file may grow), so nothing runs.
+  const TRun full = Kodrill(dir.path(), {"-c", "trap '' XFSZ; ulimit -f 0; exec \"$@\"", "sh", KODRILL_APP_PATH,
+                                         "--assemble", "p.AsmPrj"}, KODRILL_CMD_PATH, "sh");
+  EXPECT_EQ(full.Status, 2);
+  EXPECT_EQ(full.Out, "");
+  EXPECT_TRUE(full.Err.startsWith("kodrill: Kann Datei " + dir.filePath("p.par") + " nicht erstellen: ")) << qPrintable(full.Err);
   EXPECT_EQ(ReadFile(dir.filePath("p.par")).right(11), "-CPU 6811\r\n");
 
   // Ctrl+C or a request to terminate ends the build with everything it started.
