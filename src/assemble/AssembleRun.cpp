@@ -138,9 +138,10 @@ QString TAssembleRun::IncludedFile(const TProject& project, const QString& name)
         if (include.isEmpty() || seen.contains(include)) continue;
         seen.insert(include);
         queue << include;
-        FIncluded << include;
       }
     }
+    // A file the project lists in a subfolder is named by its file name alone too.
+    FIncluded = queue;
   }
   for (const QString& path : std::as_const(FIncluded))
     if (Paths::SamePath(Paths::ExtractFileName(path), name)) return QDir::toNativeSeparators(path);

@@ -57,8 +57,8 @@ class TAssembleRun {
     int Kind;
   };
   void IndexMarks();
-  // The file of that name among those the project's files include, directly or through other
-  // includes; "" when none is.
+  // The file of that name among the project's files (in whatever folder) and those they include,
+  // directly or through other includes; "" when none is.
   QString IncludedFile(const TProject& project, const QString& name) const;
 
   TRunProcess FRunProcess;
@@ -67,7 +67,7 @@ class TAssembleRun {
   QString FCommand, FOptionFile, FLogFile;
   QString FDirectory, FProjectPath;  // where the run was made, and for which project
   QString FIncludeDir;                // the assembler's include directory
-  mutable QStringList FIncluded;      // every file the project's files include, read at the first need
+  mutable QStringList FIncluded;      // the project's files, then every file they include, read at the first need
   mutable bool FIncludesRead = false;
   QString FFailure;
   std::vector<TMarkEntry> FMarks;

@@ -100,12 +100,14 @@ TEST(AssembleCommand, FailuresAndOptions) {
   EXPECT_TRUE(ProcessEnded(ReadFile(dir.filePath("pid")).trimmed()));
 }
 
-// The assembler names an include by its file name alone: the file is found among the includes of
-// the project's files, in folders with blanks and through other includes.
+// The assembler names an include by its file name alone: the file is found among the project's
+// files (listed with their subfolder) and their includes, in folders with blanks and through other
+// includes.
 TEST(AssembleCommand, MessagesOfIncludesInOtherFolders) {
   QTemporaryDir dir;
   QDir(dir.path()).mkpath("proj/sub dir/deeper");
-  WriteFile(dir.filePath("proj/p.AsmPrj"), "[global]\r\nProcessor=6811\r\nFileCount=1\r\n[File1]\r\nFile=p.asm\r\n");
+  WriteFile(dir.filePath("proj/p.AsmPrj"), "[global]\r\nProcessor=6811\r\nFileCount=2\r\n[File1]\r\nFile=p.asm\r\n"
+                                          "[File2]\r\nFile=sub dir\\regs \xC3\xA4.inc\r\n");
   WriteFile(dir.filePath("proj/p.asm"), "  include \"sub dir/regs \xC3\xA4.inc\"\n");
   WriteFile(dir.filePath("proj/sub dir/regs \xC3\xA4.inc"), " include \"deeper/more.inc\"\n");
   WriteFile(dir.filePath("proj/sub dir/deeper/more.inc"), "  nop\n");

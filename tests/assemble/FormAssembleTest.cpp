@@ -164,7 +164,20 @@ TEST_F(FormAssembleTest, FailuresAreShownAndEndTheCommand) {
   KodrillApp->Project()->Directory = Dir.filePath("missing/");
   Form->Assemble();
   EXPECT_EQ(ErrorBoxes.size(), 2);
-  EXPECT_EQ(Asm.Cleared, 4);  // the last request stopped before touching anything
+  EXPECT_EQ(Asm.Cleared, 5);  // the last request stopped before touching anything
+}
+
+// A file the project lists in a subfolder is named by its file name alone: marks and clicks find it.
+TEST_F(FormAssembleTest, MessagesOfAListedFileInASubfolder) {
+  QDir(Dir.path()).mkdir("sub dir");
+  WriteFile(Dir.filePath("sub dir/\xC3\x9C" "bung.inc"), "  nop\n  bogus\n");
+  WriteFile(Dir.filePath("made.log"), "> > > \xC3\x9C" "bung.inc(2):3: error: unknown instruction\n");
+  TRecordingFile inc{QStringLiteral("sub dir/Übung.inc")};
+  KodrillApp->Project()->AddFile(&inc);
+  Run(CapturePath("clean.out"), Dir.filePath("made.log"));
+  EXPECT_EQ(inc.Marks, (TMarks{{1, 2}}));
+  QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, List()->visualRect(Entry(0)).center());
+  EXPECT_EQ(Shown, QStringList{QStringLiteral("Übung.inc:2 Meldung 1 von 1: Übung.inc(2):3: error: unknown instruction")});
 }
 
 TEST_F(FormAssembleTest, ClosingDuringARunEndsItAndASecondRequestIsRefused) {
