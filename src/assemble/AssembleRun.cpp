@@ -59,7 +59,10 @@ TAssembleRun::TResult TAssembleRun::Execute(const QString& asDirectory, const QS
   FFailure.clear();
   FIncludeDir = AssemblerIncludeDirectory(asDirectory);
   FOutput.BeginRun();
+  FLogBefore = Stamp(FLogFile);
+  FRunStart = QDateTime();
   WriteIniFile(FOptionFile, OptionFileLines(asDirectory, processor));
+  FRunStart = Stamp(FOptionFile).Modified;
   if (!QFileInfo(FCommand).isFile()) return arNoMakeBat;
   if (FCancelled) return arCancelled;
   FRunProcess.Command = FCommand;
@@ -68,6 +71,22 @@ TAssembleRun::TResult TAssembleRun::Execute(const QString& asDirectory, const QS
   FOutput.EndRun();
   if (FCancelled) return arCancelled;
   return FFailure.isEmpty() ? arFinished : arNotStarted;
+}
+
+TAssembleRun::TFileStamp TAssembleRun::Stamp(const QString& path) {
+  const QFileInfo info(path);
+  return info.isFile() ? TFileStamp{true, info.size(), info.lastModified()} : TFileStamp();
+}
+
+void TAssembleRun::LoadLog() {
+  // The assembler removes its log after a clean run and rewrites it otherwise. A log it left
+  // unchanged is not this run's, unless the file system's clock is too coarse to tell: then
+  // it is as new as the option file.
+  const TFileStamp now = Stamp(FLogFile);
+  if (now.Exists && (now != FLogBefore || (FRunStart.isValid() && now.Modified >= FRunStart)))
+    FLog.Load(FLogFile);
+  else
+    FLog.Clear();
 }
 
 void TAssembleRun::MarkErrors(TProject& project, const TProjectFile* file) {

@@ -2,6 +2,7 @@
 // One assemble run of the project, without any window: the option file, the project's make.bat
 // through the command interpreter, its output as lines with pass, line count and summary, and
 // the error log. The assemble dialog and the command line both show what it finds.
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -34,8 +35,10 @@ class TAssembleRun {
   // Ends the run prepared or under way together with its child; what arrived is still analysed.
   void Cancel() { FCancelled = true; }
 
-  // Reads the run's error log; the marks then go into the editors of the project's files.
-  void LoadLog() { FLog.Load(FLogFile); }
+  // Reads the run's error log; the marks then go into the editors of the project's files. A log
+  // this run did not write (make.bat ran no assembler, or it died first) is an earlier run's:
+  // the list stays empty.
+  void LoadLog();
   // Marks every file that an entry names, or only File (one opened after the run).
   void MarkErrors(TProject& project, const TProjectFile* file = nullptr);
   // The file a log entry names, as a full path.
@@ -57,6 +60,14 @@ class TAssembleRun {
     int Kind;
   };
   void IndexMarks();
+  // What a file looked like, to tell whether the run wrote it.
+  struct TFileStamp {
+    bool Exists = false;
+    qint64 Size = 0;
+    QDateTime Modified;
+    bool operator==(const TFileStamp&) const = default;
+  };
+  static TFileStamp Stamp(const QString& path);
   // The file of that name among the project's files (in whatever folder) and those they include,
   // directly or through other includes; "" when none is.
   QString IncludedFile(const TProject& project, const QString& name) const;
@@ -67,6 +78,8 @@ class TAssembleRun {
   QString FCommand, FOptionFile, FLogFile;
   QString FDirectory, FProjectPath;  // where the run was made, and for which project
   QString FIncludeDir;                // the assembler's include directory
+  TFileStamp FLogBefore;              // the log as the run found it
+  QDateTime FRunStart;                // the option file's time, by the clock of its file system
   mutable QStringList FIncluded;      // the project's files, then every file they include, read at the first need
   mutable bool FIncludesRead = false;
   QString FFailure;

@@ -1,6 +1,7 @@
 // kodrill --assemble, the built program with no display at all; the form of its messages.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -118,6 +119,33 @@ TEST(AssembleCommand, MessagesOfIncludesInOtherFolders) {
   EXPECT_EQ(run.Out, QString::fromUtf8("proj/sub dir/regs \xC3\xA4.inc:3: error: unknown instruction\n"
                                        "proj/sub dir/deeper/more.inc:1: warning: w\nproj/gone.inc:2: error: e\n"))
       << qPrintable(run.Err);
+}
+
+// Only a log this run wrote is its result: not one that make.bat left alone, whatever it did.
+TEST(AssembleCommand, ALogOfAnEarlierRunIsNoResult) {
+  QTemporaryDir dir;
+  WriteFile(dir.filePath("p.AsmPrj"), "[global]\r\nProcessor=6811\r\nFileCount=1\r\n[File1]\r\nFile=p.asm\r\n");
+  const QByteArray old = "> > > p.asm(2): error: old\n";
+  struct { const char* makeBat; bool future; int status; QString out, err; } cases[] = {
+      {"@exit 0\r\n", false, 0, "", ""},
+      {"@cp new.log p.log\r\n", false, 1, "p.asm:3: error: new\n", ""},
+      // A clock too coarse to tell: a log as new as the option file counts.
+      {"@exit 0\r\n", true, 1, "p.asm:2: error: old\n", ""},
+  };
+  for (const auto& c : cases) {
+    WriteFile(dir.filePath("make.bat"), c.makeBat);
+    WriteFile(dir.filePath("p.log"), old);
+    WriteFile(dir.filePath("new.log"), "> > > p.asm(3): error: new\n");
+    if (c.future) {
+      QFile log(dir.filePath("p.log"));
+      log.open(QIODevice::ReadWrite);
+      log.setFileTime(QDateTime::currentDateTime().addSecs(3600), QFileDevice::FileModificationTime);
+    }
+    const TRun run = Kodrill(dir.path(), {"--assemble", "p.AsmPrj"});
+    EXPECT_EQ(run.Status, c.status) << c.makeBat;
+    EXPECT_EQ(run.Out, c.out);
+    EXPECT_EQ(run.Err, c.err);
+  }
 }
 
 // The real assembler: errors in the main file and in an include that the project lists.

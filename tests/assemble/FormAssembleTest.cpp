@@ -128,12 +128,19 @@ TEST_F(FormAssembleTest, RunShowsOutputCountsListAndMarks) {
 }
 
 TEST_F(FormAssembleTest, FailuresAreShownAndEndTheCommand) {
-  // Without make.bat the list shows whatever the log holds; a bad entry stops no mark after it.
+  // Without make.bat nothing ran: the log there is an earlier run's.
   QFile::remove(Dir.filePath("make.bat"));
-  WriteFile(Dir.filePath("test.log"), "> > > test.asm(3): error: x\n\n> > > test.asm(abc): error: bad\nshort\n"
+  WriteFile(Dir.filePath("made.log"), "> > > test.asm(3): error: x\n\n> > > test.asm(abc): error: bad\nshort\n"
                                       "> > > irp.inc(99999999999): error: big\n> > > irp.inc(5): warning: y\n");
+  QFile::copy(Dir.filePath("made.log"), Dir.filePath("test.log"));
   Form->Assemble();
   EXPECT_EQ(Text("PanelStatus"), "Status:   make.bat nicht gefunden.");
+  EXPECT_EQ(Count(), 0);
+  EXPECT_TRUE(Asm.Marks.empty() && Inc.Marks.empty());
+
+  // A bad entry stops no mark after it.
+  WriteFile(Dir.filePath("make.bat"), "@cp made.log test.log\r\n");
+  Form->Assemble();
   ASSERT_EQ(Count(), 5);  // the empty line is gone
   EXPECT_EQ(Asm.Marks, (TMarks{{1, 3}}));
   EXPECT_EQ(Inc.Marks, (TMarks{{0, 5}}));
