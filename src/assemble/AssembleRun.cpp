@@ -9,6 +9,7 @@
 
 #include "highlight/SymbolIndexer.h"
 #include "platform/Paths.h"
+#include "platform/batch/BatchInterpreter.h"
 #include "settings/IniFile.h"
 #include "settings/Prefs.h"
 #include "settings/Project.h"
@@ -170,5 +171,8 @@ QString TAssembleRun::IncludedFile(const TProject& project, const QString& name)
 QString TAssembleRun::UncountedFailure() const {
   const int status = FRunProcess.ExitCode();
   if (status == 0 || FOutput.Summary().ErrorsRed) return QString();
+  // The interpreter names the program in the output; the status panel has room for little more.
+  if (status == TBatchInterpreter::NotFound) return QStringLiteral("Programm nicht gefunden (Status %1).").arg(status);
+  if (status == TBatchInterpreter::CannotRun) return QStringLiteral("Programm nicht startbar (Status %1).").arg(status);
   return QStringLiteral("make.bat endete mit dem Status %1.").arg(status);
 }

@@ -128,6 +128,10 @@ TEST(AssembleCommand, ALogOfAnEarlierRunIsNoResult) {
   const QByteArray old = "> > > p.asm(2): error: old\n";
   struct { const char* makeBat; bool future; int status; QString out, err; } cases[] = {
       {"@exit 0\r\n", false, 0, "", ""},
+      {"@nosuchprog foo\r\n", false, 1, "kodrill-cmd: Programm nicht gefunden (Zeile 1): nosuchprog\n",
+       "kodrill: Programm nicht gefunden (Status 127).\n"},
+      {"@sh -c \"kill -SEGV $$\"\r\n", false, 1, "kodrill-cmd: Programm abgestürzt (Zeile 1): sh\n",
+       "kodrill: make.bat endete mit dem Status 139.\n"},
       {"@cp new.log p.log\r\n", false, 1, "p.asm:3: error: new\n", ""},
       // A clock too coarse to tell: a log as new as the option file counts.
       {"@exit 0\r\n", true, 1, "p.asm:2: error: old\n", ""},

@@ -34,6 +34,9 @@ bool StartsWithPath(const QString& line) {
   return line.startsWith(u'/') || line.startsWith(u'.') || line.startsWith(u'"');
 }
 
+// Where a message comes from: " (Zeile N)" for a line of a batch file.
+QString Where(int lineNo) { return lineNo > 0 ? QStringLiteral(" (Zeile %1)").arg(lineNo) : QString(); }
+
 }  // namespace
 
 TBatchInterpreter::TBatchInterpreter() : FEnv(QProcessEnvironment::systemEnvironment()) {
@@ -48,8 +51,7 @@ void TBatchInterpreter::Print(const QString& text) {
 }
 
 void TBatchInterpreter::Unsupported(const QString& line, int lineNo) {
-  const QString where = lineNo > 0 ? QStringLiteral(" (Zeile %1)").arg(lineNo) : QString();
-  Print(kPrefix + QStringLiteral("Befehl wird nicht unterstützt%1: %2").arg(where, line.trimmed()));
+  Print(kPrefix + QStringLiteral("Befehl wird nicht unterstützt%1: %2").arg(Where(lineNo), line.trimmed()));
   FExitCode = 1;
 }
 
@@ -324,9 +326,8 @@ QString TBatchInterpreter::MatchLetterCase(const QString& arg) {
 void TBatchInterpreter::RunProgram(const QStringList& args, int lineNo) {
   const QString program = FindProgram(args.first());
   if (program.isEmpty()) {
-    const QString where = lineNo > 0 ? QStringLiteral(" (Zeile %1)").arg(lineNo) : QString();
-    Print(kPrefix + QStringLiteral("Programm nicht gefunden%1: %2").arg(where, args.first()));
-    FExitCode = 9009;
+    Print(kPrefix + QStringLiteral("Programm nicht gefunden%1: %2").arg(Where(lineNo), args.first()));
+    FExitCode = NotFound;
     return;
   }
   QStringList rest;
@@ -344,10 +345,16 @@ void TBatchInterpreter::RunProgram(const QStringList& args, int lineNo) {
   std::fflush(stdout);
   process.start();
   if (!process.waitForStarted(-1)) {
-    Print(kPrefix + QStringLiteral("Programm kann nicht gestartet werden: %1 (%2)").arg(program, process.errorString()));
-    FExitCode = 9009;
+    Print(kPrefix + QStringLiteral("Programm kann nicht gestartet werden%1: %2 (%3)")
+                              .arg(Where(lineNo), program, process.errorString()));
+    FExitCode = CannotRun;
     return;
   }
   process.waitForFinished(-1);
-  FExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : 255;
+  FExitCode = process.exitCode();
+  if (process.exitStatus() == QProcess::NormalExit) return;
+  Print(kPrefix + QStringLiteral("Programm abgestürzt%1: %2").arg(Where(lineNo), args.first()));
+#ifndef Q_OS_WIN
+  FExitCode += 128;  // the signal, as shells report it
+#endif
 }

@@ -11,6 +11,14 @@
 
 class TBatchInterpreter {
  public:
+  // The status of a program that is missing or cannot be started. A status is cut to 8 bits
+  // on POSIX, so there the shells' numbers stand in for the desktop's 9009.
+#ifdef Q_OS_WIN
+  static constexpr int NotFound = 9009, CannotRun = 9009;
+#else
+  static constexpr int NotFound = 127, CannotRun = 126;
+#endif
+
   TBatchInterpreter();
 
   // Where the interpreter's own text goes (default: standard output, flushed, so that it
