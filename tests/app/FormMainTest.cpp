@@ -329,9 +329,12 @@ TEST_F(FormMainTest, F8StepsThroughTheLastRunsMessagesAcrossFiles) {
   WriteFile("test.asm", "\tnop\n\tldaa #1\n");
   WriteFile("sub.inc", "\tnop\n\tnop\n\tbad\n");
   WriteFile("test.AsmPrj", "[global]\r\nFileCount=0\r\n");
-  // No make.bat: the run fails, its log is read all the same.
-  WriteFile("test.log", "> > > test.asm(2): error: eins\nfatal error\n> > > sub.inc(3):2: error: zwei\n"
+  // make.bat only hands over a log, as an assembler writes it.
+  WriteFile("made.log", "> > > test.asm(2): error: eins\nfatal error\n> > > sub.inc(3):2: error: zwei\n"
                         "> > > fehlt.inc(1): error: drei\n");
+  WriteFile("make.bat", "@cp made.log test.log\r\n");
+  qputenv("COMSPEC", KODRILL_CMD_PATH);
+  const auto noComSpec = qScopeGuard([] { qunsetenv("COMSPEC"); });
   FormAssemble = new TFormAssemble(Main);
   const auto forget = qScopeGuard([] { FormAssemble = nullptr; });
   FormAssemble->OnShowMessage = [this](const QString& path, int line, int column, const QString& text) {
