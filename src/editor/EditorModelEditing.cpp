@@ -133,11 +133,11 @@ void TEditorModel::TypeChar(QChar ch) {
   if (!Encodable(QString(ch), true)) return;
   const std::string bytes = FLines.Encode(QString(ch));
   BeginGroup(ecChar);
-  if (HasSelection()) {
-    DeleteSelection();
-  }
+  // The character takes the selection's place; only typing without one overwrites.
+  const bool overwrite = !FInsertMode && !HasSelection();
+  DeleteSelection();
   QPoint to = FCaret;
-  if (!FInsertMode && FCaret.x() <= LineLength(FCaret.y())) to.setX(NextCharColumn(FCaret.y(), FCaret.x()));
+  if (overwrite && FCaret.x() <= LineLength(FCaret.y())) to.setX(NextCharColumn(FCaret.y(), FCaret.x()));
   const QPoint end = ReplaceRange(FCaret, to, bytes);
   SetCaretXY(end.x(), end.y());
   EndGroup();

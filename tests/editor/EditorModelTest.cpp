@@ -244,6 +244,34 @@ TEST(EditorEditing, CommandsChangeTextAndCaret) {
   }
 }
 
+TEST(EditorEditing, TypingOverASelectionReplacesJustIt) {
+  using M = TSelectionMode;
+  const std::tuple<M, QPoint, QPoint, const char*> cases[] = {
+      {M::smNormal, {1, 1}, {3, 1}, "Xcd|efgh|ijkl"},
+      {M::smNormal, {1, 2}, {1, 3}, "abcd|Xijkl"},
+      {M::smLine, {2, 2}, {3, 2}, "abcd|Xijkl"},
+      {M::smColumn, {2, 1}, {3, 3}, "aXcd|egh|ikl"},
+  };
+  TEditorModel m;
+  for (const bool insert : {true, false}) {
+    for (const auto& [mode, from, to, typed] : cases) {
+      Load(m, "abcd\nefgh\nijkl\n");
+      m.SetInsertMode(insert);
+      m.SetSelectionMode(mode);
+      m.SetSelection(from, to);
+      Type(m, "X");
+      EXPECT_EQ(Text(m), typed) << insert << typed;
+      Exec(m, {ecUndo});
+      EXPECT_EQ(Text(m), "abcd|efgh|ijkl");
+      EXPECT_FALSE(m.CanUndo());
+      Exec(m, {ecRedo});
+      EXPECT_EQ(Text(m), typed);
+    }
+  }
+  Type(m, "YZ");  // then typing overwrites again
+  EXPECT_EQ(Text(m), "aXYZ|egh|ikl");
+}
+
 TEST(EditorGeometry, CharacterColumnCountsCharacters) {
   TEditorModel m;
   Load(m, "\xc3\xa4\xc3\xb6x\tb\n");
