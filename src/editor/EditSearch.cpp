@@ -105,7 +105,7 @@ int TEditorModel::SearchReplace(const QString& search, const QString& replace, T
   const bool doReplace = options & (ssoReplace | ssoReplaceAll);
   // A text the file cannot hold is in it nowhere; a stand-in would find and change other text.
   if (!Encodable(search, false) || (doReplace && !Encodable(replace, false))) return 0;
-  const std::string rep = FLines.Encode(replace);
+  const std::string rep = TextBytes(replace);  // line breaks go in as a paste puts them
   const bool back = options & ssoBackwards;
   const bool fromCursor = !(options & ssoEntireScope);
   const bool selOnly = (options & ssoSelectedOnly) && HasSelection();
@@ -139,24 +139,28 @@ int TEditorModel::SearchReplace(const QString& search, const QString& replace, T
   for (int y = back ? end.y() : start.y(); !stop && (back ? y >= start.y() : y <= end.y()); y += back ? -1 : 1) {
     matcher.FindAll(LineBytes(y), hits);
     if (hits.empty()) continue;
-    int shift = 0;
     const bool column = mode == TSelectionMode::smColumn;
     const int startCol = column ? ColumnAtCell(y, left) : start.x();
-    int endCol = column ? ColumnAtCell(y, right) : end.x();
+    const int endCol = column ? ColumnAtCell(y, right) : end.x();
+    const bool firstLine = y == start.y(), lastLine = y == end.y();
+    // Forwards, the rest of the line follows each replacement: it goes on in line At, Shift
+    // columns from where it was found. A replacement with line breaks moves it down.
+    int at = y, shift = 0;
     for (std::size_t h = 0; h < hits.size() && !stop; ++h) {
       const THit& hit = back ? hits[hits.size() - 1 - h] : hits[h];
+      // The area holds for the line as it was found.
+      const int foundEnd = hit.Column + hit.Length;
+      if (mode == TSelectionMode::smNormal) {
+        if (firstLine && hit.Column < start.x()) continue;
+        if (lastLine && foundEnd > endCol) continue;
+      } else if (column) {
+        if (hit.Column < startCol || foundEnd > endCol) continue;
+      }
       const int col = hit.Column + shift;
       const int colEnd = col + hit.Length;
-      const int delta = static_cast<int>(rep.size()) - hit.Length;
-      if (mode == TSelectionMode::smNormal) {
-        if (y == start.y() && col < start.x()) continue;
-        if (y == end.y() && colEnd > endCol) continue;
-      } else if (mode == TSelectionMode::smColumn) {
-        if (col < startCol || colEnd > endCol) continue;
-      }
       ++result;
-      MoveCaret(back ? QPoint(col, y) : QPoint(colEnd, y), false);
-      SetSelection(QPoint(col, y), QPoint(colEnd, y));
+      MoveCaret(back ? QPoint(col, at) : QPoint(colEnd, at), false);
+      SetSelection(QPoint(col, at), QPoint(colEnd, at));
       if (!doReplace) {
         stop = true;
         break;
@@ -167,7 +171,7 @@ int TEditorModel::SearchReplace(const QString& search, const QString& replace, T
         const int lock = FUpdateLock;
         FUpdateLock = 1;
         EndUpdate();
-        OnReplaceText(search, replace, y, col, action);
+        OnReplaceText(search, replace, at, col, action);
         FUpdateLock = lock;
       }
       if (action == TReplaceAction::raCancel) {
@@ -182,19 +186,19 @@ int TEditorModel::SearchReplace(const QString& search, const QString& replace, T
       if (action != TReplaceAction::raSkip) {
         const bool keep = FOptions & eoTrimTrailingSpaces;
         FOptions &= ~static_cast<TEditOptions>(eoTrimTrailingSpaces);  // text outside the hit stays as it is
-        ReplaceRange(QPoint(col, y), QPoint(colEnd, y), rep);
+        const QPoint repEnd = ReplaceRange(QPoint(col, at), QPoint(colEnd, at), rep);
         if (keep) FOptions |= eoTrimTrailingSpaces;
-        const QPoint repEnd(col + static_cast<int>(rep.size()), y);
-        MoveCaret(back ? QPoint(col, y) : repEnd, false);
-        SetSelection(QPoint(col, y), repEnd);
-        if (!back && delta != 0) {
-          shift += delta;
-          // The area's end on this line moves with the text behind the replacement.
-          if (y == end.y() || column) endCol += delta;
+        MoveCaret(back ? QPoint(col, at) : repEnd, false);
+        SetSelection(QPoint(col, at), repEnd);
+        if (!back) {
+          shift = repEnd.x() - foundEnd;
+          end.ry() += repEnd.y() - at;  // the area's end moves down with the text behind
+          at = repEnd.y();
         }
       }
       if (!replaceAll) stop = true;
     }
+    if (!back) y = at;
   }
   if (doReplace) EndGroup();
   EndUpdate();

@@ -207,6 +207,8 @@ class TEditorModel : public IHighlighterListener {
   bool Encodable(const QString& text, bool inserting);
   // Text as the file's bytes with LF line ends; false (with the status message) when it cannot be.
   bool InsertableBytes(const QString& text, std::string& bytes);
+  // Text as the file's bytes with LF line ends, which the lines then store in the file's style.
+  std::string TextBytes(const QString& text) const;
   TLineSnapshot Snapshot(int first, int count) const;
   void MoveCaret(QPoint pos, bool select);
   QPoint WordLeft(QPoint pos) const;

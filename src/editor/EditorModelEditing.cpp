@@ -118,10 +118,14 @@ bool TEditorModel::Encodable(const QString& text, bool inserting) {
 bool TEditorModel::InsertableBytes(const QString& text, std::string& bytes) {
   // Never store a stand-in for a character the file cannot hold; nothing of the text goes in.
   if (!Encodable(text, true)) return false;
+  bytes = TextBytes(text);
+  return true;
+}
+
+std::string TEditorModel::TextBytes(const QString& text) const {
   QString t = text;
   t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  bytes = FLines.Encode(t);
-  return true;
+  return FLines.Encode(t);
 }
 
 void TEditorModel::InsertText(const QString& text) {

@@ -141,3 +141,51 @@ TEST(EditorSearch, ReplaceAllIsOneUndoStep) {
   m.Redo();
   EXPECT_EQ(m.Lines()[0], "  LDAB #0 ; ldaa  ");
 }
+
+TEST(EditorSearch, ReplacementsWithLineBreaksMissNothing) {
+  using M = TSelectionMode;
+  struct Case {
+    std::string text;
+    const char* replace;
+    TSearchOptions options;
+    M mode;
+    QPoint from, to;  // the selection; (0, 0): none
+    int hits;
+    std::string after;
+  };
+  const TSearchOptions all = ssoEntireScope | ssoReplaceAll, sel = ssoSelectedOnly | ssoReplaceAll;
+  const Case cases[] = {
+      {"foo 1\nfoo 2\nfoo 3\n", "X\nY", all, M::smNormal, {}, {}, 3, "X\nY 1\nX\nY 2\nX\nY 3\n"},
+      {"foo 1\nfoo 2\nfoo 3\n", "X\nY", all | ssoBackwards, M::smNormal, {}, {}, 3, "X\nY 1\nX\nY 2\nX\nY 3\n"},
+      {"foo foo\nfoo\n", "X\r\nY", all, M::smNormal, {}, {}, 3, "X\nY X\nY\nX\nY\n"},  // the file's line ends
+      {"foo foo\r\nfoo\r\n", "X\nY", all, M::smNormal, {}, {}, 3, "X\r\nY X\r\nY\r\nX\r\nY\r\n"},
+      {"foo foo\nfoo\n", "foo\nfoo", all, M::smNormal, {}, {}, 3, "foo\nfoo foo\nfoo\nfoo\nfoo\n"},
+      {"foo foo\nfoo foo\nfoo\n", "X\nY", sel, M::smNormal, {5, 1}, {4, 2}, 2, "foo X\nY\nX\nY foo\nfoo\n"},
+      {"foo foo\nfoo foo\nfoo\n", "X\nY", sel | ssoBackwards, M::smNormal, {5, 1}, {4, 2}, 2,
+       "foo X\nY\nX\nY foo\nfoo\n"},
+      {"a foo foo\na foo foo\n", "X\nY", sel, M::smColumn, {3, 1}, {6, 2}, 2, "a X\nY foo\na X\nY foo\n"},
+  };
+  for (const Case& c : cases) {
+    TEditorModel m;
+    Load(m, c.text);
+    m.SetSelectionMode(c.mode);
+    if (!c.from.isNull()) m.SetSelection(c.from, c.to);
+    EXPECT_EQ(m.SearchReplace("foo", c.replace, c.options), c.hits) << c.after;
+    EXPECT_EQ(m.Lines().SaveToBytes(), c.after);
+    m.Undo();
+    EXPECT_EQ(m.Lines().SaveToBytes(), c.text);
+    EXPECT_FALSE(m.CanUndo());
+  }
+  // Answered one by one: a skipped occurrence stays where it was found.
+  TEditorModel m;
+  Load(m, "foo foo\nfoo\n");
+  std::vector<TReplaceAction> answers = {TReplaceAction::raReplace, TReplaceAction::raSkip, TReplaceAction::raReplace};
+  std::vector<QPoint> asked;
+  m.OnReplaceText = [&](const QString&, const QString&, int line, int column, TReplaceAction& a) {
+    asked.emplace_back(column, line);
+    a = answers.at(asked.size() - 1);
+  };
+  EXPECT_EQ(m.SearchReplace("foo", "X\nY", all | ssoPrompt), 3);
+  EXPECT_EQ(m.Lines().SaveToBytes(), "X\nY foo\nX\nY\n");
+  EXPECT_EQ(asked, (std::vector<QPoint>{{1, 1}, {3, 2}, {1, 3}}));
+}
