@@ -9,6 +9,24 @@ namespace {
 using TNewLine = TEditLinesImpl::TNewLine;
 
 constexpr int kBlockIndent = 2;
+
+// The indent narrowed by one block step in display cells, or to nothing: what still fits of it
+// stays, blanks make up the rest of the width (a tab may stand for fewer cells than it is wide).
+std::string Unindented(std::string_view indent, int tabWidth) {
+  auto after = [tabWidth](int cell, char c) { return c == '\t' ? cell + tabWidth - cell % tabWidth : cell + 1; };
+  int width = 0;
+  for (char c : indent) width = after(width, c);
+  const int target = std::max(0, width - kBlockIndent);
+  std::string out;
+  int cell = 0;
+  for (char c : indent) {
+    if (after(cell, c) > target) break;
+    out += c;
+    cell = after(cell, c);
+  }
+  out.append(static_cast<std::size_t>(target - cell), ' ');
+  return out;
+}
 }  // namespace
 
 using EditorModelBytes::IsContinuation;
@@ -219,21 +237,15 @@ void TEditorModel::BlockIndent(bool indent) {
   if (last < b.y()) return;
   BeginGroup(indent ? ecBlockIndent : ecBlockUnindent);
   std::vector<std::string> texts;
-  std::vector<int> delta;
+  std::vector<std::pair<int, int>> indents;  // bytes of each line's indent before and after
   for (int y = b.y(); y <= last; ++y) {
     std::string s(LineBytes(y));
-    int d = 0;
-    if (indent) {
-      if (!s.empty()) s.insert(0, kBlockIndent, ' '), d = kBlockIndent;
-    } else if (!s.empty() && s[0] == '\t') {
-      s.erase(0, 1), d = -1;
-    } else {
-      std::size_t n = 0;
-      while (n < s.size() && n < static_cast<std::size_t>(kBlockIndent) && s[n] == ' ') ++n;
-      s.erase(0, n), d = -static_cast<int>(n);
-    }
+    const std::size_t n = indent ? 0 : std::min(s.find_first_not_of(" \t"), s.size());
+    const std::string now = indent ? std::string(s.empty() ? 0 : kBlockIndent, ' ')
+                                   : Unindented(std::string_view(s).substr(0, n), FTabWidth);
+    s.replace(0, n, now);
     texts.push_back(std::move(s));
-    delta.push_back(d);
+    indents.emplace_back(static_cast<int>(n), static_cast<int>(now.size()));
   }
   std::vector<TNewLine> lines;
   for (std::size_t i = 0; i < texts.size(); ++i)
@@ -243,9 +255,12 @@ void TEditorModel::BlockIndent(bool indent) {
   ReplaceLines(b.y() - 1, static_cast<int>(lines.size()), lines);
   auto shift = [&](QPoint p) {
     if (p.y() < b.y() || p.y() > last || p.x() <= 1) return p;
+    const auto [before, after] = indents[static_cast<std::size_t>(p.y() - b.y())];
+    // A point behind the indent moves with the text, one inside it stays inside.
+    const int x = p.x() - 1 >= before ? p.x() + after - before : std::min(p.x(), after + 1);
     // A block ending in column 1 leaves its last line out: a repeated unindent must not drop it.
     const int least = hadSel && p == e && FSelMode == TSelectionMode::smNormal ? 2 : 1;
-    return QPoint(std::max(least, p.x() + delta[static_cast<std::size_t>(p.y() - b.y())]), p.y());
+    return QPoint(std::max(least, x), p.y());
   };
   SetCaretXY(shift(caret).x(), caret.y());
   if (hadSel) SetSelection(shift(sb), shift(se));

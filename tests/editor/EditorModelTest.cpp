@@ -216,7 +216,7 @@ TEST(EditorEditing, CommandsChangeTextAndCaret) {
       {nullptr, {1, 3}, {ecTab}, "", "LDAA   #1|       z|\tX", {2, 3}, eoSmartTabs | eoTabsToSpaces},
       // Block indent and unindent; a block ending in column 1 leaves that line out.
       {"a\n b\n\tc\nd\n", {1, 1}, {ecSelDown, ecSelDown, ecSelDown, ecBlockIndent}, "", "  a|   b|  \tc|d", {}},
-      {nullptr, {}, {ecBlockUnindent, ecBlockUnindent}, "", "a|b|c|d", {}},
+      {nullptr, {}, {ecBlockUnindent, ecBlockUnindent}, "", "a|b|    c|d", {}},
       {nullptr, {}, {ecUndo, ecUndo, ecUndo}, "", "a| b|\tc|d", {}},
       // A block ending inside its last line keeps that line through repeated unindents.
       {"    a\n    b\n    c\nd\n", {1, 1}, {ecSelDown, ecSelDown, ecSelRight, ecBlockUnindent, ecBlockUnindent}, "",
@@ -270,6 +270,19 @@ TEST(EditorEditing, TypingOverASelectionReplacesJustIt) {
   }
   Type(m, "YZ");  // then typing overwrites again
   EXPECT_EQ(Text(m), "aXYZ|egh|ikl");
+}
+
+TEST(EditorEditing, UnindentNarrowsTheVisibleIndentByOneStep) {
+  // Tab width 8, step 2 cells: what still fits of the indent stays, blanks make up the rest.
+  TEditorModel m;
+  Load(m, " \tX\n\t X\n   X\n\t\tX\n    \t  X\n X\nX\n\tY");
+  m.SetSelection(QPoint(1, 1), QPoint(3, 8));
+  m.ExecuteCommand(ecBlockUnindent);
+  EXPECT_EQ(Text(m), "      X|       X| X|\t      X|    \tX|X|X|      Y");
+  EXPECT_EQ(m.BlockEnd(), QPoint(8, 8));
+  m.SetTabWidth(4);
+  m.ExecuteCommand(ecBlockUnindent);
+  EXPECT_EQ(Text(m), "    X|     X|X|\t    X|      X|X|X|    Y");
 }
 
 TEST(EditorGeometry, CharacterColumnCountsCharacters) {
