@@ -59,7 +59,9 @@ int WrapLine(const char16_t* text, const double* advances, int count, double wid
   double breakX = 0;    // width of the row up to BreakAt
   for (int i = 0; i < count; ++i) {
     const double a = advances[i];
-    while (x + a > width && i > rowStart && a > 0) {
+    // A space never starts a row: it hangs at the end of the one before, as blank rows would
+    // otherwise cost whole pages when a row holds one character.
+    while (x + a > width && i > rowStart && a > 0 && text[i] != u' ') {
       if (breakAt > rowStart) {
         rowStart = breakAt;
         x -= breakX;
