@@ -79,6 +79,8 @@ class TEditPrint::TMetrics {
     return a;
   }
 
+  double PlainWidth(const QString& text) const { return FMetrics.front().horizontalAdvance(text); }
+
   double RowHeight = 0;
   double Ascent = 0;
 
@@ -149,30 +151,41 @@ double TEditPrint::RowHeight() {
 }
 
 int TEditPrint::RowsPerPage() {
-  const double top = UnitsToLayoutPixels(FMargins.Top, FMargins.UnitSystem);
-  const double bottom = UnitsToLayoutPixels(FMargins.Bottom, FMargins.UnitSystem);
-  const double height = PageSize().height() - top - bottom;
-  return std::max(1, static_cast<int>(std::floor(height / RowHeight())));
+  return std::max(1, static_cast<int>(std::floor(Body(0).height() / RowHeight())));
 }
 
-namespace {
-double NumberWidth(double digitWidth, int lineCount) { return DecimalDigits(std::max(1, lineCount)) * digitWidth; }
-}  // namespace
-
-double TEditPrint::TextLeft(int pageIndex) const {
+QRectF TEditPrint::Body(int pageIndex) const {
   const bool mirrored = FMargins.MirrorMargins && pageIndex % 2 == 1;
-  double left = UnitsToLayoutPixels(mirrored ? FMargins.Right : FMargins.Left, FMargins.UnitSystem);
-  if (FLineNumbers && !FLineNumbersInMargin)
-    left += NumberWidth(FMetrics->Advance(u'0'), LineCount()) + 2 * FMetrics->Advance(u' ');
-  return left;
+  const auto pixels = [this](double value) { return std::max(0.0, UnitsToLayoutPixels(value, FMargins.UnitSystem)); };
+  double left = pixels(mirrored ? FMargins.Right : FMargins.Left);
+  double right = pixels(mirrored ? FMargins.Left : FMargins.Right);
+  double top = pixels(FMargins.Top);
+  double bottom = pixels(FMargins.Bottom);
+  // Margins never take more than half the paper: on small paper they shrink, the text stays.
+  const auto fit = [](double& a, double& b, double paper) {
+    if (a + b <= paper / 2) return;
+    const double factor = paper / 2 / (a + b);
+    a *= factor;
+    b *= factor;
+  };
+  const QSizeF page = PageSize();
+  fit(left, right, page.width());
+  fit(top, bottom, page.height());
+  return QRectF(left, top, page.width() - left - right, page.height() - top - bottom);
 }
 
-double TEditPrint::TextWidth() const {
-  double width = PageSize().width() - UnitsToLayoutPixels(FMargins.Left, FMargins.UnitSystem) -
-                 UnitsToLayoutPixels(FMargins.Right, FMargins.UnitSystem);
-  if (FLineNumbers && !FLineNumbersInMargin)
-    width -= NumberWidth(FMetrics->Advance(u'0'), LineCount()) + 2 * FMetrics->Advance(u' ');
-  return width;
+TEditPrint::TColumns TEditPrint::Columns(int pageIndex) const {
+  const QRectF body = Body(pageIndex);
+  if (!FLineNumbers) return {body.left(), 1, body.left(), body.width()};
+  const double gap = 2 * FMetrics->Advance(u' ');
+  const double numbers = DecimalDigits(std::max(1, LineCount())) * FMetrics->Advance(u'0') + gap;
+  // Numbers that would leave a row no room for a wide character, or overrun their margin, are
+  // printed smaller: the text must reach the paper whatever the font.
+  const double room = FLineNumbersInMargin ? body.left()
+                                           : std::max(body.width() - FMetrics->Advance(u'W'), body.width() / 4);
+  const double scale = std::min(1.0, room / numbers);
+  const double column = FLineNumbersInMargin ? 0 : numbers * scale;
+  return {body.left() + column - gap * scale, scale, body.left() + column, body.width() - column};
 }
 
 int TEditPrint::LineRows(const QString& text, std::vector<int>* rowStarts) {
@@ -191,7 +204,8 @@ int TEditPrint::LineRows(const QString& text, std::vector<int>* rowStarts) {
     if (rowStarts) rowStarts->assign(1, 0);
     return 1;
   }
-  return WrapLine(reinterpret_cast<const char16_t*>(text.utf16()), FAdvances.data(), n, TextWidth(), rowStarts);
+  const double width = Columns(0).TextWidth;
+  return WrapLine(reinterpret_cast<const char16_t*>(text.utf16()), FAdvances.data(), n, width, rowStarts);
 }
 
 void TEditPrint::Layout() {
@@ -236,13 +250,11 @@ void TEditPrint::PaintPage(QPainter& painter, int index) {
   const QSizeF page = PageSize();
   const double rowHeight = RowHeight();
   const int rows = RowsPerPage();
-  const double textLeft = TextLeft(index);
-  const double textWidth = TextWidth();
-  const double digit = FMetrics->Advance(u'0');
-  const double numberWidth = NumberWidth(digit, LineCount());
-  // Right-aligned just before the text: in the margin, or in the body's number column.
-  const double numberLeft = textLeft - 2 * FMetrics->Advance(u' ') - numberWidth;
-  const QRectF textClip(textLeft, 0, textWidth, page.height());
+  const TColumns columns = Columns(index);
+  const double textLeft = columns.TextLeft;
+  // Wrapped rows fit their column; only a character wider than the column runs on, up to the
+  // paper's edge.
+  const QRectF textClip(textLeft, 0, FWrap ? page.width() - textLeft : columns.TextWidth, page.height());
 
   painter.save();
   painter.fillRect(QRectF(QPointF(0, 0), page), FColor);
@@ -253,7 +265,9 @@ void TEditPrint::PaintPage(QPainter& painter, int index) {
   std::vector<int> offsets;
   std::vector<TFontStyles> styles;
   std::vector<double> x;
-  double y = UnitsToLayoutPixels(FMargins.Top, FMargins.UnitSystem);
+  // A row taller than the body keeps its base line on it: its characters show, clipped.
+  const QRectF body = Body(index);
+  double y = std::min(body.top(), body.bottom() - FMetrics->Ascent);
   int drawn = 0;
   for (int line = start.Line; line < LineCount() && drawn < rows; ++line) {
     const QString text = LineText(line);
@@ -281,9 +295,14 @@ void TEditPrint::PaintPage(QPainter& painter, int index) {
     if (line == start.Line)
       while (row + 1 < starts.size() && starts[row + 1] <= start.Offset) ++row;
     if (row == 0 && FLineNumbers) {
+      // Right-aligned just before the text: in the margin, or in the body's number column.
+      const QString number = QString::number(line + 1);
+      painter.save();
+      painter.translate(columns.NumberRight, y + FMetrics->Ascent);
+      painter.scale(columns.NumberScale, columns.NumberScale);
       painter.setFont(FMetrics->Styled(0));
-      painter.drawText(QRectF(numberLeft, y, numberWidth, rowHeight), Qt::AlignRight | Qt::AlignTop,
-                       QString::number(line + 1));
+      painter.drawText(QPointF(-FMetrics->PlainWidth(number), 0), number);
+      painter.restore();
     }
     painter.save();
     painter.setClipRect(textClip);

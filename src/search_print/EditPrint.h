@@ -5,6 +5,7 @@
 // (PrintText.h), so the page count is the same on screen and on paper.
 #include <QColor>
 #include <QFont>
+#include <QRectF>
 #include <QSizeF>
 #include <QString>
 
@@ -97,14 +98,21 @@ class TEditPrint {
     int Line;
     int Offset;  // character offset of the page's first row in the line
   };
+  // Where the line numbers and the text go across a page, in layout pixels.
+  struct TColumns {
+    double NumberRight;  // right edge of the numbers
+    double NumberScale;  // below 1 where the numbers in the body font would not fit
+    double TextLeft;
+    double TextWidth;
+  };
   class TMetrics;
 
   void Invalidate() { FLayoutValid = false; }
   void Layout();
   // Advances of the characters of Text, and its rows for the current text width.
   int LineRows(const QString& text, std::vector<int>* rowStarts);
-  double TextLeft(int pageIndex) const;
-  double TextWidth() const;
+  QRectF Body(int pageIndex) const;
+  TColumns Columns(int pageIndex) const;
 
   std::vector<std::string> FLines;  // bytes, tabs expanded
   TEditLines FCodec;                // holds only the text's encoding, for decoding

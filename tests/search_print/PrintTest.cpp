@@ -122,6 +122,26 @@ TEST_F(PrintTest, PagesHoldWholeRowsOfTheBody) {
   EXPECT_GT(Print().PageCount(), pages);
 }
 
+// Whatever font the dialog gives and whatever paper, each character reaches the paper, in
+// order, and the pages are at most one per character and per line.
+TEST_F(PrintTest, EveryCharacterReachesThePaperWhateverTheFontAndPaper) {
+  const QStringList text = {"; demo", "\tldaa #ab", "loop:\tbra loop"};
+  const QString visible = text.join("").remove(QRegularExpression("\\s"));
+  for (const auto& [points, width, height] : {std::tuple{500, 210, 297}, {512, 105, 148}, {96, 210, 297},
+                                              {200, 30, 30}, {12, 20, 20}, {1, 20, 20}}) {
+    Hooks.Font = [&](QFont& font) {
+      font.setPointSize(points);
+      return true;
+    };
+    Click("ToolbarButtonFont");
+    Form.Printer()->setPageSize(QPageSize(QSizeF(width, height), QPageSize::Millimeter));
+    Show(text);
+    const QString file = PrintToPdf();
+    EXPECT_EQ(RunTool("pdftotext", {"-raw", file, "-"}).remove(QRegularExpression("[\\s\\d]")), visible) << points;
+    EXPECT_LE(PdfInfo(file, "Pages").toInt(), visible.size() + text.size()) << points;
+  }
+}
+
 TEST_F(PrintTest, PrintsEveryPageNumberedAndWrappedWhateverTheDialogChose) {
   const int rows = Print().RowsPerPage();
   QStringList text = NumberedLines(2 * rows + 5, "ldaa #");
