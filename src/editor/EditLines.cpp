@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <string>
 #include <utility>
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -31,9 +32,11 @@ const char16_t kCp1252High[32] = {
 
 QString NativePath(const QString& path) { return QDir::toNativeSeparators(path); }
 
+QString ReadError(const QString& path, const QString& reason) {
+  return QStringLiteral("Kann Datei %1 nicht lesen: %2").arg(NativePath(path), reason);
+}
 [[noreturn]] void ThrowRead(const QString& path, const QString& reason) {
-  throw EEditFileError(
-      QStringLiteral("Kann Datei %1 nicht lesen: %2").arg(NativePath(path), reason).toStdString());
+  throw EEditFileError(ReadError(path, reason).toStdString());
 }
 [[noreturn]] void ThrowWrite(const QString& path, const QString& reason) {
   throw EEditFileError(
@@ -469,10 +472,13 @@ int TEditLinesImpl::IndexLoaded(std::size_t filled, bool atEnd) {
       --len;
     }
     if (len > maxLen) {
-      if (len > kLenMask) throw std::length_error("line too long");
+      if (len > MaxLoadLine)
+        throw std::length_error("Zeile " + std::to_string(count + 1) + " ist länger als " +
+                                std::to_string(MaxLoadLine) + " Bytes");
       maxLen = len;
     }
-    if (count == std::numeric_limits<int>::max()) throw std::length_error("too many lines");
+    if (count >= MaxLoadLines)
+      throw std::length_error("Die Datei hat mehr als " + std::to_string(MaxLoadLines) + " Zeilen");
     ++count;
     start = end + 1;
   };
@@ -546,7 +552,7 @@ class TEditFileLoad {
   qint64 Size = 0;  // when opened; a file growing meanwhile is read that far
   qint64 Filled = 0;
   QDateTime Time;
-  bool Failed = false;
+  QString Error;  // why the load stopped
   bool Changed = false;
 };
 
@@ -617,9 +623,9 @@ void TEditLines::ReadStep() const {
   TEditFileLoad& load = *FLoad;
   auto fail = [&](const QString& reason) {
     load.File.close();
-    load.Failed = true;
+    load.Error = ReadError(load.File.fileName(), reason);
     FImpl->Reset();
-    ThrowRead(load.File.fileName(), reason);
+    throw EEditFileError(load.Error.toStdString());
   };
   const qint64 n = load.File.read(FImpl->LoadBuffer() + load.Filled, std::min(kChunk, load.Size - load.Filled));
   if (n < 0) fail(load.File.errorString());
@@ -629,8 +635,8 @@ void TEditLines::ReadStep() const {
     FImpl->IndexLoaded(static_cast<std::size_t>(load.Filled), atEnd);
   } catch (const std::bad_alloc&) {
     fail(QStringLiteral("Nicht genug Speicher"));
-  } catch (const std::length_error&) {
-    fail(QStringLiteral("Die Datei ist zu groß"));
+  } catch (const std::length_error& e) {
+    fail(QString::fromUtf8(e.what()));
   }
   if (!atEnd) return;
   load.Changed = load.Filled != load.Size || load.File.size() != load.Size ||
@@ -670,7 +676,8 @@ void TEditLines::FinishLoad() const { LoadUpTo(std::numeric_limits<int>::max());
 bool TEditLines::Loading() const { return FLoad && FImpl->Indexing(); }
 qint64 TEditLines::LoadedBytes() const { return FLoad ? FLoad->Filled : 0; }
 qint64 TEditLines::LoadSize() const { return FLoad ? FLoad->Size : 0; }
-bool TEditLines::LoadFailed() const { return FLoad && FLoad->Failed; }
+bool TEditLines::LoadFailed() const { return FLoad && !FLoad->Error.isEmpty(); }
+QString TEditLines::LoadError() const { return FLoad ? FLoad->Error : QString(); }
 bool TEditLines::ChangedWhileLoading() const { return FLoad && FLoad->Changed; }
 
 void TEditLines::LoadFromBytes(std::string_view bytes) {

@@ -68,6 +68,7 @@ class TEditLines {
   qint64 LoadSize() const;
   // The last load stopped on an error; or the file changed size or time while it was read.
   bool LoadFailed() const;
+  QString LoadError() const;  // the message of that error
   bool ChangedWhileLoading() const;
   // Writing keeps what the file is (mode, owner, hard links): atomic by a temporary file that
   // replaces it, or in place where a new file could not be the same. A failure throws

@@ -5,6 +5,7 @@
 // an edited line gets its own string in a pool. Inserting or deleting a line never shifts the
 // whole index.
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,6 +18,10 @@
 class TEditLinesImpl {
  public:
   static constexpr std::uint32_t kLenMask = (1u << 29) - 1;  // longest line held: 512 MiB
+  // The longest line and the most lines a load takes; a file beyond them is refused whole.
+  // Tests lower them to reach the limits with small files.
+  static inline std::size_t MaxLoadLine = kLenMask;
+  static inline int MaxLoadLines = std::numeric_limits<int>::max();
   static constexpr std::uint32_t kCrLf = 1u << 29;           // this line ends in CR LF
   static constexpr std::uint32_t kOwned = 1u << 30;          // Pos is a pool index
   static constexpr int kBlockLines = 512;
@@ -52,7 +57,8 @@ class TEditLinesImpl {
   void Replace(int first, int removeCount, const TNewLine* newLines, int addCount);
 
   // Loading: the buffer is filled from its front; IndexLoaded makes lines of the first Filled
-  // bytes (AtEnd: the text ends there) and returns how many lines it added.
+  // bytes (AtEnd: the text ends there) and returns how many lines it added. A line or a line
+  // count over the limits throws std::length_error with a message for the user.
   void BeginLoad(TByteBuffer buffer);
   int IndexLoaded(std::size_t filled, bool atEnd);
   bool Indexing() const { return FIndexing; }

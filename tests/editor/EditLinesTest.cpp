@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -189,4 +190,39 @@ TEST(EditLines, FilesRoundTripAndFailuresKeepTheOldFile) {
   EXPECT_THROW(l.SaveToFile(path + "/below-a-file.asm"), EEditFileError);
 #endif
   EXPECT_EQ(saved, 1);  // a failed save is no save
+}
+
+// A file beyond the limits is refused whole, with a message; one at them loads exactly. The
+// limits are lowered so that small files reach them.
+TEST(EditLines, FilesBeyondTheLimitsAreRefusedWhole) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("big.asm");
+  const auto saved = std::pair(TEditLinesImpl::MaxLoadLine, TEditLinesImpl::MaxLoadLines);
+  TEditLinesImpl::MaxLoadLine = 10;
+  TEditLinesImpl::MaxLoadLines = 3;
+  const std::tuple<std::string, std::string> cases[] = {  // bytes; error after the file name
+      {"a\r\n0123456789\r\nc", ""},
+      {"a\n0123456789x\nc\n", ": Zeile 2 ist länger als 10 Bytes"},
+      {std::string(11, '\0'), ": Zeile 1 ist länger als 10 Bytes"},  // one line, no line end
+      {"a\nb\nc\n", ""},
+      {"a\nb\nc\nd", ": Die Datei hat mehr als 3 Zeilen"},
+  };
+  for (const auto& [bytes, error] : cases) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()));
+    f.close();
+    TEditLines l;
+    l.Add("typed");
+    std::string thrown;
+    try {
+      l.LoadFromFile(path);
+    } catch (const EEditFileError& e) {
+      thrown = e.what();
+    }
+    const std::string want = error.empty() ? "" : "Kann Datei " + QDir::toNativeSeparators(path).toStdString() + " nicht lesen" + error;
+    EXPECT_EQ(thrown, want);
+    EXPECT_EQ(l.LoadError().toStdString(), want);
+    EXPECT_EQ(l.SaveToBytes(), error.empty() ? bytes : "") << error;
+  }
+  std::tie(TEditLinesImpl::MaxLoadLine, TEditLinesImpl::MaxLoadLines) = saved;
 }
