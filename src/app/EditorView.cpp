@@ -1,5 +1,7 @@
 #include "app/EditorView.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -119,13 +121,25 @@ void TEditorView::LoadFile() {
   // Kept as a full path: a later change of the current directory must not move the file.
   const QString name = FProjectFile ? FProjectFile->Directory + FProjectFile->File : QString();
   PathName = name.isEmpty() ? QString() : Paths::ExpandFileName(name);
-  FLoadFailed = true;
   // Taken before reading: a change made while reading shows up at the next check.
-  Disk.Synced(ReadDiskState(PathName));
-  FEditor->LoadFromFile(PathName);
-  FLoadFailed = FEditor->Lines().LoadFailed();
+  const TDiskState state = ReadDiskState(PathName);
+  Disk.Synced(state);
+  StartLoad(state);
   FileName = PathName;
   SetModified(false);
+}
+
+void TEditorView::StartLoad(const TDiskState& state) {
+  FLoadFailed = true;
+  FLoadError.clear();
+  try {
+    FEditor->LoadFromFile(PathName);
+  } catch (const EEditFileError& e) {
+    // A missing file is a new one; a file that is there but unreadable must stay as it is.
+    if (state.Exists) FLoadError = QString::fromUtf8(e.what());
+    throw;
+  }
+  FLoadFailed = FEditor->Lines().LoadFailed();
 }
 
 void TEditorView::ShowLoadProgress() {
@@ -134,7 +148,10 @@ void TEditorView::ShowLoadProgress() {
     delete FLoadProgress;
     FLoadProgress = nullptr;
     // A read error later in the load left the tab empty: it must not overwrite the file.
-    if (lines.LoadFailed()) FLoadFailed = true;
+    if (lines.LoadFailed()) {
+      FLoadFailed = true;
+      FLoadError = lines.LoadError();
+    }
     return;
   }
   if (!FLoadProgress && FStatusBar) {
@@ -153,9 +170,8 @@ void TEditorView::ReloadFile() {
   const QPoint caret(FEditor->CaretColumn(), FEditor->CaretLine());
   StoreEditorState();
   const TDiskState state = ReadDiskState(PathName);
-  FEditor->LoadFromFile(PathName);
+  StartLoad(state);
   Disk.Synced(state);
-  FLoadFailed = FEditor->Lines().LoadFailed();
   FDeleted = false;
   if (FProjectFile) {
     for (int n = 0; n < 10; ++n) FEditor->ClearBookmark(n);
@@ -173,7 +189,19 @@ void TEditorView::MarkDeleted(const TDiskState& now) {
   SetModified(true);
 }
 
+void TEditorView::MarkPresent() {
+  if (!FDeleted) return;
+  FDeleted = false;
+  UpdateCaption();
+}
+
 bool TEditorView::WriteLines(const QString& path) {
+  const QString target = QFileInfo(path).canonicalFilePath();
+  if (!FLoadError.isEmpty() && !target.isEmpty() && target == QFileInfo(PathName).canonicalFilePath())
+    throw EEditFileError(QStringLiteral("Die Datei %1 wird nicht überschrieben: Kodrill konnte sie nicht vollständig "
+                                        "lesen. Speichern Sie den Text unter einem anderen Namen.")
+                             .arg(QDir::toNativeSeparators(PathName))
+                             .toStdString());
   if (path == PathName && Disk.OverwriteNeedsAsking(ReadDiskState(path)) &&
       !AskYesNo(this, QStringLiteral("Die Datei \"%1\" wurde außerhalb von Kodrill geändert. Trotzdem mit Ihrem "
                                      "Text überschreiben?")
@@ -182,6 +210,7 @@ bool TEditorView::WriteLines(const QString& path) {
   FEditor->Lines().SaveToFile(path);
   Disk.Synced(ReadDiskState(path));
   FLoadFailed = FDeleted = false;
+  FLoadError.clear();
   return true;
 }
 

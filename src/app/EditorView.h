@@ -49,6 +49,9 @@ class TEditorView : public QWidget {
   bool Modified() const { return FModified; }
   // The load of the file failed: the tab is empty although the file may hold text.
   bool LoadFailed() const { return FLoadFailed; }
+  // Why the file, which is there, could not be read (empty when it could, or when there was no
+  // file). While it is set, the tab never writes over that file.
+  const QString& LoadError() const { return FLoadError; }
   // The tab's text: the file's name, "[Gelöscht]" appended once it was deleted outside and
   // "[Geändert]" while modified. Its tooltip is the path.
   QString Caption() const;
@@ -64,6 +67,7 @@ class TEditorView : public QWidget {
   void ReloadFile();
   // The file was deleted outside: the tab keeps the text as a change and says so.
   void MarkDeleted(const TDiskState& now);
+  void MarkPresent();  // the file is there (again)
   bool Deleted() const { return FDeleted; }
   // True when the view may be closed. After "Nein" the view stays modified: the caller drops the
   // flag once the whole close goes ahead.
@@ -120,6 +124,8 @@ class TEditorView : public QWidget {
   bool IsActiveTab() const;
   // False when the user declined to overwrite a file changed outside.
   bool WriteLines(const QString& path);
+  // Starts reading PathName; a failure is kept in the load state and thrown on.
+  void StartLoad(const TDiskState& state);
   void ShowLoadProgress();  // a bar in the status bar while a big file is read
   void UpdateCaption();
   void ApplyLineNumbers();
@@ -133,5 +139,6 @@ class TEditorView : public QWidget {
   bool FModified = false;
   QProgressBar* FLoadProgress = nullptr;
   bool FLoadFailed = false;
+  QString FLoadError;
   bool FDeleted = false;
 };

@@ -18,6 +18,7 @@ TFileWatch::TFileWatch(TFormMain* window) : QObject(window), FWindow(window) {
   FDelay.setInterval(SettleMs);
   connect(&FDelay, &QTimer::timeout, this, &TFileWatch::CheckAll);
   connect(&FWatcher, &QFileSystemWatcher::fileChanged, this, &TFileWatch::Schedule);
+  connect(&FWatcher, &QFileSystemWatcher::directoryChanged, this, &TFileWatch::Schedule);
   connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
     if (state == Qt::ApplicationActive) Schedule();
   });
@@ -33,6 +34,7 @@ void TFileWatch::CheckAll() {
     TEditorView* view = FWindow->View(i);
     if (view->PathName.isEmpty()) continue;
     const TDiskState now = ReadDiskState(view->PathName);
+    if (now.Exists) view->MarkPresent();
     try {
       switch (view->Disk.Check(now, view->Modified())) {
         case TOutsideChange::None:
@@ -65,10 +67,12 @@ void TFileWatch::CheckAll() {
 }
 
 void TFileWatch::Follow() {
+  // A missing file is watched through its folder, so that its coming back is seen.
   QSet<QString> wanted;
   for (int i = 0; i < FWindow->ViewCount(); ++i)
-    if (const QString& path = FWindow->View(i)->PathName; !path.isEmpty()) wanted.insert(path);
-  const QStringList watched = FWatcher.files();
+    if (const QString& path = FWindow->View(i)->PathName; !path.isEmpty())
+      wanted.insert(QFileInfo::exists(path) ? path : QFileInfo(path).absolutePath());
+  const QStringList watched = FWatcher.files() + FWatcher.directories();
   for (const QString& path : watched)
     if (!wanted.contains(path)) FWatcher.removePath(path);
   // A file replaced by a rename is no longer watched: add it again.

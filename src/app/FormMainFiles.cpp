@@ -36,6 +36,18 @@ QString DialogFilter(const QString& filter) {
   return entries.join(QStringLiteral(";;"));
 }
 
+// A file that is there but cannot be read: the user learns why; its tab, if kept, never
+// writes over it.
+void ReportUnreadable(QWidget* window, const QString& error) {
+  if (!error.isEmpty()) ShowErrorBox(window, error);
+}
+
+TStringIniList FileProperties(const QString& path) {
+  TStringIniList properties;
+  properties.append(QStringLiteral("File=") + path);
+  return properties;
+}
+
 }  // namespace
 
 void TFormMain::StartUp(const QStringList& args) {
@@ -79,23 +91,33 @@ void TFormMain::OpenFile(const QString& name) {
   }
 }
 
-void TFormMain::OpenAsmFile(const TStringIniList& properties) { AddAsmFile(properties, QString()); }
+void TFormMain::OpenAsmFile(const TStringIniList& properties) {
+  // The project keeps its file, and so the tab.
+  if (TEditorView* view = AddAsmFile(properties, QString())) ReportUnreadable(this, view->LoadError());
+}
 
 TEditorView* TFormMain::AddAsmFile(const TStringIniList& properties, const QString& givenName) {
   auto* entry = new TProjectAsmFile(KodrillApp->Project(), properties, this, givenName);
   // Marks of the last run go into files opened after it, too.
   if (FormAssemble) FormAssemble->MarkErrors(*entry);
-  ShowStatus(QStringLiteral("Asmfile \"%1\" gelesen.").arg(entry->File));
-  if (FSymbols) FSymbols->Watch(entry->View());
+  const bool unreadable = entry->View() && !entry->View()->LoadError().isEmpty();
+  if (!unreadable) ShowStatus(QStringLiteral("Asmfile \"%1\" gelesen.").arg(entry->File));
+  // Nothing to index there; a pipe would block the reader for good.
+  if (FSymbols && !unreadable) FSymbols->Watch(entry->View());
   if (entry->View()) FollowView(entry->View());
   UpdateControls();
   return entry->View();
 }
 
 TEditorView* TFormMain::AddFileTab(const QString& path) {
-  TStringIniList properties;
-  properties.append(QStringLiteral("File=") + path);
-  return AddAsmFile(properties, path);
+  TEditorView* view = AddAsmFile(FileProperties(path), path);
+  const QString error = view ? view->LoadError() : QString();
+  if (error.isEmpty()) return view;
+  // Refused: an empty tab would only invite writing over the file.
+  delete view->ProjectFile();  // frees the view too
+  UpdateControls();
+  ReportUnreadable(this, error);
+  return nullptr;
 }
 
 TEditorView* TFormMain::FindView(const QString& path) const {
@@ -130,8 +152,13 @@ TEditorView* TFormMain::OpenForRecovery(const QString& path) {
   TEditorView* view = path.isEmpty() ? nullptr : FindView(path);
   // A tab with changes of its own (another instance's text of the same file) keeps them: this
   // text goes into a new tab without a name.
-  if (view && view->Modified()) view = AddFileTab(QString());
-  else if (!view) view = AddFileTab(path);
+  if (view && view->Modified()) {
+    view = AddFileTab(QString());
+  } else if (!view) {
+    // The recovered text needs its tab even when the file cannot be read now.
+    view = AddAsmFile(FileProperties(path), path);
+    if (view) ReportUnreadable(this, view->LoadError());
+  }
   ActivateView(view);
   return view;
 }
@@ -283,8 +310,9 @@ void TFormMain::MenProjectSaveAsClick() {
 void TFormMain::MenSaveAllClick() {
   for (int i = ViewCount() - 1; i >= 0; --i) {
     TEditorView* view = View(i);
-    // An unchanged tab whose file could not be read must not overwrite that file with nothing.
-    if (!view->Modified() && view->LoadFailed()) continue;
+    // An unchanged tab whose file could not be read must not overwrite that file with nothing;
+    // a tab that may not overwrite its file at all needs a new name, which is not asked here.
+    if ((!view->Modified() && view->LoadFailed()) || !view->LoadError().isEmpty()) continue;
     view->Save();
   }
 }

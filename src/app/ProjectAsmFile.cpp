@@ -15,7 +15,7 @@ TProjectAsmFile::TProjectAsmFile(TProject* project, const TStringIniList& list, 
   try {
     LoadView();
   } catch (const std::exception&) {
-    // An unreadable file gives an empty tab; the entry stays in the project.
+    // An unreadable file gives an empty tab that keeps the reason; the entry stays in the project.
   }
 }
 

@@ -9,8 +9,9 @@ class TFormMain;
 class TProjectAsmFile : public TProjectFile {
  public:
   // Joins Project (if any), reads List, creates the view in Window and loads the text. A file
-  // that cannot be read leaves an empty tab without a message. GivenName, when set, replaces the
-  // file name read from List: a name the user gave is taken as it is.
+  // that cannot be read leaves an empty tab whose view tells why; the window reports it.
+  // GivenName, when set, replaces the file name read from List: a name the user gave is taken
+  // as it is.
   TProjectAsmFile(TProject* project, const TStringIniList& list, TFormMain* window,
                   const QString& givenName = QString());
   ~TProjectAsmFile() override;

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "AppFixture.h"
+#include "editor/EditLinesImpl.h"
 
 int JournalCount(const QString& root) {
   int n = 0;
@@ -86,6 +87,85 @@ TEST_F(FileSafetyTest, ChangesMadeOutsideReloadAskOrMarkTheTabAndLoseNothing) {
   QTest::qWait(400);  // our own save is no change made outside
   EXPECT_EQ(ReadFile("a.asm") + v->Caption().toUtf8(), "L1\nl2\nlx3\nl4\na.asm");
   EXPECT_EQ(Questions.size(), 3u);
+  // Deleted and back again: the caption follows the file by itself.
+  QFile::remove(Path("a.asm"));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return v->Deleted(); }));
+  WriteFile("a.asm", "back\n");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return v->Caption() == QStringLiteral("a.asm[Geändert]"); }));
+}
+
+// A file that is there but cannot be read opens no tab; where a tab stays (a project's file, a
+// read that fails later or on a reload), that tab never writes over the file.
+class UnreadableFileTest : public FileSafetyTest {
+ protected:
+  void SetUp() override {
+    FileSafetyTest::SetUp();
+    std::tie(Limit, TEditLinesImpl::MaxLoadLine) = std::pair(TEditLinesImpl::MaxLoadLine, std::size_t(100));
+  }
+  void TearDown() override {
+    TEditLinesImpl::MaxLoadLine = Limit;
+    FileSafetyTest::TearDown();
+  }
+  QString ReadError(const QString& name, const QString& reason) const {
+    return QStringLiteral("Kann Datei %1 nicht lesen: %2").arg(Native(name), reason);
+  }
+  std::size_t Limit = 0;
+  const QByteArray Long = QByteArray(101, 'x') + "\n";
+};
+
+TEST_F(UnreadableFileTest, IsRefusedWithAMessageAndLeavesNoTab) {
+  QDir(Temp.path()).mkdir("dir.asm");
+  WriteFile("long.asm", "\tnop\n" + Long);
+  QStringList names = {"dir.asm", "long.asm"};
+  QStringList errors = {ReadError("dir.asm", "Das ist ein Verzeichnis"),
+                        ReadError("long.asm", "Zeile 2 ist länger als 100 Bytes")};
+#ifdef Q_OS_UNIX
+  ASSERT_EQ(QProcess::execute("mkfifo", {Path("pipe.asm")}), 0);
+  names.append("pipe.asm");
+  errors.append(ReadError("pipe.asm", QStringLiteral("Das ist keine gewöhnliche Datei")));
+#endif
+  QStringList paths;
+  for (const QString& name : names) paths.append(Path(name));
+  Main->StartUp(paths);
+  OpenNames = {Path("long.asm")};
+  Trigger("MenOpen");
+  errors.append(errors[1]);
+  EXPECT_EQ(Tabs(), 0);
+  EXPECT_EQ(QStringList(Errors.begin(), Errors.end()), errors);
+  EXPECT_NE(Panel(3), QStringLiteral("Asmfile \"%1\" gelesen.").arg(Path("long.asm")));
+  EXPECT_EQ(Project()->FileCount(), 0);
+  EXPECT_FALSE(ReadFile("Kodrill.ini").contains("long.asm"));  // not in the recent files either
+}
+
+TEST_F(UnreadableFileTest, ATabThatCouldNotReadItsFileNeverWritesOverIt) {
+  // Read in the background: the long line lies far behind the first screen.
+  const QByteArray late = QByteArray("a\n").repeated(3 << 20) + Long;
+  WriteFile("late.asm", late);
+  WriteFile("long.asm", Long);
+  WriteFile("ok.asm", "ok\n");
+  WriteFile("p.AsmPrj", "[global]\r\nFileCount=2\r\n[File1]\r\nFile=long.asm\r\n[File2]\r\nFile=ok.asm\r\n");
+  Main->OpenFile(Path("p.AsmPrj"));
+  ASSERT_EQ(Tabs(), 2);  // the project keeps its file
+  EXPECT_EQ(QStringList(Errors.begin(), Errors.end()), QStringList{ReadError("long.asm", "Zeile 1 ist länger als 100 Bytes")});
+  Main->OpenFile(Path("late.asm"));
+  ASSERT_EQ(Tabs(), 3);
+  View(2)->Editor()->InsertText(QStringLiteral("typed while reading "));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !View(2)->Editor()->Lines().Loading(); }));
+  // A tab whose file was read, then made unreadable outside.
+  WriteFile("ok.asm", Long);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Errors.size() == 3; }));
+  for (int i = 0; i < Tabs(); ++i) View(i)->Editor()->InsertText(QStringLiteral("x"));
+  Trigger("MenSaveAll");
+  for (int i = 0; i < Tabs(); ++i) {
+    Main->PageControl()->setCurrentIndex(i);
+    Trigger("MenSave");
+  }
+  EXPECT_EQ(ReadFile("long.asm") + ReadFile("ok.asm") + ReadFile("late.asm"), Long + Long + late);
+  EXPECT_EQ(Errors.size(), 6u);
+  EXPECT_TRUE(Errors.back().startsWith(QStringLiteral("Die Datei %1 wird nicht überschrieben").arg(Native("late.asm"))));
+  SaveNames = {Path("copy.asm")};  // under another name it is saved
+  Trigger("MenSaveAs");
+  EXPECT_EQ(ReadFile("copy.asm"), "x");
 }
 
 TEST_F(FileSafetyTest, ModifiedTextsAreJournaledAndOfferedAgainAfterAnEndWithoutClosing) {
