@@ -16,6 +16,8 @@ constexpr std::size_t ReadBlock = 1 << 20;
 // Reads in blocks so that a big file never sits in memory whole. Of a line longer than a block
 // only the start is scanned: all a definition needs.
 void ScanFile(const QString& path, TSymbolScanner& scanner) {
+  // A pipe or device would keep the reader waiting for good.
+  if (!Paths::FileExists(path)) return;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return;
   std::vector<char> buffer(ReadBlock);

@@ -3,8 +3,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
+#include <future>
 #include <string>
 #include <vector>
 
@@ -103,6 +105,23 @@ TEST_F(SymbolIndexTest, IncludesBesideTheIncludingFileThenTheIncludeDirectoryCyc
   EXPECT_EQ(Where("LIB1", main), (Names{"sub/b.inc:4", "asinc/lib.inc:1"}));
   EXPECT_EQ(Where("main", TSymbolIndex::Key(Dir.filePath("sub/a.inc"))), (Names{"main.asm:4"}));
   EXPECT_EQ(Index.Files().size(), 4u);
+}
+
+// A pipe is not read, whether a file's include or the file of a tab replaced by one: its reader
+// would wait for a writer for good.
+TEST_F(SymbolIndexTest, APipeIsNotRead) {
+  const QString pipe = Dir.filePath("pipe.inc");
+  if (QProcess::execute(QStringLiteral("mkfifo"), {pipe}) != 0) GTEST_SKIP() << "needs mkfifo";
+  const QString main = Write("m.asm", "\tinclude \"pipe.inc\"\nm nop\n");
+  auto indexed = std::async(std::launch::async, [&] { IndexAll({main, TSymbolIndex::Key(pipe)}); });
+  const bool finished = indexed.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+  if (!finished) {
+    QFile writer(pipe);  // lets the blocked reader go
+    writer.open(QIODevice::WriteOnly);
+  }
+  indexed.wait();
+  EXPECT_TRUE(finished);
+  EXPECT_EQ(Where("m", main), (Names{"m.asm:2"}));
 }
 
 TEST_F(SymbolIndexTest, TemporaryNamesMeanTheOnesUnderTheLabelBeforeTheirUse) {
