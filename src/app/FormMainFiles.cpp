@@ -313,6 +313,11 @@ void TFormMain::MenSaveAllClick() {
     // An unchanged tab whose file could not be read must not overwrite that file with nothing;
     // a tab that may not overwrite its file at all needs a new name, which is not asked here.
     if ((!view->Modified() && view->LoadFailed()) || !view->LoadError().isEmpty()) continue;
+    // Nor is a tab without changes whose file is as it was read written again: that would
+    // change nothing, and a read-only file would stop every assemble.
+    if (!view->Modified() && view->Disk.Known().Exists &&
+        SameFileState(view->Disk.Known(), ReadDiskState(view->PathName)))
+      continue;
     view->Save();
   }
 }

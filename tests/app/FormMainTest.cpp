@@ -28,8 +28,14 @@ TEST_F(FormMainTest, OpensFilesByExtensionIgnoringCaseAndSavesNoUnreadOne) {
   EXPECT_EQ(View(3)->FileName, Native("c.ASC"));
   EXPECT_EQ(Panel(3), u"Asmfile \"b.inc\" gelesen.");
   View(0)->Editor()->InsertText(QStringLiteral("z"));
+  // A file without changes is not written again: a read-only one would stop the run.
+  QFile unchanged(Path("demo.hc11"));
+  const QDateTime old = QDateTime::currentDateTime().addDays(-1);
+  ASSERT_TRUE(unchanged.open(QIODevice::ReadWrite) && unchanged.setFileTime(old, QFileDevice::FileModificationTime));
+  unchanged.close();
   Trigger("MenAsProj");  // saves every file first
   EXPECT_EQ(ReadFile("TEST.Asm"), QByteArray("z\tnop\n"));
+  EXPECT_EQ(QFileInfo(Path("demo.hc11")).lastModified(), old);
   EXPECT_FALSE(QFile::exists(Path("missing.asm")));
 }
 
