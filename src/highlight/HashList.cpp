@@ -60,8 +60,9 @@ void THashList::AddShortWord(const THashEntry& entry) {
   std::uint64_t key = 0;
   for (size_t i = 0; i < entry.Name.size(); ++i)
     key |= std::uint64_t{static_cast<unsigned char>(entry.Name[i])} << (8 * i);
-  if (2 * (FShortWords + 1) > FSlots.size()) {
-    // At most half full, so that a miss meets an empty slot soon.
+  if (8 * (FShortWords + 1) > FSlots.size()) {
+    // At most an eighth full: a word that is no keyword (a label) then nearly always meets an
+    // empty slot at once, and the scanner's lookup loop is left where the predictor expects.
     std::vector<TSlot> old = std::move(FSlots);
     FSlots.assign(2 * old.size(), TSlot{});
     FShift = 64 - std::countr_zero(FSlots.size());
