@@ -45,13 +45,21 @@ inline size_t SkipClass(const unsigned char* line, size_t size, size_t pos, std:
 inline size_t FindBreak(const unsigned char* line, size_t size, size_t pos) {
   if constexpr (std::endian::native == std::endian::little) {
     constexpr std::uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
-    for (; pos + 8 <= size; pos += 8) {
+    // High bit of each line feed or carriage return among the eight bytes at At; a borrow can
+    // only mark bytes above the first true hit.
+    const auto breaks = [line](size_t at) {
       std::uint64_t v;
-      std::memcpy(&v, line + pos, 8);
+      std::memcpy(&v, line + at, 8);
       const std::uint64_t lf = v ^ (ones * '\n'), cr = v ^ (ones * '\r');
-      // High bit of each zero byte; a borrow can only mark bytes above the first true hit.
-      const std::uint64_t hits = (((lf - ones) & ~lf) | ((cr - ones) & ~cr)) & highs;
-      if (hits) return pos + static_cast<size_t>(std::countr_zero(hits) / 8);
+      return (((lf - ones) & ~lf) | ((cr - ones) & ~cr)) & highs;
+    };
+    if (size >= 8) {
+      for (; pos + 8 <= size; pos += 8)
+        if (const std::uint64_t hits = breaks(pos)) return pos + static_cast<size_t>(std::countr_zero(hits) / 8);
+      if (pos >= size) return size;
+      // The last bytes: the line's last eight, those before Pos masked off.
+      const std::uint64_t hits = breaks(size - 8) & (~std::uint64_t{0} << (8 * (pos + 8 - size)));
+      return hits ? size - 8 + static_cast<size_t>(std::countr_zero(hits) / 8) : size;
     }
   }
   while (pos < size && !(charclass::Flags[line[pos]] & charclass::Break)) ++pos;
