@@ -124,19 +124,27 @@ void TEditorView::LoadFile() {
   // Taken before reading: a change made while reading shows up at the next check.
   const TDiskState state = ReadDiskState(PathName);
   Disk.Synced(state);
-  StartLoad(state);
+  StartLoad(state, false);
   FileName = PathName;
   SetModified(false);
 }
 
-void TEditorView::StartLoad(const TDiskState& state) {
+void TEditorView::StartLoad(const TDiskState& state, bool reload) {
+  const bool failedBefore = FLoadFailed;
+  const QString errorBefore = FLoadError;
   FLoadFailed = true;
   FLoadError.clear();
   try {
     FEditor->LoadFromFile(PathName);
   } catch (const EEditFileError& e) {
-    // A missing file is a new one; a file that is there but unreadable must stay as it is.
-    if (state.Exists) FLoadError = QString::fromUtf8(e.what());
+    if (reload && !FEditor->Lines().LoadFailed()) {
+      // Not even opened: the tab keeps its text, and a save asks as for any change made outside.
+      FLoadFailed = failedBefore;
+      FLoadError = errorBefore;
+    } else if (state.Exists) {
+      // A missing file is a new one; a file that is there but unreadable must stay as it is.
+      FLoadError = QString::fromUtf8(e.what());
+    }
     throw;
   }
   FLoadFailed = FEditor->Lines().LoadFailed();
@@ -170,7 +178,7 @@ void TEditorView::ReloadFile() {
   const QPoint caret(FEditor->CaretColumn(), FEditor->CaretLine());
   StoreEditorState();
   const TDiskState state = ReadDiskState(PathName);
-  StartLoad(state);
+  StartLoad(state, true);
   Disk.Synced(state);
   FDeleted = false;
   if (FProjectFile) {

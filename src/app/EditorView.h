@@ -124,8 +124,8 @@ class TEditorView : public QWidget {
   bool IsActiveTab() const;
   // False when the user declined to overwrite a file changed outside.
   bool WriteLines(const QString& path);
-  // Starts reading PathName; a failure is kept in the load state and thrown on.
-  void StartLoad(const TDiskState& state);
+  // Starts reading PathName (again, with Reload); a failure is kept in the load state and thrown on.
+  void StartLoad(const TDiskState& state, bool reload);
   void ShowLoadProgress();  // a bar in the status bar while a big file is read
   void UpdateCaption();
   void ApplyLineNumbers();

@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 
+#include <filesystem>
+
 #include "AppFixture.h"
 #include "editor/EditLinesImpl.h"
 
@@ -166,6 +168,26 @@ TEST_F(UnreadableFileTest, ATabThatCouldNotReadItsFileNeverWritesOverIt) {
   SaveNames = {Path("copy.asm")};  // under another name it is saved
   Trigger("MenSaveAs");
   EXPECT_EQ(ReadFile("copy.asm"), "x");
+}
+
+// A file replaced by a pipe: the tab keeps the text it read, and a save names the real reason.
+TEST_F(UnreadableFileTest, AReloadThatCannotOpenTheFileKeepsTheText) {
+#ifndef Q_OS_UNIX
+  GTEST_SKIP() << "needs a pipe";
+#endif
+  WriteFile("c.asm", "keep me\r\n");
+  Main->OpenFile(Path("c.asm"));
+  ASSERT_EQ(QProcess::execute("mkfifo", {Path("pipe")}), 0);
+  std::filesystem::rename(Path("pipe").toStdString(), Path("c.asm").toStdString());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Errors.size() == 1; }));
+  EXPECT_EQ(Errors[0], ReadError("c.asm", "Das ist keine gewöhnliche Datei"));
+  EXPECT_EQ(View(0)->Editor()->Lines().SaveToBytes(), "keep me\r\n");
+  View(0)->Editor()->InsertText(QStringLiteral("x"));
+  Answers = {TAnswer::Yes};  // overwrite what changed outside
+  Trigger("MenSave");
+  ASSERT_EQ(Errors.size(), 2u);
+  EXPECT_TRUE(Errors[1].contains(QStringLiteral("keine gewöhnliche Datei"))) << Errors[1].toStdString();
+  EXPECT_TRUE(View(0)->Modified());
 }
 
 TEST_F(FileSafetyTest, ModifiedTextsAreJournaledAndOfferedAgainAfterAnEndWithoutClosing) {
