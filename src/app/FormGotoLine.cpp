@@ -38,6 +38,7 @@ TFormGotoLine::TFormGotoLine(QWidget* parent, int currentLine, int lineCount, st
   layout->addWidget(EditLine);
   layout->addWidget(LabelHint);
   layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);  // nothing in it would use more room
 
   connect(EditLine, &QLineEdit::textChanged, this, &TFormGotoLine::EditLineChange);
   connect(BtnOK, &QPushButton::clicked, this, &QDialog::accept);

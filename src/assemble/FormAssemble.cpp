@@ -61,7 +61,7 @@ TFormAssemble::TFormAssemble(QWidget* parent)
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
   move(402, 106);
-  resize(361, 372);
+  setFixedSize(361, 372);  // no resizing, so no maximising either
 
   PanelProject = MakePanel(this, "PanelProject", QStringLiteral("Projekt:"));
   PanelCommand = MakePanel(this, "PanelCommand", QStringLiteral("Command:"));

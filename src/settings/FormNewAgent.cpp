@@ -53,7 +53,7 @@ QPushButton* NewButton(QWidget* parent, const QString& name, const QString& capt
 TFormNewAgent::TFormNewAgent(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FormNewAgent"));
   setWindowTitle(QStringLiteral("FormNewAgent"));
-  resize(440, 300);
+  setFixedSize(440, 300);
 
   auto* pages = new QStackedWidget(this);
 
