@@ -45,7 +45,6 @@ QAction* AddBrowseButton(QLineEdit* edit) {
 QPushButton* NewButton(QWidget* parent, const QString& name, const QString& caption) {
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(name);
-  button->setAutoDefault(false);
   return button;
 }
 }  // namespace
@@ -139,8 +138,9 @@ TFormNewAgent::TFormNewAgent(QWidget* parent) : QDialog(parent) {
 void TFormNewAgent::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!event->spontaneous()) {
+    // A choice from the start, so that Return goes on at once; a later showing keeps the last one.
+    if (SelectedItem() < 0) ListView1->setCurrentRow(0);
     ShowPage(pgSelect);
-    ListView1->setFocus();
   }
 }
 
@@ -156,6 +156,12 @@ void TFormNewAgent::ShowPage(TPage page) {
   BtnBack->setEnabled(page != pgSelect);
   BtnFinish->setEnabled(page != pgSelect);
   BtnContinue->setEnabled(page == pgSelect && SelectedItem() >= 0);
+  // Return goes on as the page's main button does, unless another button has the focus.
+  (page == pgSelect ? BtnContinue : BtnFinish)->setDefault(true);
+  if (page == pgSelect)
+    ListView1->setFocus();
+  else
+    (page == pgProject ? FilenameEdit1 : FilenameEdit3)->setFocus();
 }
 
 int TFormNewAgent::SelectedItem() const {

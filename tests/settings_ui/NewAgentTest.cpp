@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 
 #include "SettingsUiFixture.h"
 #include "settings/FormNewAgent.h"
@@ -50,6 +51,8 @@ class NewAgentTest : public SettingsUiTest {
 };
 
 TEST_F(NewAgentTest, PagesFollowTheChoice) {
+  EXPECT_EQ(State(), "PanelSelect - + -");  // the first kind is chosen from the start
+  Child<QListWidget>("ListView1")->clearSelection();
   Child("BtnContinue")->click();  // nothing chosen: nothing to continue with
   EXPECT_EQ(State(), "PanelSelect - - -");
   Child<QListWidget>("ListView1")->setCurrentRow(1);
@@ -70,6 +73,31 @@ TEST_F(NewAgentTest, PagesFollowTheChoice) {
   EXPECT_EQ(State(), "PanelSelect - + -");
   EXPECT_EQ(Edit("FilenameEdit3")->text(), "Other.asm");
   EXPECT_TRUE(Opened.isEmpty());
+}
+
+TEST_F(NewAgentTest, ReturnAndEscapeWorkOnEveryPage) {
+  Edit("FilenameEdit1")->setText(Path("Keys"));
+  Edit("FilenameEdit3")->setText(Path("keys.inc"));
+  auto* list = Child<QListWidget>("ListView1");
+  // The widget with the focus, its key, and then the page shown; a closed wizard is shown again.
+  const std::tuple<QWidget*, Qt::Key, const char*> steps[] = {
+      {list, Qt::Key_Return, "PanelProjectFile + - +"},  // "Inc-Datei", chosen from the start
+      {Edit("FilenameEdit3"), Qt::Key_Escape, "closed"},
+      {list, Qt::Key_Right, "PanelSelect - + -"},
+      {list, Qt::Key_Return, "PanelProject + - +"},
+      {Child("BtnBack"), Qt::Key_Return, "PanelSelect - + -"},  // a button with the focus takes Return
+      {Child("BtnCancel"), Qt::Key_Return, "closed"},
+      {list, Qt::Key_Return, "PanelProject + - +"},  // the last choice is kept
+      {Edit("FilenameEdit1"), Qt::Key_Return, "closed"},
+  };
+  int i = 0;
+  for (const auto& [widget, key, state] : steps) {
+    if (!Wizard.isVisible()) Wizard.show();
+    QTest::keyClick(widget, key);
+    EXPECT_EQ(Wizard.isVisible() ? State() : "closed", QString(state)) << i++;
+  }
+  EXPECT_EQ(Opened, QStringList{Path("Keys.AsmPrj")});
+  EXPECT_FALSE(QFile::exists(Path("keys.inc")));
 }
 
 TEST_F(NewAgentTest, ProjectNameGetsTheProjectExtension) {
