@@ -234,7 +234,13 @@ void TFormMain::MenAsProjClick() {
     return;
   }
   MenSaveAllClick();
-  if (FormAssemble) FormAssemble->Assemble();
+  if (!FormAssemble) return;
+  // A run the dialog does not show is told here: lasting while it goes on, then its outcome.
+  FormAssemble->OnRunStatus = [this](const QString& text, bool running) {
+    FTimerMessage->DefaultText = running ? text : QString();
+    FTimerMessage->ShowText(text, 0);
+  };
+  FormAssemble->Assemble();
 }
 
 void TFormMain::MenShowOutputClick() {

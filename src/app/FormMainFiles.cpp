@@ -265,6 +265,8 @@ void TFormMain::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+  // A run under way ends with the program, its children too.
+  if (FormAssemble) FormAssemble->CancelRun();
   FRecovery->Close();
   emit Closed();
 }

@@ -1,13 +1,13 @@
 #include "assemble/FormAssemble.h"
 
 #include <QCoreApplication>
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -29,6 +29,7 @@ constexpr int kTextRefreshMs = 100;
 constexpr qsizetype kMaxInfoLines = 50000;
 constexpr qsizetype kMaxInfoChars = 8 << 20;
 const QString kStatus = QStringLiteral("Status:   ");
+const QString kFinished = QStringLiteral("Finished.");
 
 QLabel* MakePanel(QWidget* parent, const char* name, const QString& text) {
   auto* panel = new QLabel(text, parent);
@@ -195,6 +196,7 @@ void TFormAssemble::Assemble() {
   FRunning = false;
   BtnCancel->hide();
   BtnOK->setEnabled(true);
+  if (!isVisible() || isMinimized()) TellRunStatus(OutcomeText(), false);
   // The keys go to the list when it has entries to go through, else to OK.
   if (FRun->Log().Count() > 0 && PageControl->currentWidget() == TabSheetWarningsErrors) {
     ListBoxErrors->setCurrentIndex(FRun->Log().index(0));
@@ -225,7 +227,7 @@ TAssembleRun::TResult TFormAssemble::RunBatchFile() {
       if (const QString failure = FRun->UncountedFailure(); !failure.isEmpty())
         ShowFailure(failure, failure);
       else
-        PanelStatus->setText(kStatus + QStringLiteral("Finished."));
+        PanelStatus->setText(kStatus + kFinished);
       break;
   }
   return result;
@@ -242,6 +244,21 @@ void TFormAssemble::ShowSummary() {
   PanelWarnings->setText(summary.WarningsText());
   if (summary.ErrorsRed) SetTextColor(PanelErrors, QColor(255, 0, 0));
   if (summary.WarningsYellow) SetTextColor(PanelWarnings, WarningColor(PanelWarnings));
+}
+
+QString TFormAssemble::OutcomeText() const {
+  const QString status = PanelStatus->text().mid(kStatus.size());
+  QString text = status == kFinished ? QStringLiteral("Assemblieren beendet.") : QStringLiteral("Assemblieren: ") + status;
+  const TAssembleSummary& summary = FRun->Output().Summary();
+  QStringList counts;
+  if (summary.ErrorsSeen) counts << PanelErrors->text();
+  if (summary.WarningsSeen) counts << PanelWarnings->text();
+  return counts.isEmpty() ? text : text + u' ' + counts.join(QStringLiteral(", "));
+}
+
+void TFormAssemble::TellRunStatus(const QString& text, bool running) {
+  FStatusTold = !text.isEmpty();
+  if (OnRunStatus) OnRunStatus(text, running);
 }
 
 void TFormAssemble::LoadErrorList() {
@@ -344,12 +361,13 @@ bool TFormAssemble::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void TFormAssemble::closeEvent(QCloseEvent* event) {
-  CancelRun();
-  event->accept();
+// Hidden or minimised, the dialog no longer shows a run under way: the status bar tells of it.
+void TFormAssemble::hideEvent(QHideEvent* event) {
+  QDialog::hideEvent(event);
+  if (FRunning) TellRunStatus(QStringLiteral("Es wird assembliert... (\"Ausgabe anzeigen...\" zeigt den Lauf)"), true);
 }
 
-void TFormAssemble::reject() {
-  CancelRun();
-  hide();
+void TFormAssemble::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (FStatusTold) TellRunStatus(QString(), false);
 }

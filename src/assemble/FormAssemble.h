@@ -29,7 +29,8 @@ class TFormAssemble : public QDialog {
   // One complete run for the current project; ignored while a run is under way.
   void Assemble();
   bool IsRunning() const { return FRunning; }
-  // Ends a run under way together with its child; what arrived is still analysed.
+  // Ends a run under way together with its child; what arrived is still analysed. Closing the
+  // dialog only hides it: the run goes on.
   void CancelRun();
 
   // The last run's messages, outside a run.
@@ -42,10 +43,13 @@ class TFormAssemble : public QDialog {
   // Shows a message's source line (set by the main window): the entry's file as a full path,
   // the line and byte column (0: none) the assembler reported, and the text for the status bar.
   std::function<void(const QString& path, int line, int column, const QString& text)> OnShowMessage;
+  // A run the dialog does not show, for the main window's status bar: a text that lasts while it
+  // goes on (Running), its outcome when it ends, "" once the dialog shows it again.
+  std::function<void(const QString& text, bool running)> OnRunStatus;
 
  protected:
-  void closeEvent(QCloseEvent* event) override;
-  void reject() override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -56,6 +60,8 @@ class TFormAssemble : public QDialog {
   TAssembleRun::TResult RunBatchFile();
   void ShowFailure(const QString& status, const QString& message);
   void ShowSummary();
+  QString OutcomeText() const;
+  void TellRunStatus(const QString& text, bool running);
   void LoadErrorList();
   void PumpEvents(bool force);
   void FlushOutput(bool all);
@@ -84,6 +90,7 @@ class TFormAssemble : public QDialog {
   QElapsedTimer FPumpTimer;
   QElapsedTimer FTextTimer;
   bool FRunning = false;
+  bool FStatusTold = false;  // the status bar holds a text of this dialog's
 };
 
 // The one assemble dialog (set by the program when it creates the form).

@@ -1,5 +1,6 @@
 // The main window: opening files, the active tab, close questions, saving, keys, start-up, dialogs.
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
@@ -309,7 +310,9 @@ TEST_F(FormMainTest, TabsCloseByButtonOrMiddleClickAskingAsCloseDoes) {
   EXPECT_TRUE(Panel(0).trimmed().isEmpty()) << Panel(0).toStdString();
 }
 
-TEST_F(FormMainTest, ASecondAssembleDuringARunSavesNothing) {
+// A run goes on behind a closed dialog, told in the status bar; a second request saves nothing;
+// closing the program ends the run.
+TEST_F(FormMainTest, AHiddenRunIsToldAndEndsWithTheProgram) {
   WriteFile("test.asm", "\tnop\n");
   WriteFile("test.AsmPrj", "[global]\r\nFileCount=1\r\n[File1]\r\nFile=test.asm\r\n");
   WriteFile("make.bat", "@sleep 30\r\n");
@@ -318,17 +321,27 @@ TEST_F(FormMainTest, ASecondAssembleDuringARunSavesNothing) {
   FormAssemble = new TFormAssemble(Main);
   const auto forget = qScopeGuard([] { FormAssemble = nullptr; });
   Main->OpenFile(Path("test.AsmPrj"));
-  bool keptModified = false;
-  QTimer::singleShot(300, Main, [&] {
+  const QString running = u"Es wird assembliert... (\"Ausgabe anzeigen...\" zeigt den Lauf)"_s;
+  QStringList shown;
+  QTimer::singleShot(300, Main, [&] { FormAssemble->close(); });
+  QTimer::singleShot(600, Main, [&] {
+    shown << Panel(3);
     View(0)->Editor()->InsertText(QStringLiteral("x"));
     Trigger("MenAsProj");
-    keptModified = View(0)->Modified();
-    FormAssemble->close();  // ends the run
+    shown << Panel(3) + (View(0)->Modified() ? " (modified)" : "");
+    Trigger("MenShowOutput");
+    shown << Panel(3) + (FormAssemble->isVisible() ? "(shown)" : "");
+    FormAssemble->close();
+    Answers = {TAnswer::No, TAnswer::No};  // the file, then the project
+    Main->close();
   });
+  QElapsedTimer clock;
+  clock.start();
   Trigger("MenAsProj");
-  EXPECT_TRUE(keptModified);
+  EXPECT_LT(clock.elapsed(), 20000);
   EXPECT_EQ(ReadFile("test.asm"), "\tnop\n");
-  EXPECT_EQ(Panel(3), "Es wird bereits assembliert.");
+  EXPECT_EQ(shown, (QStringList{running, u"Es wird bereits assembliert. (modified)"_s, u"(shown)"_s}));
+  EXPECT_EQ(Panel(3), "Assemblieren: Abgebrochen.");
 }
 
 TEST_F(FormMainTest, F8StepsThroughTheLastRunsMessagesAcrossFiles) {

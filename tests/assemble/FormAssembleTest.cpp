@@ -187,23 +187,45 @@ TEST_F(FormAssembleTest, MessagesOfAListedFileInASubfolder) {
   EXPECT_EQ(Shown, QStringList{QStringLiteral("Übung.inc:2 Meldung 1 von 1: Übung.inc(2):3: error: unknown instruction")});
 }
 
-TEST_F(FormAssembleTest, ClosingDuringARunEndsItAndASecondRequestIsRefused) {
+TEST_F(FormAssembleTest, ClosingHidesARunThatGoesOnAndOnlyAbbrechenEndsIt) {
+  // Escape and the close box hide the dialog; the run goes on and its status is told outside.
+  QStringList told;
+  Form->OnRunStatus = [&](const QString& text, bool running) { told << QString::number(running) + text; };
+  WriteFile(Dir.filePath("make.bat"), "@sleep 1\r\n@fakeasl test.asm\r\n");
+  bool hidden = false, runningAfterClose = false;
+  QTimer::singleShot(200, Form, [&] {
+    QTest::keyClick(Form, Qt::Key_Escape);
+    hidden = !Form->isVisible();
+    Form->show();  // "Ausgabe anzeigen..."
+    Form->close();
+    runningAfterClose = Form->IsRunning() && !Form->isVisible();
+  });
+  Run(CapturePath("irp_de850.out"), CapturePath("irp_de850.log"));
+  EXPECT_TRUE(hidden && runningAfterClose);
+  EXPECT_EQ(Text("PanelStatus"), "Status:   Finished.");
+  EXPECT_EQ(Count(), 13);
+  const QString running = QStringLiteral("1Es wird assembliert... (\"Ausgabe anzeigen...\" zeigt den Lauf)");
+  EXPECT_EQ(told, (QStringList{running, "0", running, "0Assemblieren beendet. Fehler: 10, Warnung: 3"}));
+
+  // The button ends a run and its children; a run the dialog shows is not told outside.
+  told.clear();
   WriteFile(Dir.filePath("make.bat"), "@sh -c \"echo $$ > pid; echo begin; exec sleep 60\"\r\n");
-  // The log of an earlier run: cancelled, this run shows none of its marks.
+  // A log left on disk: cancelled, this run shows none of its marks.
   WriteFile(Dir.filePath("test.log"), "> > > test.asm(3): error: x\n");
   bool wasRunning = false;
   QTimer::singleShot(300, Form, [&] {
     wasRunning = Form->IsRunning();
     Form->Assemble();  // refused: no nested run
-    Form->close();
+    Form->findChild<QPushButton*>("BtnCancel")->click();
   });
   Form->Assemble();
   EXPECT_TRUE(wasRunning);
-  EXPECT_EQ(Asm.Cleared, 1);
-  EXPECT_TRUE(Asm.Marks.empty());
+  EXPECT_EQ(Asm.Cleared, 2);
+  EXPECT_EQ(Asm.Marks.size(), 9);  // those of the run before
   EXPECT_EQ(Count(), 0);
   EXPECT_EQ(Text("PanelStatus"), "Status:   Abgebrochen.");
   EXPECT_TRUE(ProcessEnded(ReadFile(Dir.filePath("pid")).trimmed()));
+  EXPECT_EQ(told, QStringList{"0"});  // the outcome told before goes when the dialog shows again
 }
 
 TEST_F(FormAssembleTest, FloodsOfOutputKeepTheLatestLines) {
