@@ -12,7 +12,7 @@ void TSymbolListModel::SetList(TSymbolList* list) {
 
 void TSymbolListModel::SetFilter(const QString& text) {
   beginResetModel();
-  if (FList) FList->SetFilter(text.toLatin1().toStdString());
+  if (FList) FList->SetFilter(text.toUtf8().toStdString());
   endResetModel();
 }
 

@@ -181,7 +181,7 @@ void TSymbolNavigator::RunRequest() {
   TSymbolList found = FIndex.Find(FRequestWord, KeyOf(view), FRequestCaret.y());
   if (found.Count() == 0) {
     FWindow->ShowStatus(
-        QStringLiteral("Keine Definition für \"%1\" gefunden.").arg(QString::fromLatin1(FRequestWord)));
+        QStringLiteral("Keine Definition für \"%1\" gefunden.").arg(view->Editor()->Lines().Decode(FRequestWord)));
     return;
   }
   const int row = found.Count() == 1 ? 0 : FDialog->Choose(found, false);

@@ -83,11 +83,12 @@ TSymbolList TSymbolIndex::Find(std::string_view word, const QString& path, int l
     // A temporary name means the one under the label before the place where it is used.
     if (here == files.end()) return {};
     std::string key(files[0].second->ScopeAt(static_cast<std::uint32_t>(std::max(line, 0))));
-    key += word;
+    key += SymbolName(word);
     for (std::uint32_t def : files[0].second->Find(key)) rows.push_back({0, def});
   } else if (!word.empty()) {
+    const std::string key = SymbolName(word);
     for (std::uint32_t file = 0; file < files.size(); ++file)
-      for (std::uint32_t def : files[file].second->Find(word)) rows.push_back({file, def});
+      for (std::uint32_t def : files[file].second->Find(key)) rows.push_back({file, def});
   }
   return TSymbolList(std::move(files), std::move(rows));
 }
@@ -133,5 +134,5 @@ TSymbolLocation TSymbolList::At(int row) const {
   const TFileSymbols& s = *FFiles[r.File].second;
   const TSymbolDef& def = s.Defs[r.Def];
   return {FFiles[r.File].first, static_cast<int>(def.Line), static_cast<int>(def.Column), def.Kind,
-          QString::fromLatin1(s.Name(def))};
+          QString::fromUtf8(s.Name(def))};
 }

@@ -44,7 +44,7 @@ class TSymbolList {
   TSymbolList() = default;
   TSymbolList(std::vector<TIndexedFile> files, std::vector<TSymbolRow> rows);
 
-  // Shows only names that contain Part, letter case ignored; "" shows all.
+  // Shows only names that contain Part (UTF-8), letter case ignored as in SameName; "" shows all.
   void SetFilter(std::string_view part);
   int Count() const { return static_cast<int>(FShown.size()); }
   TSymbolLocation At(int row) const;
@@ -71,7 +71,8 @@ class TSymbolIndex {
   // Some file in reach still waits for its result.
   bool Pending() const;
 
-  // Definitions of Word as used on Line of Path: that file's first, then the others in reach.
+  // Definitions of Word (as written in Path) as used on Line of Path: that file's first, then
+  // the others in reach.
   TSymbolList Find(std::string_view word, const QString& path, int line) const;
   // Every definition in reach, sorted by name.
   TSymbolList All() const;

@@ -1,6 +1,11 @@
 #include "highlight/SymbolScan.h"
 
+#include <QByteArrayView>
+#include <QString>
+#include <QStringDecoder>
+
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "highlight/CharClass.h"
@@ -8,11 +13,62 @@
 namespace {
 
 using charclass::Flags;
-using charclass::IsIdent;
 using charclass::Upper;
 
 bool IsSpace(unsigned char c) { return (Flags[c] & charclass::Blank) || c == '\r'; }
-bool IsNameStart(unsigned char c) { return IsIdent(c) && !(c >= '0' && c <= '9'); }
+// The assembler takes letters beyond ASCII in names. Every byte above 127 counts, whatever the
+// file's encoding: a UTF-8 character is never cut, and a single-byte file needs no code page.
+constexpr std::array<bool, 256> MakeNameBytes() {
+  std::array<bool, 256> bytes{};
+  for (int c = 0; c < 256; ++c) bytes[c] = (Flags[c] & charclass::Ident) || c >= 0x80;
+  return bytes;
+}
+constexpr std::array<bool, 256> NameBytes = MakeNameBytes();
+bool IsNameByte(unsigned char c) { return NameBytes[c]; }
+bool IsNameStart(unsigned char c) { return IsNameByte(c) && !(c >= '0' && c <= '9'); }
+bool IsAscii(std::string_view s) {
+  return std::none_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// The byte at I as names compare: ASCII letters and the ISO-8859-1 letters U+00E0..U+00FE (UTF-8
+// C3 A0..C3 BE, the division sign excepted) in upper case, as the assembler folds them. It keeps
+// "ß" and the letters of other scripts as they are.
+constexpr unsigned char FoldedAt(std::string_view s, std::size_t i) {
+  const auto c = static_cast<unsigned char>(s[i]);
+  if (c < 0x80) return Upper[c];
+  const bool latin1Small =
+      c >= 0xA0 && c <= 0xBE && c != 0xB7 && i > 0 && static_cast<unsigned char>(s[i - 1]) == 0xC3;
+  return latin1Small ? static_cast<unsigned char>(c - 0x20) : c;
+}
+
+// Bytes 0x80..0x9F of Windows-1252, as the editor shows a single-byte text; the rest is ISO-8859-1.
+constexpr char16_t Cp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, std::string_view bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  // Only the decoding itself tells whether the bytes are UTF-8.
+  const QString decoded = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  if (!utf8.hasError()) {
+    out += bytes;
+    return;
+  }
+  QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    text[static_cast<qsizetype>(i)] = QChar(c >= 0x80 && c < 0xA0 ? Cp1252High[c - 0x80] : char16_t(c));
+  }
+  out += text.toUtf8().toStdString();
+}
+
+inline void AppendName(std::string& out, std::string_view bytes) {
+  if (IsAscii(bytes))
+    out += bytes;
+  else
+    AppendUtf8(out, bytes);
+}
 
 // Length of the name at the start of S, 0 when none starts there: a letter, "_" or "." (or "$$")
 // followed by letters, digits, "_" and ".".
@@ -23,7 +79,7 @@ std::size_t NameLength(std::string_view s) {
   else if (s.empty() || !IsNameStart(s[0]))
     return 0;
   const std::size_t first = i;
-  while (i < s.size() && IsIdent(s[i])) ++i;
+  while (i < s.size() && IsNameByte(s[i])) ++i;
   if (i == first || (s[0] == '.' && i == 1)) return 0;
   return i;
 }
@@ -35,6 +91,13 @@ constexpr std::uint64_t Pack(std::string_view word) {
   std::uint64_t packed = 0;
   for (std::size_t i = 0; i < 8; ++i)
     packed = packed << 8 | (i < word.size() ? Upper[static_cast<unsigned char>(word[i])] : 0u);
+  return packed;
+}
+
+// Eight bytes of a name from From on, folded as names compare, as one number.
+std::uint64_t PackName(std::string_view name, std::size_t from) {
+  std::uint64_t packed = 0;
+  for (std::size_t i = from; i < from + 8; ++i) packed = packed << 8 | (i < name.size() ? FoldedAt(name, i) : 0u);
   return packed;
 }
 
@@ -95,26 +158,35 @@ const char* SymbolKindText(TSymbolKind kind) {
   return "";
 }
 
+std::string SymbolName(std::string_view bytes) {
+  std::string name;
+  AppendName(name, bytes);
+  return name;
+}
+
 bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (Upper[static_cast<unsigned char>(a[i])] != Upper[static_cast<unsigned char>(b[i])]) return false;
+    if (FoldedAt(a, i) != FoldedAt(b, i)) return false;
   return true;
 }
 
 int CompareNames(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const int ca = Upper[static_cast<unsigned char>(a[i])], cb = Upper[static_cast<unsigned char>(b[i])];
+    const int ca = FoldedAt(a, i), cb = FoldedAt(b, i);
     if (ca != cb) return ca - cb;
   }
   return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
 bool ContainsNoCase(std::string_view text, std::string_view part) {
-  if (part.size() > text.size()) return false;
-  for (std::size_t i = 0; i + part.size() <= text.size(); ++i)
-    if (SameName(text.substr(i, part.size()), part)) return true;
+  // Folded in place: a letter's case may hang on the byte before it.
+  for (std::size_t i = 0; i + part.size() <= text.size(); ++i) {
+    std::size_t k = 0;
+    while (k < part.size() && FoldedAt(text, i + k) == FoldedAt(part, k)) ++k;
+    if (k == part.size()) return true;
+  }
   return false;
 }
 
@@ -149,7 +221,7 @@ void TFileSymbols::BuildLookup() {
   std::vector<TKey> keys(Defs.size());
   for (std::uint32_t i = 0; i < keys.size(); ++i) {
     const std::string_view name = Name(Defs[i]);
-    keys[i] = {Pack(name), Pack(name.substr(std::min<std::size_t>(8, name.size()))), i};
+    keys[i] = {PackName(name, 0), PackName(name, 8), i};
   }
   std::sort(keys.begin(), keys.end(), [this](const TKey& a, const TKey& b) {
     if (a.High != b.High) return a.High < b.High;
@@ -239,7 +311,7 @@ void TSymbolScanner::Define(std::string_view name, std::size_t column, TSymbolKi
     names += '_';
     if (kind == TSymbolKind::Label) kind = TSymbolKind::Field;
   }
-  names += name;
+  AppendName(names, name);
   const std::size_t length = names.size() - offset;
   if (length > 255) {
     names.resize(offset);
@@ -300,7 +372,7 @@ TFileSymbols ScanSymbols(std::string_view text) {
 std::string_view SymbolWordAt(std::string_view line, std::size_t offset, std::size_t* start) {
   const auto isWord = [&](std::size_t at) {
     const auto c = static_cast<unsigned char>(line[at]);
-    return IsIdent(c) || c == '$';
+    return IsNameByte(c) || c == '$';
   };
   if (offset > line.size()) return {};
   std::size_t b = offset;

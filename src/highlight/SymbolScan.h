@@ -31,12 +31,12 @@ struct TIncludeRef {
 
 class TFileSymbols {
  public:
-  std::string Names;
+  std::string Names;  // as SymbolName gives them
   std::vector<TSymbolDef> Defs;       // in line order
   std::vector<TIncludeRef> Includes;  // each name once, at its first line
 
   std::string_view Name(const TSymbolDef& def) const { return {Names.data() + def.NameOffset, def.NameLength}; }
-  // Indices of the definitions of Key; letter case does not count (the assembler's default).
+  // Indices of the definitions of Key (a SymbolName); letter case counts as in SameName.
   std::vector<std::uint32_t> Find(std::string_view key) const;
   // Indices of all definitions by name, then line.
   const std::vector<std::uint32_t>& ByName() const { return FByName; }
@@ -78,7 +78,13 @@ TFileSymbols ScanSymbols(std::string_view text);
 // "" on a number, a blank or an operator. Start receives its offset.
 std::string_view SymbolWordAt(std::string_view line, std::size_t offset, std::size_t* start = nullptr);
 
-// Comparisons that ignore the case of ASCII letters, as the assembler does by default.
+// A name as the index keeps it: UTF-8 as written, so that files in either encoding agree. Bytes
+// that are no UTF-8 come from a single-byte file and are read as the editor shows them
+// (Windows-1252).
+std::string SymbolName(std::string_view bytes);
+
+// Comparisons of such names that ignore letter case as the assembler does by default: for ASCII
+// letters and the accented letters of ISO-8859-1 ("ä" is "Ä"), not for "ß" or other scripts.
 bool SameName(std::string_view a, std::string_view b);
 int CompareNames(std::string_view a, std::string_view b);
 bool ContainsNoCase(std::string_view text, std::string_view part);

@@ -118,4 +118,26 @@ TEST_F(SymbolNavigationTest, SymbolListFiltersAsTheUserTypes) {
   EXPECT_EQ(shown, QStringList{u"PORTB Konstante"_s});
 }
 
+TEST_F(SymbolNavigationTest, NamesWithUmlautsAreFoundByF12AndTheFilter) {
+  WriteFile("sym.inc", "Größe equ 3\n");
+  WriteFile("odd.asm", "\tinclude \"sym.inc\"\nMaß    equ 7\n        ldaa #Maß\n        ldaa #GRÖßE\n");
+  Main->OpenFile(Path("odd.asm"));
+  Editor()->SetCaretXY(17, 3);  // between "a" and "ß"
+  Key(Qt::Key_F12);
+  EXPECT_SOON_EQ(Where(), u"odd.asm:2:1"_s);
+  Editor()->SetCaretXY(17, 4);
+  Key(Qt::Key_F12);
+  EXPECT_SOON_EQ(Where(), u"sym.inc:1:1"_s);
+  QStringList shown;
+  OnDialog([&shown](TFormGotoSymbol* dialog) {
+    QTest::keyClicks(dialog->FilterEdit(), u"gR"_s);
+    QTest::sendKeyEvent(QTest::Click, dialog->FilterEdit(), Qt::Key_Odiaeresis, u"ö"_s, Qt::NoModifier);
+    const QAbstractItemModel* model = dialog->SymbolList()->model();
+    for (int row = 0; row < model->rowCount(); ++row) shown << model->index(row, 0).data().toString();
+    QTest::keyClick(dialog->FilterEdit(), Qt::Key_Escape);
+  });
+  Key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_SOON_EQ(shown, QStringList{u"Größe"_s});
+}
+
 }  // namespace

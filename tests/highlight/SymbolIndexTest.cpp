@@ -39,6 +39,10 @@ TEST(SymbolScan, WhatDefinesAName) {
        {"first Label 1:1", "first.loc Label 2:1", "first$$t Label 3:1", "second Label 4:1", "second.loc Label 5:1"}},
       {"; c\n*star\nv3=7\n9x nop\nloc$ nop\n\t\n. nop\n  x:=1", {}},
       {"a\r\nb\rc\nd", {"a Label 1:1", "b Label 2:1", "d Label 3:1"}},  // a lone CR stays inside its line
+      // Letters beyond ASCII, kept as UTF-8: from UTF-8, ISO-8859-1 and code page 850 (shown as 1252).
+      {"Maß\tequ 7\nGröße: nop\n\tenum Äpfel, Öl",
+       {"Maß Konstante 1:1", "Größe Label 2:1", "Äpfel Aufzählung 3:7", "Öl Aufzählung 3:15"}},
+      {"Ma\xdf equ 7\nGr\x94\xe1" "e nop", {"Maß Konstante 1:1", "Gr\u201d\u00e1e Label 2:1"}},
   };
   for (const auto& [source, expected] : cases) EXPECT_EQ(Describe(ScanSymbols(source)), expected) << source;
 }
@@ -57,6 +61,7 @@ TEST(SymbolScan, WordAtTheCaret) {
       {"\tbra .loc1", 6, ".loc1"}, {"\tbra .loc1", 10, ".loc1"}, {"\tjmp first.x+1", 8, "first.x"},
       {"\tbra $$tmp", 9, "$$tmp"}, {"\tldaa #$FF", 8, ""},        {"\tldaa #12", 7, ""},
       {"\tldaa x_y", 4, "ldaa"},   {"a  b", 1, "a"},              {"a  b", 3, "b"},
+      {"\tldaa #Maß", 8, "Maß"},   {"\tldaa #Maß", 11, "Maß"},   {"\tldaa #Ma\xdf", 10, "Ma\xdf"},
   };
   for (const auto& [line, offset, word] : cases) EXPECT_EQ(SymbolWordAt(line, offset), word) << line << offset;
 }
@@ -130,6 +135,24 @@ TEST_F(SymbolIndexTest, TemporaryNamesMeanTheOnesUnderTheLabelBeforeTheirUse) {
   EXPECT_EQ(Where(".loop", main, 3), (Names{"t.asm:2"}));
   EXPECT_EQ(Where(".LOOP", main, 6), (Names{"t.asm:5"}));
   EXPECT_EQ(Where("first.loop", main), (Names{"t.asm:2"}));
+}
+
+// A name is the same in a UTF-8 and a single-byte file; letter case counts as with the assembler.
+TEST_F(SymbolIndexTest, NamesWithLettersBeyondAsciiInEveryEncoding) {
+  const QString main = Write("u.asm", "\tinclude l1\n\tinclude dos\nMaß equ 7\nαβ nop\n");
+  Write("l1.inc", "Gr\xf6\xdf" "e equ 3\n\xc4pfel nop\n");  // ISO-8859-1
+  Write("dos.inc", "Gr\x94\xe1" "e equ 4\n");                   // code page 850
+  IndexAll({main});
+  const std::pair<const char*, Names> cases[] = {
+      {"Größe", {"l1.inc:1"}}, {"GRÖßE", {"l1.inc:1"}},    {"Gr\xf6\xdf" "e", {"l1.inc:1"}}, {"GRÖSSE", {}},
+      {"maß", {"u.asm:3"}},    {"MASS", {}},               {"äPFEL", {"l1.inc:2"}},     {"ΑΒ", {}},
+      {"Gr\x94\xe1" "e", {"dos.inc:1"}}, {"Ma", {}},
+  };
+  for (const auto& [word, where] : cases) EXPECT_EQ(Where(word, main), where) << word;
+  TSymbolList all = Index.All();
+  all.SetFilter("RÖ");
+  ASSERT_EQ(all.Count(), 1);
+  EXPECT_EQ(all.At(0).Name, QStringLiteral("Größe"));
 }
 
 TEST_F(SymbolIndexTest, AResultOvertakenByAnEditIsRefused) {
