@@ -19,16 +19,12 @@
 #endif
 
 #include "editor/EditLinesImpl.h"
+#include "platform/Cp1252.h"
 #include "platform/FileWrite.h"
 
 // ---- text encodings ----
 
 namespace {
-// Windows-1252 in 0x80..0x9F; the five undefined codes stay C1 controls.
-const char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 QString NativePath(const QString& path) { return QDir::toNativeSeparators(path); }
 
@@ -101,14 +97,14 @@ QString EditText::DecodeBytes(std::string_view bytes, TTextEncoding encoding) {
   QString s(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
   QChar* out = s.data();
   for (unsigned char c : bytes)
-    *out++ = (c >= 0x80 && c < 0xA0) ? QChar(kCp1252High[c - 0x80]) : QChar(c);
+    *out++ = QChar(Cp1252::ToUnicode(c));
   return s;
 }
 
 int EditText::DecodeChar(std::string_view s, std::size_t i, TTextEncoding encoding, char32_t& cp) {
   const auto c = static_cast<unsigned char>(s[i]);
   if (c < 0x80 || encoding != TTextEncoding::Utf8) {
-    cp = (c >= 0x80 && c < 0xA0) ? kCp1252High[c - 0x80] : c;
+    cp = Cp1252::ToUnicode(c);
     return 1;
   }
   const int n = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
@@ -127,8 +123,8 @@ int EditText::DecodeChar(std::string_view s, std::size_t i, TTextEncoding encodi
 namespace {
 int Cp1252Byte(char16_t u) {  // -1: not in the code page
   if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return u;
-  const char16_t* hit = std::find(std::begin(kCp1252High), std::end(kCp1252High), u);
-  return hit != std::end(kCp1252High) ? 0x80 + static_cast<int>(hit - kCp1252High) : -1;
+  const char16_t* hit = std::find(std::begin(Cp1252::High), std::end(Cp1252::High), u);
+  return hit != std::end(Cp1252::High) ? 0x80 + static_cast<int>(hit - Cp1252::High) : -1;
 }
 }  // namespace
 

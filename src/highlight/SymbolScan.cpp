@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "highlight/CharClass.h"
+#include "platform/Cp1252.h"
 
 namespace {
 
@@ -41,12 +42,6 @@ constexpr unsigned char FoldedAt(std::string_view s, std::size_t i) {
   return latin1Small ? static_cast<unsigned char>(c - 0x20) : c;
 }
 
-// Bytes 0x80..0x9F of Windows-1252, as the editor shows a single-byte text; the rest is ISO-8859-1.
-constexpr char16_t Cp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 void AppendUtf8(std::string& out, std::string_view bytes) {
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   // Only the decoding itself tells whether the bytes are UTF-8.
@@ -58,7 +53,7 @@ void AppendUtf8(std::string& out, std::string_view bytes) {
   QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const auto c = static_cast<unsigned char>(bytes[i]);
-    text[static_cast<qsizetype>(i)] = QChar(c >= 0x80 && c < 0xA0 ? Cp1252High[c - 0x80] : char16_t(c));
+    text[static_cast<qsizetype>(i)] = QChar(Cp1252::ToUnicode(c));
   }
   out += text.toUtf8().toStdString();
 }

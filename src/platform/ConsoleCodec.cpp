@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+#include "platform/Cp1252.h"
+
 namespace ConsoleCodec {
 
 namespace {
@@ -19,14 +21,7 @@ constexpr char16_t kCp850[128] = {
     0x00DE, 0x00DA, 0x00DB, 0x00D9, 0x00FD, 0x00DD, 0x00AF, 0x00B4, 0x00AD, 0x00B1, 0x2017, 0x00BE, 0x00B6,
     0x00A7, 0x00F7, 0x00B8, 0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0};
 
-// Bytes 0x80..0x9F of Windows-1252; the rest is ISO-8859-1. Unassigned bytes stay C1 codes.
-constexpr char16_t kCp1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 char16_t Cp850(unsigned char b) { return b < 0x80 ? char16_t(b) : kCp850[b - 0x80]; }
-char16_t Cp1252(unsigned char b) { return b >= 0x80 && b < 0xA0 ? kCp1252[b - 0x80] : char16_t(b); }
 
 // How much a character looks like German text: umlauts and sharp s most, other letters some.
 int TextLikeness(char16_t c) {
@@ -57,9 +52,9 @@ QString ToUnicode(const char* data, qsizetype size) {
     const auto b = static_cast<unsigned char>(data[i]);
     if (b < 0x80) continue;
     cp850 += TextLikeness(Cp850(b));
-    cp1252 += TextLikeness(Cp1252(b));
+    cp1252 += TextLikeness(Cp1252::ToUnicode(b));
   }
-  char16_t (*decode)(unsigned char) = cp850 > cp1252 ? Cp850 : Cp1252;
+  char16_t (*decode)(unsigned char) = cp850 > cp1252 ? Cp850 : Cp1252::ToUnicode;
   text.resize(size);
   for (qsizetype i = 0; i < size; ++i) text[i] = QChar(decode(static_cast<unsigned char>(data[i])));
   return text;
