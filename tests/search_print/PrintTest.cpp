@@ -129,8 +129,8 @@ TEST_F(PrintTest, EveryCharacterReachesThePaperWhateverTheFontAndPaper) {
   const QString visible = text.join("").remove(QRegularExpression("\\s"));
   for (const auto& [points, width, height] : {std::tuple{500, 210, 297}, {512, 105, 148}, {96, 210, 297},
                                               {200, 30, 30}, {12, 20, 20}, {1, 20, 20}}) {
-    Hooks.Font = [&](QFont& font) {
-      font.setPointSize(points);
+    Hooks.Font = [size = points](QFont& font) {
+      font.setPointSize(size);
       return true;
     };
     Click("ToolbarButtonFont");
