@@ -310,16 +310,21 @@ void TFormMain::MenProjectSaveAsClick() {
 }
 
 void TFormMain::MenSaveAllClick() {
+  TEditorView* refused = nullptr;
   for (int i = ViewCount() - 1; i >= 0; --i) {
     TEditorView* view = View(i);
-    // An unchanged tab whose file could not be read must not overwrite that file with nothing;
-    // a tab that may not overwrite its file at all needs a new name, which is not asked here.
-    if ((!view->Modified() && view->LoadFailed()) || !view->LoadError().isEmpty()) continue;
-    // Nor is a tab without changes whose file is as it was read written again: that would
-    // change nothing, and a read-only file would stop every assemble.
-    if (!view->Modified() && view->Disk.Known().Exists &&
-        SameFileState(view->Disk.Known(), ReadDiskState(view->PathName)))
+    if (!view->Modified()) {
+      // A tab without changes has nothing to write: its file is as it was read, or changed
+      // outside and about to be reloaded. Writing anyway would stop an assemble at every
+      // read-only file, and must not fill a file that could not be read with nothing.
+      if (view->LoadFailed() || view->Disk.Known().Exists) continue;
+    } else if (!view->LoadError().isEmpty()) {
+      refused = view;  // told after the others are saved
       continue;
+    }
     view->Save();
   }
+  // Changes that may not go over the file they came from: Save says why, and an assemble that
+  // needs them does not run.
+  if (refused) refused->Save();
 }

@@ -157,13 +157,15 @@ TEST_F(UnreadableFileTest, ATabThatCouldNotReadItsFileNeverWritesOverIt) {
   WriteFile("ok.asm", Long);
   ASSERT_TRUE(QTest::qWaitFor([&] { return Errors.size() == 3; }));
   for (int i = 0; i < Tabs(); ++i) View(i)->Editor()->InsertText(QStringLiteral("x"));
-  Trigger("MenSaveAll");
+  Trigger("MenSaveAll");  // says once that changes stay unsaved, and stops an assemble
+  ASSERT_EQ(Errors.size(), 4u);
+  EXPECT_TRUE(Errors.back().startsWith(QStringLiteral("Die Datei %1 wird nicht überschrieben").arg(Native("long.asm"))));
   for (int i = 0; i < Tabs(); ++i) {
     Main->PageControl()->setCurrentIndex(i);
     Trigger("MenSave");
   }
   EXPECT_EQ(ReadFile("long.asm") + ReadFile("ok.asm") + ReadFile("late.asm"), Long + Long + late);
-  EXPECT_EQ(Errors.size(), 6u);
+  EXPECT_EQ(Errors.size(), 7u);
   EXPECT_TRUE(Errors.back().startsWith(QStringLiteral("Die Datei %1 wird nicht überschrieben").arg(Native("late.asm"))));
   SaveNames = {Path("copy.asm")};  // under another name it is saved
   Trigger("MenSaveAs");

@@ -34,9 +34,12 @@ TEST_F(FormMainTest, OpensFilesByExtensionIgnoringCaseAndSavesNoUnreadOne) {
   const QDateTime old = QDateTime::currentDateTime().addDays(-1);
   ASSERT_TRUE(unchanged.open(QIODevice::ReadWrite) && unchanged.setFileTime(old, QFileDevice::FileModificationTime));
   unchanged.close();
+  WriteFile("c.ASC", "\tnop\n\tnop\n");  // changed outside, not yet reloaded: not written over either
   Trigger("MenAsProj");  // saves every file first
   EXPECT_EQ(ReadFile("TEST.Asm"), QByteArray("z\tnop\n"));
   EXPECT_EQ(QFileInfo(Path("demo.hc11")).lastModified(), old);
+  EXPECT_EQ(ReadFile("c.ASC"), QByteArray("\tnop\n\tnop\n"));
+  EXPECT_TRUE(Questions.empty());
   EXPECT_FALSE(QFile::exists(Path("missing.asm")));
 }
 
