@@ -249,6 +249,8 @@ bool TFormMain::FormCloseQuery() {
 
 bool TFormMain::CloseProject() {
   if (!FormCloseQuery()) return false;
+  // A run under way belongs to the project that goes.
+  if (FormAssemble) FormAssemble->CancelRun();
   for (int i = ViewCount() - 1; i >= 0; --i) View(i)->CloseView();
   TProject* project = KodrillApp->Project();
   project->FileName.clear();

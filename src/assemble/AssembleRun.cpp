@@ -133,10 +133,14 @@ void TAssembleRun::IndexMarks() {
   }
 }
 
+bool TAssembleRun::IsFor(const TProject& project) const {
+  return Paths::SamePath(project.Directory + project.FileName, FProjectPath);
+}
+
 QString TAssembleRun::EntryPath(const TProject& project, const QString& name) const {
   // The assembler leaves out the directory of an include: the project's file of that name is
   // meant, else the name is taken against the directory the run was made in.
-  const bool runProject = Paths::SamePath(project.Directory + project.FileName, FProjectPath);
+  const bool runProject = IsFor(project);
   if (const TProjectFile* file = runProject ? project.FindFile(name) : nullptr) return FilePath(*file);
   const QString path = QDir::toNativeSeparators(QDir::cleanPath(QDir(FDirectory).absoluteFilePath(Paths::FromStored(name))));
   if (!runProject || Paths::FileExists(path)) return path;

@@ -41,6 +41,8 @@ class TAssembleRun {
   void LoadLog();
   // Marks every file that an entry names, or only File (one opened after the run).
   void MarkErrors(TProject& project, const TProjectFile* file = nullptr);
+  // The run was made for that project.
+  bool IsFor(const TProject& project) const;
   // The file a log entry names, as a full path.
   QString EntryPath(const TProject& project, const QString& name) const;
 

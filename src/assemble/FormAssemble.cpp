@@ -273,7 +273,10 @@ void TFormAssemble::ListBoxErrorsClick() {
   ShowMessage(current.row());
 }
 
-bool TFormAssemble::HasMessages() const { return !FRunning && FRun->Log().Count() > 0; }
+bool TFormAssemble::HasMessages() const {
+  // Those of another project's run lead into files that are no longer open.
+  return !FRunning && FRun->Log().Count() > 0 && KodrillApp && FRun->IsFor(*KodrillApp->Project());
+}
 
 bool TFormAssemble::StepMessage(bool forward) {
   if (!HasMessages() || !FMessages->Step(forward)) return false;

@@ -396,4 +396,11 @@ TEST_F(FormMainTest, F8StepsThroughTheLastRunsMessagesAcrossFiles) {
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(2, 0)).center());
   QTest::keyClick(Main, Qt::Key_F8);
   EXPECT_EQ(list->currentIndex().row(), 3);
+  // Another project: the messages of the last one's run lead nowhere.
+  WriteFile("other.AsmPrj", "[global]\r\nFileCount=0\r\n");
+  Answers = {TAnswer::No, TAnswer::No, TAnswer::No};
+  Main->OpenFile(Path("other.AsmPrj"));
+  ASSERT_EQ(Tabs(), 0);
+  QTest::keyClick(Main, Qt::Key_F8, Qt::ShiftModifier);
+  EXPECT_EQ(Tabs(), 0);
 }
