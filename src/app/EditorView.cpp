@@ -302,6 +302,8 @@ void TEditorView::GotoBookmark(int n) { FEditor->GotoBookmark(n); }
 
 void TEditorView::ClearMarks() {
   TEditMarkList& marks = FEditor->Marks();
+  // A run starts: the lines it reports are those of the text now, whatever is typed meanwhile.
+  marks.StartLineRecord();
   for (int i = marks.Count() - 1; i >= 0; --i) {
     TEditMark* mark = marks[i];
     // Marks of every kind placed by AddMark go, bookmarks stay.
@@ -311,7 +313,7 @@ void TEditorView::ClearMarks() {
 
 void TEditorView::AddMark(int kind, int line) {
   auto mark = std::make_unique<TMyEditMark>(FEditor);
-  mark->Line = line;
+  mark->Line = FEditor->Marks().RecordedLine(line);
   mark->SourceLine = line;
   mark->Column = 1;
   mark->Visible = true;

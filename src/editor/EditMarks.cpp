@@ -62,18 +62,34 @@ std::vector<std::vector<const TEditMark*>> TEditMarkList::Shown(int first, int l
   return shown;
 }
 
+namespace {
+int Shifted(int line, int firstLine, int count) {
+  if (count > 0) return line >= firstLine ? line + count : line;
+  if (line >= firstLine - count) return line + count;
+  return line >= firstLine ? firstLine : line;
+}
+}  // namespace
+
 void TEditMarkList::LinesInserted(int firstLine, int count) {
   if (count <= 0) return;
-  for (auto& m : FItems)
-    if (m->Line >= firstLine) m->Line += count;
+  if (FRecording) FShifts.emplace_back(firstLine, count);
+  for (auto& m : FItems) m->Line = Shifted(m->Line, firstLine, count);
 }
 
 void TEditMarkList::LinesDeleted(int firstLine, int count) {
   if (count <= 0) return;
-  for (auto& m : FItems) {
-    if (m->Line >= firstLine + count) m->Line -= count;
-    else if (m->Line >= firstLine) m->Line = firstLine;
-  }
+  if (FRecording) FShifts.emplace_back(firstLine, -count);
+  for (auto& m : FItems) m->Line = Shifted(m->Line, firstLine, -count);
+}
+
+void TEditMarkList::StartLineRecord() {
+  FRecording = true;
+  FShifts.clear();
+}
+
+int TEditMarkList::RecordedLine(int line) const {
+  for (const auto& [firstLine, count] : FShifts) line = Shifted(line, firstLine, count);
+  return line;
 }
 
 std::vector<TMarkPlace> TEditMarkList::Places(int firstLine, int lastLine) const {

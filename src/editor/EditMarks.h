@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class TEditControl;
@@ -66,6 +67,10 @@ class TEditMarkList {
   // at 1-based line FirstLine. Marks on deleted lines move to FirstLine.
   void LinesInserted(int firstLine, int count);
   void LinesDeleted(int firstLine, int count);
+  // From now on the lines inserted and deleted are kept, so that a line number of the text as it
+  // is now can be found later in the text as it will be (an assemble run reports the lines it read).
+  void StartLineRecord();
+  int RecordedLine(int line) const;
   // The places of the marks on lines First..Last, and putting marks back there (marks gone
   // since are skipped).
   std::vector<TMarkPlace> Places(int firstLine, int lastLine) const;
@@ -73,4 +78,6 @@ class TEditMarkList {
 
  private:
   std::vector<std::unique_ptr<TEditMark>> FItems;
+  bool FRecording = false;
+  std::vector<std::pair<int, int>> FShifts;  // first line, lines inserted (> 0) or deleted (< 0)
 };

@@ -56,6 +56,20 @@ TEST_F(EditorViewTest, MarksAreAddedClearedAndFoundBySourceLine) {
   entry->MarkError(1, 1);
   View(0)->GotoMark(1, 6);
   EXPECT_EQ(e->CaretColumn(), 3);
+
+  // Lines typed while a run goes on (its marks were cleared at its start): its marks and the
+  // steps to them still find the lines it read.
+  WriteFile("a.asm", "l1\nl2\nl3\n");
+  View(0)->ReloadFile();
+  entry->ClearErrorMarks();
+  e->SetCaretXY(1, 1);
+  e->InsertText(QStringLiteral("x\ny\n"));
+  e->SetCaretXY(1, 1);
+  e->InsertText(QStringLiteral("\n"));
+  entry->MarkError(1, 2);
+  View(0)->GotoMark(2);
+  EXPECT_EQ(e->CaretLine(), 5);
+  EXPECT_EQ(e->SelectedText(), u"l2\n");
 }
 
 TEST_F(EditorViewTest, HighlighterFollowsMasterAttributesAndProject) {
