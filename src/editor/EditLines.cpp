@@ -94,11 +94,7 @@ bool EditText::IsValidUtf8(const char* data, std::size_t size) {
 QString EditText::DecodeBytes(std::string_view bytes, TTextEncoding encoding) {
   if (encoding == TTextEncoding::Utf8)
     return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  QString s(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-  QChar* out = s.data();
-  for (unsigned char c : bytes)
-    *out++ = QChar(Cp1252::ToUnicode(c));
-  return s;
+  return Cp1252::Decode(bytes);
 }
 
 int EditText::DecodeChar(std::string_view s, std::size_t i, TTextEncoding encoding, char32_t& cp) {

@@ -50,12 +50,7 @@ void AppendUtf8(std::string& out, std::string_view bytes) {
     out += bytes;
     return;
   }
-  QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const auto c = static_cast<unsigned char>(bytes[i]);
-    text[static_cast<qsizetype>(i)] = QChar(Cp1252::ToUnicode(c));
-  }
-  out += text.toUtf8().toStdString();
+  out += Cp1252::Decode(bytes).toUtf8().toStdString();
 }
 
 inline void AppendName(std::string& out, std::string_view bytes) {
