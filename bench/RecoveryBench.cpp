@@ -25,7 +25,7 @@ void BM_JournalSnapshot100MB(benchmark::State& state) {
   for (auto _ : state) {
     Platform::TSnapshotWrite write;
     const auto start = std::chrono::steady_clock::now();
-    journal.Write(1, QStringLiteral("big.asm"), TDiskState(), lines, write);
+    journal.Write(1, QStringLiteral("big.asm"), TDiskState(), false, lines, write);
     state.PauseTiming();
     write.Wait();
     writtenMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();

@@ -155,7 +155,8 @@ void TEditorView::ShowLoadProgress() {
   if (!lines.Loading()) {
     delete FLoadProgress;
     FLoadProgress = nullptr;
-    // A read error later in the load left the tab empty: it must not overwrite the file.
+    // A read error later in the load: the tab holds only the start of the file and must not
+    // overwrite it.
     if (lines.LoadFailed()) {
       FLoadFailed = true;
       FLoadError = lines.LoadError();

@@ -61,12 +61,14 @@ void TRecovery::Restore(const TRecoveredText& found) {
     ShowErrorBox(FWindow, QStringLiteral("Kann Datei %1 nicht lesen").arg(QDir::toNativeSeparators(found.Entry)));
     return;
   }
-  TEditorView* view = FWindow->OpenForRecovery(text.Path);
+  // A text made from the start of a file that could not be read whole would cut the file short.
+  TEditorView* view = FWindow->OpenForRecovery(text.Partial ? QString() : text.Path);
   if (!view) return;
   if (view->PathName.isEmpty() && !text.Path.isEmpty()) {
-    FWindow->ShowStatus(QStringLiteral("Der Text für \"%1\" steht in einem neuen Dokument: die Datei ist schon mit "
-                                       "Änderungen offen.")
-                            .arg(QDir::toNativeSeparators(text.Path)));
+    FWindow->ShowStatus(QStringLiteral("Der Text für \"%1\" steht in einem neuen Dokument: %2")
+                            .arg(QDir::toNativeSeparators(text.Path),
+                                 text.Partial ? QStringLiteral("Kodrill konnte die Datei nicht vollständig lesen.")
+                                              : QStringLiteral("die Datei ist schon mit Änderungen offen.")));
     text.Path.clear();  // nothing of that file's state applies to the new tab
   }
   TEditLines& lines = view->Editor()->Lines();
@@ -120,7 +122,8 @@ void TRecovery::WriteDue() {
 void TRecovery::Snapshot(const TEditorView* view, TTab& tab) {
   tab.Dirty = false;
   tab.HasEntry = tab.Writing = true;
-  FJournal->Write(tab.Id, view->PathName, view->Disk.Known(), view->Editor()->Lines(), *tab.Write);
+  FJournal->Write(tab.Id, view->PathName, view->Disk.Known(), !view->LoadError().isEmpty(), view->Editor()->Lines(),
+                  *tab.Write);
 }
 
 void TRecovery::Poll() {

@@ -29,14 +29,15 @@ void RemoveFolder(const QString& folder, std::unique_ptr<QLockFile>& lock) {
   QDir().rmdir(folder);
 }
 
-QByteArray Header(const QString& path, const TDiskState& disk, const TEditLines& lines) {
+QByteArray Header(const QString& path, const TDiskState& disk, bool partial, const TEditLines& lines) {
   // Disk: exists (0/1), size, modification time, content hash ("-" for none).
   const QByteArray diskState = QByteArray::number(disk.Exists) + ' ' + QByteArray::number(disk.Size) + ' ' +
                                QByteArray::number(disk.Modified) + ' ' + (disk.Hash.isEmpty() ? "-" : disk.Hash.toHex());
   return Magic + "Path=" + QUrl::toPercentEncoding(path, "/") + "\nEncoding=" +
          (lines.Encoding() == TTextEncoding::Utf8 ? "UTF-8" : "Latin-1") + "\nLineBreaks=" +
          (lines.LineBreakStyle() == TLineBreakStyle::CrLf ? "CRLF" : "LF") + "\nSaved=" +
-         QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + "\nDisk=" + diskState + "\n\n";
+         QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + "\nDisk=" + diskState + (partial ? "\nPartial=1" : "") +
+         "\n\n";
 }
 
 std::optional<TDiskState> ReadDisk(const QByteArray& value) {
@@ -83,6 +84,7 @@ bool Journal::Read(const QString& entry, TRecoveredText& text, bool withBytes) {
     else if (key == "LineBreaks") text.LineBreaks = value == "LF" ? TLineBreakStyle::Lf : TLineBreakStyle::CrLf;
     else if (key == "Saved") text.Saved = QDateTime::fromMSecsSinceEpoch(value.toLongLong());
     else if (key == "Disk") text.Disk = ReadDisk(value);
+    else if (key == "Partial") text.Partial = value == "1";
   }
   if (!withBytes) return true;
   f.seek(start);
@@ -110,9 +112,9 @@ bool TRecoveryJournal::Open() {
 
 QString TRecoveryJournal::EntryFile(int id) const { return QDir(FFolder).filePath(QString::number(id) + EntryExt); }
 
-void TRecoveryJournal::Write(int id, const QString& path, const TDiskState& disk, const TEditLines& lines,
-                             Platform::TSnapshotWrite& write) const {
-  const QByteArray header = Header(path, disk, lines);
+void TRecoveryJournal::Write(int id, const QString& path, const TDiskState& disk, bool partial,
+                             const TEditLines& lines, Platform::TSnapshotWrite& write) const {
+  const QByteArray header = Header(path, disk, partial, lines);
   write.Start(EntryFile(id), [&](const Platform::TByteSink& sink) {
     sink(std::string_view(header.constData(), std::size_t(header.size())));
     std::uint64_t size = 0;

@@ -28,6 +28,7 @@ struct TRecoveredText {
   QDateTime Saved;
   // The file as the text last knew it (loaded or saved); none in entries written without it.
   std::optional<TDiskState> Disk;
+  bool Partial = false;  // made from a file that could not be read whole: never restored over it
   QByteArray Bytes;  // only when read with the text
 };
 
@@ -48,8 +49,9 @@ class TRecoveryJournal {
   bool IsOpen() const { return FLock != nullptr; }
   QString EntryFile(int id) const;
   // Starts writing entry Id from Lines as they are now (read whole), for the text of the file Path,
-  // which was in state Disk when the text was last loaded from or saved to it.
-  void Write(int id, const QString& path, const TDiskState& disk, const TEditLines& lines,
+  // which was in state Disk when the text was last loaded from or saved to it (Partial: only
+  // the start of that file could be read).
+  void Write(int id, const QString& path, const TDiskState& disk, bool partial, const TEditLines& lines,
              Platform::TSnapshotWrite& write) const;
   void Remove(int id);
   // A normal end: this instance's folder goes.

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <exception>
 #include <limits>
 #include <new>
 #include <string>
@@ -452,35 +453,44 @@ int TEditLinesImpl::IndexLoaded(std::size_t filled, bool atEnd) {
   std::size_t maxLen = static_cast<std::size_t>(MaxLineLength);
   int count = FCount;
   bool sawCrLf = FSawCrLf;
+  // A line that cannot be taken throws before anything of it is added.
   auto add = [&](std::size_t end, bool lf) {
-    if (!block || block->Starts.size() == static_cast<std::size_t>(kBlockLines) || start - base > 0xFFFF) {
-      block = NewLoadBlock(start);
-      base = start;
-    }
-    block->Starts.push_back(static_cast<std::uint16_t>(start - base));
     std::size_t len = end - start;
-    if (lf && len > 0 && data[end - 1] == '\r') {
-      sawCrLf = true;
-      --len;
-    }
+    const bool crLf = lf && len > 0 && data[end - 1] == '\r';
+    if (crLf) --len;
+    if (count >= MaxLoadLines)
+      throw std::length_error("Die Datei hat mehr als " + std::to_string(MaxLoadLines) + " Zeilen");
     if (len > maxLen) {
       if (len > MaxLoadLine)
         throw std::length_error("Zeile " + std::to_string(count + 1) + " ist länger als " +
                                 std::to_string(MaxLoadLine) + " Bytes");
       maxLen = len;
     }
-    if (count >= MaxLoadLines)
-      throw std::length_error("Die Datei hat mehr als " + std::to_string(MaxLoadLines) + " Zeilen");
+    if (!block || block->Starts.size() == static_cast<std::size_t>(kBlockLines) || start - base > 0xFFFF) {
+      block = NewLoadBlock(start);
+      base = start;
+    }
+    block->Starts.push_back(static_cast<std::uint16_t>(start - base));
+    sawCrLf |= crLf;
     ++count;
     start = end + 1;
   };
-  ForEachLf(data + FScanned, data + filled, [&](const char* lf) { add(static_cast<std::size_t>(lf - data), true); });
-  FScanned = filled;
   std::size_t checked = start;  // lines end with an LF: no character straddles the boundary
-  if (atEnd) {
-    FinalLineBreak = count > 0 && start == filled;
-    if (!FinalLineBreak) add(filled, false);
-    checked = filled;
+  std::exception_ptr failure;
+  try {
+    ForEachLf(data + FScanned, data + filled, [&](const char* lf) { add(static_cast<std::size_t>(lf - data), true); });
+    FScanned = filled;
+    checked = start;
+    if (atEnd) {
+      FinalLineBreak = count > 0 && start == filled;
+      if (!FinalLineBreak) add(filled, false);
+      checked = filled;
+    }
+  } catch (...) {
+    // The lines before the one that failed are kept, with whatever was typed into them meanwhile.
+    failure = std::current_exception();
+    checked = start;
+    atEnd = false;
   }
   if (block) block->End = static_cast<std::uint32_t>(start - base);
   if (atEnd && !FinalLineBreak) block->OpenEnd = true;
@@ -499,7 +509,19 @@ int TEditLinesImpl::IndexLoaded(std::size_t filled, bool atEnd) {
     FIndexing = false;
     FFill = nullptr;
   }
+  if (failure) {
+    StopIndexing();
+    std::rethrow_exception(failure);
+  }
   return FCount - before;
+}
+
+void TEditLinesImpl::StopIndexing() {
+  if (!FIndexing) return;
+  FIndexing = false;
+  FFill = nullptr;
+  FinalLineBreak = true;  // every line indexed so far ended with a line break
+  while (!FBlocks.empty() && FBlocks.back()->Size() == 0) FBlocks.pop_back();  // begun, never filled
 }
 
 std::string TEditLinesImpl::SaveBytes() const {
@@ -607,7 +629,14 @@ void TEditLines::StartLoad(const QString& path) {
   FImpl->BeginLoad(std::move(buffer));
   // The first screen at once, a small file entirely; and always a line to type in.
   const qint64 first = FLoad->Size <= kReadAtOnce ? FLoad->Size : kFirstPart;
-  ReadWhile(old, [&] { return FLoad->Filled < first || Count() == 0; });
+  try {
+    while (Loading() && (FLoad->Filled < first || Count() == 0)) ReadStep();
+  } catch (const EEditFileError&) {
+    FImpl->Reset();  // nothing was shown of it yet: refused whole
+    if (OnLinesChanged) OnLinesChanged(0, old, 0);
+    if (OnLinesLoaded) OnLinesLoaded(0, 0);  // the load is over
+    throw;
+  }
   if (OnLinesChanged) OnLinesChanged(0, old, Count());
 }
 
@@ -616,7 +645,7 @@ void TEditLines::ReadStep() const {
   auto fail = [&](const QString& reason) {
     load.File.close();
     load.Error = ReadError(load.File.fileName(), reason);
-    FImpl->Reset();
+    FImpl->StopIndexing();
     throw EEditFileError(load.Error.toStdString());
   };
   const qint64 n = load.File.read(FImpl->LoadBuffer() + load.Filled, std::min(kChunk, load.Size - load.Filled));
@@ -641,8 +670,8 @@ void TEditLines::ReadWhile(int known, F&& more) const {
   try {
     while (Loading() && more()) ReadStep();
   } catch (const EEditFileError&) {
-    if (OnLinesChanged) OnLinesChanged(0, known, 0);
-    if (OnLinesLoaded) OnLinesLoaded(0, 0);  // the load is over
+    // The load is over; the lines read before the error stay.
+    if (OnLinesLoaded) OnLinesLoaded(known, Count() - known);
     throw;
   }
 }

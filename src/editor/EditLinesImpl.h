@@ -58,10 +58,13 @@ class TEditLinesImpl {
 
   // Loading: the buffer is filled from its front; IndexLoaded makes lines of the first Filled
   // bytes (AtEnd: the text ends there) and returns how many lines it added. A line or a line
-  // count over the limits throws std::length_error with a message for the user.
+  // count over the limits throws std::length_error with a message for the user, after
+  // StopIndexing.
   void BeginLoad(TByteBuffer buffer);
   int IndexLoaded(std::size_t filled, bool atEnd);
   bool Indexing() const { return FIndexing; }
+  // The text ends with the last whole line indexed: a load that fails keeps what it read.
+  void StopIndexing();
   char* LoadBuffer() const { return FBuffer.Data(); }
 
   void Reset();  // no lines, new-text defaults

@@ -67,7 +67,7 @@ TEST(RecoveryJournalTest, EntriesKeepEveryByteAndOnlyInstancesThatAreGoneAreOffe
     lines.SetEncoding(encoding);
     lines.Impl().Style = lineBreaks;
     Platform::TSnapshotWrite write;
-    gone->Write(i, path, disks[i], lines, write);
+    gone->Write(i, path, disks[i], i == 1, lines, write);
     write.Wait();
     ASSERT_TRUE(write.Succeeded());
   }
@@ -86,8 +86,8 @@ TEST(RecoveryJournalTest, EntriesKeepEveryByteAndOnlyInstancesThatAreGoneAreOffe
   for (int i = 0; i < 3; ++i) {
     const auto& [path, bytes, encoding, lineBreaks] = cases[i];
     ASSERT_TRUE(Journal::Read(found[path].Entry, text, true) && text.Disk);
-    EXPECT_EQ(std::tuple(text.Path, text.Bytes, text.Encoding, text.LineBreaks),
-              std::tuple(path, bytes, encoding, lineBreaks));
+    EXPECT_EQ(std::tuple(text.Path, text.Bytes, text.Encoding, text.LineBreaks, text.Partial),
+              std::tuple(path, bytes, encoding, lineBreaks, i == 1));
     EXPECT_EQ(std::tuple(text.Disk->Exists, text.Disk->Size, text.Disk->Modified, text.Disk->Hash),
               std::tuple(disks[i].Exists, disks[i].Size, disks[i].Modified, disks[i].Hash));
   }

@@ -167,9 +167,28 @@ TEST_F(UnreadableFileTest, ATabThatCouldNotReadItsFileNeverWritesOverIt) {
   EXPECT_EQ(ReadFile("long.asm") + ReadFile("ok.asm") + ReadFile("late.asm"), Long + Long + late);
   EXPECT_EQ(Errors.size(), 7u);
   EXPECT_TRUE(Errors.back().startsWith(QStringLiteral("Die Datei %1 wird nicht überschrieben").arg(Native("late.asm"))));
-  SaveNames = {Path("copy.asm")};  // under another name it is saved
+  SaveNames = {Path("copy.asm")};  // under another name it is saved, with what was typed while reading
   Trigger("MenSaveAs");
-  EXPECT_EQ(ReadFile("copy.asm"), "x");
+  EXPECT_EQ(ReadFile("copy.asm"), "typed while reading x" + late.chopped(Long.size()));
+}
+
+// Restored over its file, the text of a tab that read only part of it would cut the file short.
+TEST_F(UnreadableFileTest, TheTextOfAFileReadInPartIsRecoveredBesideIt) {
+  const QByteArray late = QByteArray("a\n").repeated(3 << 20) + Long;
+  WriteFile("Kodrill.ini", "[General]\r\nProjectDirectory=" + Temp.path().toUtf8() + "\r\n");
+  WriteFile("late.asm", late);
+  Main->StartUp({Path("late.asm")});
+  View(0)->Editor()->InsertText(QStringLiteral("typed "));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !View(0)->LoadError().isEmpty(); }));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return JournalHasEntries(Path("Kodrill-Wiederherstellung")); }, 3000));
+  delete Main;
+  Main = FormMain = new TFormMain;
+  Answers = {TAnswer::Yes};
+  Main->StartUp({});
+  ASSERT_EQ(Tabs(), 1);
+  EXPECT_EQ(View(0)->PathName, QString());
+  EXPECT_TRUE(QByteArray::fromStdString(View(0)->Editor()->Lines().SaveToBytes()) == "typed " + late.chopped(Long.size()));
+  EXPECT_TRUE(ReadFile("late.asm") == late);
 }
 
 // A file replaced by a pipe: the tab keeps the text it read, and a save names the real reason.

@@ -4,8 +4,10 @@
 
 #include <climits>
 #include <tuple>
+#include <utility>
 
 #include "ModelHelpers.h"
+#include "editor/EditLinesImpl.h"
 #include "highlight/AssemSyn.h"
 
 TEST(EditorBookmarks, OnePerLineOneLinePerSlot) {
@@ -482,6 +484,33 @@ TEST(EditorLoad, BigFileShowsAtOnceAndIsReadOnWhileItIsEdited) {
   m.Undo();
   EXPECT_EQ(m.Lines().SaveToBytes(), bytes);
   EXPECT_FALSE(m.Modified());
+}
+
+// A line over the limit far into the file: the load stops before it, and what was read and typed
+// meanwhile stays (the tab that shows it never writes over the file).
+TEST(EditorLoad, AReadThatFailsLaterKeepsWhatWasReadAndTyped) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("late.asm");
+  const std::string head = BigSource("\n");
+  WriteFile(path, head + std::string(2000, 'w') + "\nafter\n");
+  const std::size_t limit = std::exchange(TEditLinesImpl::MaxLoadLine, 1000);
+  TEditorModel m;
+  m.SetViewSize(20, 80);
+  m.Lines().StartLoad(path);
+  ASSERT_TRUE(m.Lines().Loading());
+  Type(m, "x");
+  EXPECT_THROW(m.Lines().FinishLoad(), EEditFileError);
+  TEditLinesImpl::MaxLoadLine = limit;
+  EXPECT_FALSE(m.Lines().Loading());
+  EXPECT_TRUE(m.Lines().LoadFailed());
+  // Compared whole, but not printed: the text is megabytes.
+  EXPECT_TRUE(m.Lines().SaveToBytes() == "x" + head);
+  m.ExecuteCommand(ecEditorBottom);  // the last line read; every line read ends with its line break
+  Type(m, "y");
+  EXPECT_TRUE(m.Lines().SaveToBytes() == "x" + head.substr(0, head.size() - 1) + "y\n");
+  m.Undo();
+  m.Undo();
+  EXPECT_TRUE(m.Lines().SaveToBytes() == head);
 }
 
 TEST(EditorLoad, AFileChangedWhileOrAfterItIsReadNeverChangesTheText) {
