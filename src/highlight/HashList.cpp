@@ -16,6 +16,7 @@ THashList::THashList(std::string_view cpuName, bool extended) {
   if (extended && !cpuName.empty()) {
     if (const TExtendedCpu* cpu = FindExtendedCpu(cpuName)) {
       AddList(cpu->Directives, tkDirective);
+      AddList(wordlists::ContextDirectives.Text, wordlists::ContextDirectives.Kind);
       AddList(cpu->Keywords, tkKeyword);
       return;
     }

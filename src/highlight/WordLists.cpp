@@ -15,6 +15,8 @@ const TWordList CommonDirectives{"Common directives", tkDirective,
     "PUSHV, PRTEXIT, PRTINIT, PUBLIC, READ, RELAXED, REPT, RESTORE, SAVE, SECTION, SEGMENT, "
     "SHARED, STRUCT, SWITCH, TITLE, WARNING, WHILE"
 };
+const TWordList ContextDirectives{"Context directives", tkDirective, "ENDM, FORWARD, GLOBAL, PUBLIC"};
+
 const TWordList MotorolaDataDirectives{"Motorola data directives", tkDirective,
     "ADR, BYT, DC, DC.B, DC.W, DC.L, DC.Q, DC.S, DC.D, DC.X, DC.P, DFS, DS, DS.B, DS.W, DS.L, "
     "DS.Q, DS.S, DS.D, DS.X, DS.P, FCB, FCC, FDB, PADDING, RMB"

@@ -12,6 +12,9 @@ struct TWordList {
 
 namespace wordlists {
 extern const TWordList CommonDirectives;
+// Directives the assembler knows only inside a macro or a section: probing cannot find them, so
+// the extended tables add them to every processor.
+extern const TWordList ContextDirectives;
 extern const TWordList MotorolaDataDirectives;
 extern const TWordList Instructions68HC11;
 extern const TWordList Additions68HC12;

@@ -8,6 +8,7 @@
 #include "highlight/CpuTypes.h"
 #include "highlight/ExtendedWordLists.h"
 #include "highlight/HashList.h"
+#include "highlight/WordLists.h"
 
 namespace {
 
@@ -68,6 +69,19 @@ TEST(WordLists, ProcessorsAndTheExtendedTables) {
   for (const char* name : {"", "example", "at90s2313", "Z80"}) EXPECT_EQ(CPUTypeFromName(name), VoCPU_Unknown) << name;
   for (const TExtendedCpu& cpu : ExtendedCpus())
     EXPECT_EQ(std::count(names.begin(), names.end(), cpu.Name), 1) << cpu.Name;
+  // The extended tables leave out no directive every processor has (ENDM ends every macro block).
+  THashList common("");
+  common.AddList(wordlists::CommonDirectives.Text, wordlists::CommonDirectives.Kind);
+  for (const TExtendedCpu& cpu : ExtendedCpus()) {
+    THashList table(cpu.Name, true);
+    for (int b = 0; b < 256; ++b) {
+      for (const THashEntry* e = common.Bucket(b); e; e = e->Next) {
+        if (KindOf(common, e->Name) == tkDirective) {  // not "=": never a word of the text
+          EXPECT_EQ(KindOf(table, e->Name), tkDirective) << cpu.Name << ": " << e->Name;
+        }
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -10,7 +10,8 @@ found so far extended by one more letter or digit. A candidate that asl does not
 instruction" is then assembled with each operand shape below; it is listed as an instruction when
 asl takes one of them without any message (an instruction of a sibling processor never passes).
 Instructions that take a size ("MOVE.L") are listed with each size asl takes. Directives are the
-words every processor knows (asl's own pseudo-operations) and the family words below. --cache
+words every processor knows (asl's own pseudo-operations) and the family words below; those asl
+knows only inside a macro or a section (ENDM, PUBLIC, ...) the highlighter adds itself. --cache
 keeps the probe results (JSON), so that the output can be rebuilt without probing again.
 """
 import argparse
