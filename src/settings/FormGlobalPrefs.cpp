@@ -319,9 +319,11 @@ void TFormGlobalPrefs::FitSample() {
   TestEditor->setMinimumHeight(TestEditor->Lines().Count() * TestEditor->LineHeight() + frame);
   setFixedSize(DesignedSize);
   FitTexts(this);
-  // A very large font would push the buttons off the screen: then the sample scrolls instead.
+  // A large font would push the buttons off the screen: the sample then scrolls instead. Room is
+  // left for the window's frame, which is not known before it is shown.
+  constexpr int frameRoom = 100;
   const QScreen* shown = screen();
-  const int excess = shown ? height() - shown->availableGeometry().height() : 0;
+  const int excess = shown ? height() + frameRoom - shown->availableGeometry().height() : 0;
   if (excess > 0) {
     TestEditor->setMinimumHeight(std::max(TestEditor->minimumHeight() - excess, TestEditor->LineHeight() + frame));
     setFixedSize(DesignedSize);
