@@ -3,7 +3,7 @@
 QColor ColorValueToQColor(TColorValue value, const QPalette& palette, const QColor& noneColor) {
   if (value == clNone) return noneColor;
   if (IsSystemColor(value)) {
-    switch (value & 0xFF) {
+    switch (value & 0xFFFFFF) {
       case COLOR_SCROLLBAR: return palette.color(QPalette::Button);
       case COLOR_BACKGROUND:
       case COLOR_APPWORKSPACE: return palette.color(QPalette::Dark);
@@ -29,7 +29,7 @@ QColor ColorValueToQColor(TColorValue value, const QPalette& palette, const QCol
       case COLOR_3DLIGHT: return palette.color(QPalette::Midlight);
       case COLOR_INFOTEXT: return palette.color(QPalette::ToolTipText);
       case COLOR_INFOBK: return palette.color(QPalette::ToolTipBase);
-      default: return palette.color(QPalette::Window);
+      default: return noneColor;  // a number no desktop has: as if no colour were set
     }
   }
   const auto v = static_cast<std::uint32_t>(value);

@@ -109,6 +109,10 @@ TEST(EditControl, PaintsTokensGutterAndRightEdge) {
   img = w.viewport()->grab().toImage();
   EXPECT_EQ(img.pixelColor(w.viewport()->width() - 5, w.viewport()->height() - 5), QColor(0, 0, 128));
   EXPECT_EQ(ColorValueToQColor(0x00563412, w.palette(), red), QColor(0x12, 0x34, 0x56));
+  // A system colour no desktop has (a settings file edited by hand) is no colour: never text
+  // drawn in the window's own grey.
+  for (const TColorValue unknown : {SystemColor(0x99), SystemColor(0x105)})
+    EXPECT_EQ(ColorValueToQColor(unknown, w.palette(), red), red) << unknown;
 }
 
 TEST(EditControl, GutterShowsTheFirstMarksThatFitNeverOverNumbersOrTextAndLineOneOfAnEmptyText) {
