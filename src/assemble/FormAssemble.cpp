@@ -7,6 +7,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -326,7 +327,9 @@ void TFormAssemble::FlushOutput(bool all) {
       // Say that the page no longer starts at the run's beginning.
       MemoInfo->setPlainText(QStringLiteral("[%1 frühere Zeilen ausgelassen]\n").arg(FInfoDropped) +
                              FInfoTail.join(u'\n'));
-      MemoInfo->moveCursor(QTextCursor::End);
+      // The end in view, and the lines' starts: a caret moved to the end of a long last line
+      // would scroll the page sideways for good.
+      MemoInfo->verticalScrollBar()->setValue(MemoInfo->verticalScrollBar()->maximum());
     } else {
       MemoInfo->appendPlainText(lines.join(u'\n'));
     }

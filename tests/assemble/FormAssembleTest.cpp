@@ -7,6 +7,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -239,6 +240,9 @@ TEST_F(FormAssembleTest, FloodsOfOutputKeepTheLatestLines) {
   EXPECT_EQ(tail.at(tail.size() - 2), QString(4096, QChar::ReplacementCharacter));
   EXPECT_TRUE(Memo().contains("\n119999\n120000\n"));
   EXPECT_TRUE(Memo().startsWith("[") && Memo().contains(" frühere Zeilen ausgelassen]\n"));
+  const auto* memo = Form->findChild<QPlainTextEdit*>("MemoInfo");
+  EXPECT_EQ(memo->horizontalScrollBar()->value(), 0);  // the lines' starts in view, and the end
+  EXPECT_EQ(memo->verticalScrollBar()->value(), memo->verticalScrollBar()->maximum());
 }
 
 // The real assembler (KODRILL_ASL names it, else it is looked for on PATH): includes, an IRP error.
