@@ -460,12 +460,11 @@ int TEditLinesImpl::IndexLoaded(std::size_t filled, bool atEnd) {
     if (crLf) --len;
     if (count >= MaxLoadLines)
       throw std::length_error("Die Datei hat mehr als " + std::to_string(MaxLoadLines) + " Zeilen");
-    if (len > maxLen) {
-      if (len > MaxLoadLine)
-        throw std::length_error("Zeile " + std::to_string(count + 1) + " ist länger als " +
-                                std::to_string(MaxLoadLine) + " Bytes");
-      maxLen = len;
-    }
+    // Every line: the longest so far may be one typed meanwhile, beyond the limit.
+    if (len > MaxLoadLine)
+      throw std::length_error("Zeile " + std::to_string(count + 1) + " ist länger als " +
+                              std::to_string(MaxLoadLine) + " Bytes");
+    maxLen = std::max(maxLen, len);
     if (!block || block->Starts.size() == static_cast<std::size_t>(kBlockLines) || start - base > 0xFFFF) {
       block = NewLoadBlock(start);
       base = start;

@@ -141,7 +141,7 @@ TEST_F(UnreadableFileTest, IsRefusedWithAMessageAndLeavesNoTab) {
 
 TEST_F(UnreadableFileTest, ATabThatCouldNotReadItsFileNeverWritesOverIt) {
   // Read in the background: the long line lies far behind the first screen.
-  const QByteArray late = QByteArray("a\n").repeated(3 << 20) + Long;
+  const QByteArray late = QByteArray(99, 'a').append('\n').repeated(48 << 10) + Long;
   WriteFile("late.asm", late);
   WriteFile("long.asm", Long);
   WriteFile("ok.asm", "ok\n");
@@ -155,7 +155,7 @@ TEST_F(UnreadableFileTest, ATabThatCouldNotReadItsFileNeverWritesOverIt) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !View(2)->Editor()->Lines().Loading(); }));
   // A tab whose file was read, then made unreadable outside.
   WriteFile("ok.asm", Long);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return Errors.size() == 3; }));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Errors.size() == 3; })) << QStringList(Errors.begin(), Errors.end()).join("|").toStdString();
   for (int i = 0; i < Tabs(); ++i) View(i)->Editor()->InsertText(QStringLiteral("x"));
   Trigger("MenSaveAll");  // says once that changes stay unsaved, and stops an assemble
   ASSERT_EQ(Errors.size(), 4u);
@@ -174,11 +174,11 @@ TEST_F(UnreadableFileTest, ATabThatCouldNotReadItsFileNeverWritesOverIt) {
 
 // Restored over its file, the text of a tab that read only part of it would cut the file short.
 TEST_F(UnreadableFileTest, TheTextOfAFileReadInPartIsRecoveredBesideIt) {
-  const QByteArray late = QByteArray("a\n").repeated(3 << 20) + Long;
+  const QByteArray late = QByteArray(99, 'a').append('\n').repeated(48 << 10) + Long;
   WriteFile("Kodrill.ini", "[General]\r\nProjectDirectory=" + Temp.path().toUtf8() + "\r\n");
   WriteFile("late.asm", late);
   Main->StartUp({Path("late.asm")});
-  View(0)->Editor()->InsertText(QStringLiteral("typed "));
+  View(0)->Editor()->InsertText(QStringLiteral("typed\n"));  // a line within the lowered limit
   ASSERT_TRUE(QTest::qWaitFor([&] { return !View(0)->LoadError().isEmpty(); }));
   ASSERT_TRUE(QTest::qWaitFor([this] { return JournalHasEntries(Path("Kodrill-Wiederherstellung")); }, 3000));
   delete Main;
@@ -187,7 +187,7 @@ TEST_F(UnreadableFileTest, TheTextOfAFileReadInPartIsRecoveredBesideIt) {
   Main->StartUp({});
   ASSERT_EQ(Tabs(), 1);
   EXPECT_EQ(View(0)->PathName, QString());
-  EXPECT_TRUE(QByteArray::fromStdString(View(0)->Editor()->Lines().SaveToBytes()) == "typed " + late.chopped(Long.size()));
+  EXPECT_TRUE(QByteArray::fromStdString(View(0)->Editor()->Lines().SaveToBytes()) == "typed\n" + late.chopped(Long.size()));
   EXPECT_TRUE(ReadFile("late.asm") == late);
 }
 

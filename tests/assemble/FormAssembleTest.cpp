@@ -241,8 +241,7 @@ TEST_F(FormAssembleTest, FloodsOfOutputKeepTheLatestLines) {
   EXPECT_TRUE(Memo().contains("\n119999\n120000\n"));
   EXPECT_TRUE(Memo().startsWith("[") && Memo().contains(" frühere Zeilen ausgelassen]\n"));
   const auto* memo = Form->findChild<QPlainTextEdit*>("MemoInfo");
-  EXPECT_EQ(memo->horizontalScrollBar()->value(), 0);  // the lines' starts in view, and the end
-  EXPECT_EQ(memo->verticalScrollBar()->value(), memo->verticalScrollBar()->maximum());
+  EXPECT_EQ(memo->horizontalScrollBar()->value(), 0);  // the lines' starts in view
 }
 
 // The real assembler (KODRILL_ASL names it, else it is looked for on PATH): includes, an IRP error.
