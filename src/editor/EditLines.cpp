@@ -746,5 +746,16 @@ int TEditLines::BytesBeforeFirstLine() const {
 }
 
 QString TEditLines::Decode(std::string_view bytes) const { return EditText::DecodeBytes(bytes, Encoding()); }
-std::string TEditLines::Encode(const QString& text) const { return EditText::EncodeText(text, Encoding()); }
-qsizetype TEditLines::UnencodableAt(const QString& text) const { return EditText::UnencodableAt(text, Encoding()); }
+void TEditLines::SettleEncoding(const QString& text) const {
+  if (Loading() && std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x80; })) FinishLoad();
+}
+
+std::string TEditLines::Encode(const QString& text) const {
+  SettleEncoding(text);
+  return EditText::EncodeText(text, Encoding());
+}
+
+qsizetype TEditLines::UnencodableAt(const QString& text) const {
+  SettleEncoding(text);
+  return EditText::UnencodableAt(text, Encoding());
+}

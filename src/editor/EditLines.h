@@ -87,7 +87,8 @@ class TEditLines {
   int BytesBeforeFirstLine() const;
 
   // Conversions between display text and the bytes of this text's encoding. Encode turns what
-  // the encoding cannot hold into "?": check UnencodableAt first where that matters.
+  // the encoding cannot hold into "?": check UnencodableAt first where that matters. Only the
+  // whole file tells its encoding: for text beyond ASCII both finish a load in progress first.
   QString Decode(std::string_view bytes) const;
   std::string Encode(const QString& text) const;
   qsizetype UnencodableAt(const QString& text) const;
@@ -107,6 +108,7 @@ class TEditLines {
   void ReadStep() const;
   template <class F>
   void ReadWhile(int known, F&& more) const;
+  void SettleEncoding(const QString& text) const;
 
   std::unique_ptr<TEditLinesImpl> FImpl;
   std::unique_ptr<TEditFileLoad> FLoad;

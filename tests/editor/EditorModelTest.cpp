@@ -486,6 +486,24 @@ TEST(EditorLoad, BigFileShowsAtOnceAndIsReadOnWhileItIsEdited) {
   EXPECT_FALSE(m.Modified());
 }
 
+// The last line tells that the file is Windows-1252: what is typed before it is read is written so.
+TEST(EditorLoad, CharactersTypedWhileReadingGetTheEncodingOfTheWholeFile) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("latin1.asm");
+  const std::string bytes = BigSource("\r\n") + "; M\xfcller\r\n";
+  WriteFile(path, bytes);
+  TEditorModel m;
+  m.SetViewSize(20, 80);
+  m.Lines().StartLoad(path);
+  ASSERT_TRUE(m.Lines().Loading());
+  Type(m, "x");  // plain ASCII needs no wait
+  EXPECT_TRUE(m.Lines().Loading());
+  m.InsertText(QString::fromUtf8("\xc3\xb6\xe2\x82\xac"));  // ö€
+  m.InsertText(QString::fromUtf8("\xe4\xb8\xad"));  // none in Windows-1252: refused
+  EXPECT_TRUE(m.Lines().SaveToBytes() == "x\xf6\x80" + bytes);
+  EXPECT_EQ(m.Lines().Text(0).left(3), QString::fromUtf8("x\xc3\xb6\xe2\x82\xac"));
+}
+
 // A line over the limit far into the file: the load stops before it, and what was read and typed
 // meanwhile stays (the tab that shows it never writes over the file).
 TEST(EditorLoad, AReadThatFailsLaterKeepsWhatWasReadAndTyped) {
