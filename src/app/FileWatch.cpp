@@ -1,7 +1,7 @@
 #include "app/FileWatch.h"
 
+#include <QApplication>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QSet>
 #include <QTabWidget>
 
@@ -27,8 +27,10 @@ TFileWatch::TFileWatch(TFormMain* window) : QObject(window), FWindow(window) {
 void TFileWatch::Schedule() { FDelay.start(); }
 
 void TFileWatch::CheckAll() {
-  // A question below runs its own event loop, in which the next check may come due.
-  if (FChecking) return Schedule();
+  // A question below runs its own event loop, in which the next check may come due. Nor does a
+  // text change under another open question (a replacement waiting for "Ja" would go in at a
+  // place of the old text).
+  if (FChecking || QApplication::activeModalWidget()) return Schedule();
   FChecking = true;
   for (int i = 0; i < FWindow->ViewCount(); ++i) {
     TEditorView* view = FWindow->View(i);
