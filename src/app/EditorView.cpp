@@ -153,7 +153,8 @@ void TEditorView::StartLoad(const TDiskState& state, bool reload) {
 void TEditorView::ShowLoadProgress() {
   const TEditLines& lines = FEditor->Lines();
   if (!lines.Loading()) {
-    delete FLoadProgress;
+    // Not deleted at once: this may run inside the bar's own showing (below).
+    if (FLoadProgress) FLoadProgress->deleteLater();
     FLoadProgress = nullptr;
     // A read error later in the load: the tab holds only the start of the file and must not
     // overwrite it.
@@ -168,8 +169,9 @@ void TEditorView::ShowLoadProgress() {
     FLoadProgress->setObjectName(QStringLiteral("LoadProgress"));
     FLoadProgress->setRange(0, 1000);
     FLoadProgress->setMaximumWidth(160);
+    // Showing the bar lays out the window; the editor's new size may read the rest of the file.
     FStatusBar->addPermanentWidget(FLoadProgress);
-    FLoadProgress->setVisible(IsActiveTab());
+    if (FLoadProgress) FLoadProgress->setVisible(IsActiveTab());
   }
   if (FLoadProgress)
     FLoadProgress->setValue(static_cast<int>(lines.LoadedBytes() * 1000 / std::max<qint64>(1, lines.LoadSize())));

@@ -152,6 +152,18 @@ TEST_F(FormMainTest, StatusBarShowsTheCaretModeAndLoadOfTheActiveTab) {
   }
 }
 
+// The first tab, whose second line is the rest of a file read in steps: showing the progress bar
+// lays out the editor, which reads to the end meanwhile (the bar went inside its own showing).
+TEST_F(FormMainTest, AFileReadToItsEndWhileItsProgressBarShowsOpens) {
+  const QByteArray bytes = "; x\n\tfcb\t" + QByteArray("1,").repeated(5 << 19) + "1\n";
+  WriteFile("long.asm", bytes);
+  Main->show();
+  Main->OpenFile(Path("long.asm"));
+  ASSERT_EQ(Main->PageControl()->count(), 1);
+  EXPECT_TRUE(QByteArray::fromStdString(View(0)->Editor()->Lines().SaveToBytes()) == bytes);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Main->statusBar()->findChild<QProgressBar*>(u"LoadProgress"_s); }));
+}
+
 #ifndef Q_OS_WIN
 TEST_F(FormMainTest, BackslashInAGivenNameIsPartOfTheName) {
   // Names holding a backslash; an entry stored in a project still reads it as a separator.
