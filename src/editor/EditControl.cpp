@@ -454,8 +454,10 @@ TEditControl::TEditControl(QWidget* parent) : QAbstractScrollArea(parent), d(std
       d->ScrollTimer.stop();
       return;
     }
-    model.SetTopLine(model.TopLine() + (pixel.y() < 0 ? -1 : 1));
-    model.MoveCaretKeepSelection(d->PositionAt(pixel));
+    d->Guard([&] {
+      model.SetTopLine(model.TopLine() + (pixel.y() < 0 ? -1 : 1));
+      model.MoveCaretKeepSelection(d->PositionAt(pixel));
+    });
   });
   QObject::connect(&d->LoadTimer, &QTimer::timeout, this,
                    [this] { d->Guard([this] { d->Model.Lines().ContinueLoad(kLoadSliceMs); }); });
@@ -658,8 +660,10 @@ void TEditControl::resizeEvent(QResizeEvent* event) {
 }
 
 void TEditControl::scrollContentsBy(int, int) {
-  d->Model.SetTopLine(verticalScrollBar()->value());
-  d->Model.SetLeftChar(horizontalScrollBar()->value());
+  d->Guard([this] {  // from a scroll bar's own events
+    d->Model.SetTopLine(verticalScrollBar()->value());
+    d->Model.SetLeftChar(horizontalScrollBar()->value());
+  });
   viewport()->update();
 }
 
@@ -678,15 +682,28 @@ bool TEditControl::event(QEvent* event) {
     d->Shown = true;
     if (OnStatusChange) OnStatusChange(this, scAll);
   }
-  // Tab and Shift+Tab edit the text instead of moving the focus, unless told otherwise.
-  if (event->type() == QEvent::KeyPress && !d->TabMovesFocus) {
-    auto* ke = static_cast<QKeyEvent*>(event);
-    if (ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) {
-      keyPressEvent(ke);
-      return true;
+  // Any handler may need lines not read yet, and the read may fail: that is told, never thrown
+  // into the toolkit.
+  bool done = false;
+  d->Guard([&] {
+    // Tab and Shift+Tab edit the text instead of moving the focus, unless told otherwise.
+    if (event->type() == QEvent::KeyPress && !d->TabMovesFocus) {
+      auto* ke = static_cast<QKeyEvent*>(event);
+      if (ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab) {
+        keyPressEvent(ke);
+        done = true;
+        return;
+      }
     }
-  }
-  return QAbstractScrollArea::event(event);
+    done = QAbstractScrollArea::event(event);
+  });
+  return done;
+}
+
+bool TEditControl::viewportEvent(QEvent* event) {
+  bool done = false;
+  d->Guard([&] { done = QAbstractScrollArea::viewportEvent(event); });
+  return done;
 }
 
 void TEditControl::keyPressEvent(QKeyEvent* event) {
@@ -703,29 +720,27 @@ void TEditControl::keyPressEvent(QKeyEvent* event) {
     else if (QGuiApplication::platformName() == QLatin1String("windows") && sc >= 2 && sc <= 11) digit = (sc - 1) % 10;
     if (digit >= 0) command = d->Model.FindCommand((Qt::Key_0 + digit) | static_cast<int>(mods));
   }
-  d->Guard([&] {
-    if (command != ecNone) {
-      d->Model.ExecuteCommand(command);
-      event->accept();
-      return;
-    }
-    const QString text = event->text();
-    const bool ctrlOnly = (mods & Qt::ControlModifier) && !(mods & Qt::AltModifier);
-    if (!text.isEmpty() && !ctrlOnly && text[0].unicode() >= 0x20 && text[0].unicode() != 0x7F) {
-      for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i].isHighSurrogate() && i + 1 < text.size()) {
-          d->Model.InsertText(text.mid(i, 2));
-          if (OnCommandProcessed) OnCommandProcessed(this, ecChar, text[i]);
-          ++i;
-        } else {
-          d->Model.ExecuteCommand(ecChar, text[i]);
-        }
+  if (command != ecNone) {
+    d->Model.ExecuteCommand(command);
+    event->accept();
+    return;
+  }
+  const QString text = event->text();
+  const bool ctrlOnly = (mods & Qt::ControlModifier) && !(mods & Qt::AltModifier);
+  if (!text.isEmpty() && !ctrlOnly && text[0].unicode() >= 0x20 && text[0].unicode() != 0x7F) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+      if (text[i].isHighSurrogate() && i + 1 < text.size()) {
+        d->Model.InsertText(text.mid(i, 2));
+        if (OnCommandProcessed) OnCommandProcessed(this, ecChar, text[i]);
+        ++i;
+      } else {
+        d->Model.ExecuteCommand(ecChar, text[i]);
       }
-      event->accept();
-      return;
     }
-    event->ignore();
-  });
+    event->accept();
+    return;
+  }
+  event->ignore();
 }
 
 QVariant TEditControl::inputMethodQuery(Qt::InputMethodQuery query) const {
@@ -736,9 +751,7 @@ QVariant TEditControl::inputMethodQuery(Qt::InputMethodQuery query) const {
 }
 
 void TEditControl::inputMethodEvent(QInputMethodEvent* event) {
-  d->Guard([&] {
-    if (!event->commitString().isEmpty()) d->Model.InsertText(event->commitString());
-  });
+  if (!event->commitString().isEmpty()) d->Model.InsertText(event->commitString());
   event->accept();
 }
 
@@ -780,7 +793,7 @@ void TEditControl::mouseMoveEvent(QMouseEvent* event) {
     drag->setMimeData(mime);
     // A move into this editor is done by its drop handler; a move elsewhere removes the text here.
     if (drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::MoveAction) == Qt::MoveAction && d->Model.HasSelection())
-      d->Guard([&] { d->Model.InsertText(QString()); });
+      d->Model.InsertText(QString());
     return;
   }
   if (!d->Selecting) return;
@@ -855,17 +868,15 @@ void TEditControl::dragMoveEvent(QDragMoveEvent* event) {
 void TEditControl::dropEvent(QDropEvent* event) {
   d->DropShown = false;
   const QPoint pos = d->PositionAt(event->position());
-  d->Guard([&] {
-    if (event->source() == this && d->Model.HasSelection()) {
-      const bool copy = event->dropAction() == Qt::CopyAction || (event->modifiers() & Qt::ControlModifier);
-      d->Model.MoveSelectionTo(pos, copy);
-      event->setDropAction(copy ? Qt::CopyAction : Qt::IgnoreAction);  // the source deletes nothing itself
-      event->accept();
-    } else {
-      d->Model.SetCaretXY(pos.x(), pos.y());
-      d->Model.InsertText(event->mimeData()->text());
-      event->acceptProposedAction();
-    }
-  });
+  if (event->source() == this && d->Model.HasSelection()) {
+    const bool copy = event->dropAction() == Qt::CopyAction || (event->modifiers() & Qt::ControlModifier);
+    d->Model.MoveSelectionTo(pos, copy);
+    event->setDropAction(copy ? Qt::CopyAction : Qt::IgnoreAction);  // the source deletes nothing itself
+    event->accept();
+  } else {
+    d->Model.SetCaretXY(pos.x(), pos.y());
+    d->Model.InsertText(event->mimeData()->text());
+    event->acceptProposedAction();
+  }
   viewport()->update();
 }

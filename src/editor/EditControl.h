@@ -193,6 +193,7 @@ class TEditControl : public QAbstractScrollArea {
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   bool event(QEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   std::unique_ptr<TEditControlPrivate> d;

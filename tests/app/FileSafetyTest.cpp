@@ -9,6 +9,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <filesystem>
 
@@ -178,6 +179,21 @@ TEST_F(UnreadableFileTest, ATabThatCouldNotReadItsFileNeverWritesOverIt) {
   SaveNames = {Path("copy.asm")};  // under another name it is saved, with what was typed while reading
   Trigger("MenSaveAs");
   EXPECT_EQ(ReadFile("copy.asm"), "typed while reading x" + late.chopped(Long.size()));
+}
+
+// A wheel turn far down reads on; the read fails on a line over the limit: told, not thrown.
+TEST_F(UnreadableFileTest, AReadThatFailsUnderTheMouseWheelIsTold) {
+  const QByteArray line = QByteArray(99, 'a').append('\n');
+  WriteFile("w.asm", line.repeated(3000) + Long + line.repeated(45 << 10));
+  Main->show();
+  Main->OpenFile(Path("w.asm"));
+  TEditControl* e = View(0)->Editor();
+  ASSERT_TRUE(e->Lines().Loading());
+  QWheelEvent wheel(QPointF(50, 50), e->viewport()->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, -120 * 1200),
+                    Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(e->viewport(), &wheel);
+  EXPECT_EQ(QStringList(Errors.begin(), Errors.end()), QStringList{ReadError("w.asm", "Zeile 3001 ist länger als 100 Bytes")});
+  EXPECT_FALSE(e->Lines().Loading());
 }
 
 // Restored over its file, the text of a tab that read only part of it would cut the file short.
