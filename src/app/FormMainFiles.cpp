@@ -220,6 +220,9 @@ void TFormMain::SaveProject(const QString& name) {
 }
 
 bool TFormMain::FormCloseQuery() {
+  // The assemble dialog stays on top: the questions must not go under it.
+  const bool assembleShown = FormAssemble && FormAssemble->isVisible();
+  if (assembleShown) FormAssemble->hide();
   bool canClose = true;
   for (int i = ViewCount() - 1; i >= 0 && canClose; --i) canClose = View(i)->QuerySave();
   TProject* project = KodrillApp->Project();
@@ -244,6 +247,8 @@ bool TFormMain::FormCloseQuery() {
   // Only now may the changes of files answered with "Nein" go.
   if (canClose)
     for (int i = 0; i < ViewCount(); ++i) View(i)->SetModified(false);
+  else if (assembleShown)
+    FormAssemble->show();
   return canClose;
 }
 

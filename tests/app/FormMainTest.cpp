@@ -346,16 +346,23 @@ TEST_F(FormMainTest, AHiddenRunIsToldAndEndsWithTheProgram) {
     shown << Panel(3) + (View(0)->Modified() ? " (modified)" : "");
     Trigger("MenShowOutput");
     shown << Panel(3) + (FormAssemble->isVisible() ? "(shown)" : "");
-    FormAssemble->close();
+    // The questions of closing never go under the dialog, which stays on top; kept open, it comes back.
+    const auto ask = Hooks.Question;
+    Hooks.Question = [&, ask](const QString& text) { return shown << (FormAssemble->isVisible() ? "over" : ""), ask(text); };
+    Answers = {TAnswer::Cancel};
+    Main->close();
+    shown << (FormAssemble->isVisible() ? "(back)" : "");
     Answers = {TAnswer::No, TAnswer::No};  // the file, then the project
     Main->close();
+    Hooks.Question = ask;
   });
   QElapsedTimer clock;
   clock.start();
   Trigger("MenAsProj");
   EXPECT_LT(clock.elapsed(), 20000);
   EXPECT_EQ(ReadFile("test.asm"), "\tnop\n");
-  EXPECT_EQ(shown, (QStringList{running, u"Es wird bereits assembliert. (modified)"_s, u"(shown)"_s}));
+  EXPECT_EQ(shown, (QStringList{running, u"Es wird bereits assembliert. (modified)"_s, u"(shown)"_s, "", u"(back)"_s,
+                                "", ""}));
   EXPECT_EQ(Panel(3), "Assemblieren: Abgebrochen.");
 }
 
