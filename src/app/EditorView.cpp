@@ -17,6 +17,7 @@
 #include "app/ProjectAsmFile.h"
 #include "editor/EditControl.h"
 #include "editor/EditorModel.h"
+#include "platform/Memory.h"
 #include "platform/Paths.h"
 #include "platform/ui/UserDialogs.h"
 #include "search_print/FormPrintPreview.h"
@@ -278,6 +279,7 @@ void TEditorView::CloseView() {
     delete entry;  // frees this view too
   else
     delete this;
+  Platform::ReleaseFreeMemorySoon();
 }
 
 void TEditorView::Print() {

@@ -16,6 +16,7 @@
 
 #include "assemble/AssembleRun.h"
 #include "assemble/MessageCursor.h"
+#include "platform/Memory.h"
 #include "platform/ui/FitTexts.h"
 #include "platform/ui/UserDialogs.h"
 #include "settings/KodrillApp.h"
@@ -195,6 +196,7 @@ void TFormAssemble::Assemble() {
   // A cancelled run leaves the log of the run before: its marks would point at lines since edited.
   if (result != TAssembleRun::arCancelled) LoadErrorList();
   FRunning = false;
+  Platform::ReleaseFreeMemorySoon();  // a flood of output passed through
   BtnCancel->hide();
   BtnOK->setEnabled(true);
   if (!isVisible() || isMinimized()) TellRunStatus(OutcomeText(), false);
