@@ -210,6 +210,7 @@ class TEditorModel : public IHighlighterListener {
   // Text as the file's bytes with LF line ends, which the lines then store in the file's style.
   std::string TextBytes(const QString& text) const;
   TLineSnapshot Snapshot(int first, int count) const;
+  void AppendSnapshot(TLineSnapshot& s, int first, int count) const;
   void MoveCaret(QPoint pos, bool select);
   QPoint WordLeft(QPoint pos) const;
   QPoint WordRight(QPoint pos) const;

@@ -15,15 +15,19 @@ using EditorModelBytes::TrimRight;
 
 TLineSnapshot TEditorModel::Snapshot(int first, int count) const {
   TLineSnapshot s;
-  const TEditLinesImpl& impl = FLines.Impl();
   s.Ends.reserve(static_cast<std::size_t>(count));
   s.CrLf.reserve(static_cast<std::size_t>(count));
+  AppendSnapshot(s, first, count);
+  return s;
+}
+
+void TEditorModel::AppendSnapshot(TLineSnapshot& s, int first, int count) const {
+  const TEditLinesImpl& impl = FLines.Impl();
   for (int i = first; i < first + count; ++i) {
     s.Bytes.append(impl.Line(i));
     s.Ends.push_back(s.Bytes.size());
     s.CrLf.push_back(impl.LineCrLf(i));
   }
-  return s;
 }
 
 static std::vector<TNewLine> FromSnapshot(const TLineSnapshot& s) {
@@ -43,10 +47,18 @@ void TEditorModel::ReplaceLines(int first, int removeCount, const std::vector<TN
   const int added = static_cast<int>(newLines.size());
   std::vector<TMarkPlace>* marks = nullptr;
   if (FGroup && !FInUndo) {
+    TUndoOp* last = FGroup->Ops.empty() ? nullptr : &FGroup->Ops.back();
     // Typing on one line keeps only the line as it was before the first key.
-    const bool merged = FGroup->Command == ecChar && removeCount == 1 && added == 1 && !FGroup->Ops.empty() &&
-                        FGroup->Ops.back().First == first && FGroup->Ops.back().Count == 1;
-    if (!merged) {
+    const bool merged = FGroup->Command == ecChar && removeCount == 1 && added == 1 && last && last->First == first &&
+                        last->Count == 1;
+    // Lines changed in place one after the other (a replace-all) share one step: a step per line
+    // would cost several times the line.
+    const bool follows = removeCount == added && added > 0 && last && last->First + last->Count == first &&
+                         last->Count == last->Lines.Count() && last->Marks.empty();
+    if (follows && !merged) {
+      AppendSnapshot(last->Lines, first, removeCount);
+      last->Count += added;
+    } else if (!merged) {
       FGroup->Ops.push_back({first, added, Snapshot(first, removeCount), {}});
       marks = &FGroup->Ops.back().Marks;
     }
