@@ -746,16 +746,22 @@ int TEditLines::BytesBeforeFirstLine() const {
 }
 
 QString TEditLines::Decode(std::string_view bytes) const { return EditText::DecodeBytes(bytes, Encoding()); }
-void TEditLines::SettleEncoding(const QString& text) const {
-  if (Loading() && std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x80; })) FinishLoad();
+std::exception_ptr TEditLines::SettleEncoding(const QString& text) const {
+  if (!Loading() || std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) return {};
+  try {
+    FinishLoad();
+  } catch (const EEditFileError&) {
+    return std::current_exception();
+  }
+  return {};
 }
 
 std::string TEditLines::Encode(const QString& text) const {
-  SettleEncoding(text);
+  if (const std::exception_ptr failed = SettleEncoding(text)) std::rethrow_exception(failed);
   return EditText::EncodeText(text, Encoding());
 }
 
 qsizetype TEditLines::UnencodableAt(const QString& text) const {
-  SettleEncoding(text);
+  if (const std::exception_ptr failed = SettleEncoding(text)) std::rethrow_exception(failed);
   return EditText::UnencodableAt(text, Encoding());
 }

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -89,6 +90,9 @@ class TEditLines {
   // Conversions between display text and the bytes of this text's encoding. Encode turns what
   // the encoding cannot hold into "?": check UnencodableAt first where that matters. Only the
   // whole file tells its encoding: for text beyond ASCII both finish a load in progress first.
+  // SettleEncoding does that alone and returns a read that fails instead of throwing it: as far
+  // as the file was read its encoding is known, and text typed meanwhile can still go in.
+  std::exception_ptr SettleEncoding(const QString& text) const;
   QString Decode(std::string_view bytes) const;
   std::string Encode(const QString& text) const;
   qsizetype UnencodableAt(const QString& text) const;
@@ -108,7 +112,6 @@ class TEditLines {
   void ReadStep() const;
   template <class F>
   void ReadWhile(int known, F&& more) const;
-  void SettleEncoding(const QString& text) const;
 
   std::unique_ptr<TEditLinesImpl> FImpl;
   std::unique_ptr<TEditFileLoad> FLoad;

@@ -100,6 +100,7 @@ class TMatcher {
 }  // namespace
 
 int TEditorModel::SearchReplace(const QString& search, const QString& replace, TSearchOptions options) {
+  const TUnwind unwind(*this);
   if (search.isEmpty()) return 0;
   FLines.FinishLoad();  // the encoding and every line are known then
   const bool doReplace = options & (ssoReplace | ssoReplaceAll);

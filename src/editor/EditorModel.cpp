@@ -3,6 +3,7 @@
 #include "editor/EditorModel.h"
 
 #include <algorithm>
+#include <exception>
 
 TEditorModel::TEditorModel(TEditControl* owner) : FOwner(owner), FKeystrokes(DefaultKeystrokes()) {
   FLines.OnLinesChanged = [this](int first, int removed, int added) { OnExternalChange(first, removed, added); };
@@ -30,6 +31,15 @@ void TEditorModel::Changed(TStatusChanges reasons) {
   ++FUpdateLock;
   FPending |= reasons;
   EndUpdate();
+}
+
+TEditorModel::TUnwind::TUnwind(TEditorModel& model)
+    : FModel(model), FUpdateLock(model.FUpdateLock), FGroupDepth(model.FGroupDepth), FUncaught(std::uncaught_exceptions()) {}
+
+TEditorModel::TUnwind::~TUnwind() {
+  if (std::uncaught_exceptions() == FUncaught) return;
+  while (FModel.FGroupDepth > FGroupDepth) FModel.EndGroup();
+  while (FModel.FUpdateLock > FUpdateLock) FModel.EndUpdate();
 }
 
 void TEditorModel::EndUpdate() {

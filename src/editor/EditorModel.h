@@ -175,6 +175,21 @@ class TEditorModel : public IHighlighterListener {
   void BreakUndoChain() { FTypingLine = -1; }
 
  private:
+  // At the start of a public operation: when a failed read of the file throws out of it half-way,
+  // the update and the undo step it began end here, so that the editor goes on telling its
+  // changes (a tab whose changes went untold would close without asking).
+  class TUnwind {
+   public:
+    explicit TUnwind(TEditorModel& model);
+    ~TUnwind();
+    TUnwind(const TUnwind&) = delete;
+    TUnwind& operator=(const TUnwind&) = delete;
+
+   private:
+    TEditorModel& FModel;
+    int FUpdateLock, FGroupDepth, FUncaught;
+  };
+
   void Changed(TStatusChanges reasons);
   void InvalidateLines(int first, int last);
   void OnExternalChange(int first, int removed, int added);
@@ -195,6 +210,10 @@ class TEditorModel : public IHighlighterListener {
   void CopySelection();
   // Each line of Text at the caret's display cell on successive lines, one undo step.
   void PasteColumnBlock(const QString& text);
+  // Runs Insert once the file's encoding is known for Text; a read that failed on the way is
+  // thrown after the text went in.
+  template <class F>
+  void WithEncoding(const QString& text, F&& insert);
   // Each line of Bytes (LF separated) at display cell Cell of successive lines from Top, short
   // lines padded with blanks, missing lines added; returns the end of the last line's insert.
   QPoint InsertColumnBlock(std::string_view bytes, int top, int cell);

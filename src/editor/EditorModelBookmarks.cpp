@@ -30,6 +30,7 @@ void TEditorModel::ClearBookmark(int n) {
 }
 
 void TEditorModel::GotoBookmark(int n) {
+  const TUnwind unwind(*this);
   if (n < 0 || n > 9) return;
   const TEditMark* m = FBookmarks[static_cast<std::size_t>(n)];
   if (!m || m->Line > FLines.Count()) return;

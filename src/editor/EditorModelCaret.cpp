@@ -185,11 +185,13 @@ void TEditorModel::MoveCaret(QPoint pos, bool select) {
 }
 
 void TEditorModel::SetCaretXY(int x, int y) {
+  const TUnwind unwind(*this);
   MoveCaret(QPoint(x, y), false);
   FLastCaretCell = CellOfColumn(FCaret.y(), FCaret.x());
 }
 
 void TEditorModel::MoveCaretKeepSelection(QPoint pos) {
+  const TUnwind unwind(*this);
   MoveCaret(pos, true);
   FLastCaretCell = CellOfColumn(FCaret.y(), FCaret.x());
 }

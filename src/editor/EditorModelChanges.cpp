@@ -283,6 +283,7 @@ void TEditorModel::ApplyGroup(TUndoGroup& group, std::deque<TUndoGroup>& target,
 }
 
 void TEditorModel::Undo() {
+  const TUnwind unwind(*this);
   if (FUndo.empty()) return;
   TUndoGroup g = std::move(FUndo.back());
   FUndo.pop_back();
@@ -290,6 +291,7 @@ void TEditorModel::Undo() {
 }
 
 void TEditorModel::Redo() {
+  const TUnwind unwind(*this);
   if (FRedo.empty()) return;
   TUndoGroup g = std::move(FRedo.back());
   FRedo.pop_back();

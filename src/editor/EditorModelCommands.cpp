@@ -6,6 +6,7 @@
 // ---- the command table ----
 
 void TEditorModel::ExecuteCommand(int command, QChar ch) {
+  const TUnwind unwind(*this);
   BeginUpdate();
   if (command != ecChar) BreakUndoChain();
   // Commands look at the lines around the caret, and some at the whole text.

@@ -78,16 +78,26 @@ void TEditorModel::CopySelection() {
   if (!t.isEmpty() && SetClipboard) SetClipboard(t, FSelMode == TSelectionMode::smColumn);
 }
 
+template <class F>
+void TEditorModel::WithEncoding(const QString& text, F&& insert) {
+  const std::exception_ptr failed = FLines.SettleEncoding(text);
+  insert();
+  if (failed) std::rethrow_exception(failed);
+}
+
 void TEditorModel::PasteColumnBlock(const QString& text) {
-  std::string bytes;
-  if (!InsertableBytes(text, bytes)) return;
-  BeginUpdate();
-  BeginGroup(ecPaste);
-  DeleteSelection();
-  const QPoint end = InsertColumnBlock(bytes, FCaret.y(), CellOfColumn(FCaret.y(), FCaret.x()));
-  SetCaretXY(end.x(), end.y());
-  EndGroup();
-  EndUpdate();
+  const TUnwind unwind(*this);
+  WithEncoding(text, [&] {
+    std::string bytes;
+    if (!InsertableBytes(text, bytes)) return;
+    BeginUpdate();
+    BeginGroup(ecPaste);
+    DeleteSelection();
+    const QPoint end = InsertColumnBlock(bytes, FCaret.y(), CellOfColumn(FCaret.y(), FCaret.x()));
+    SetCaretXY(end.x(), end.y());
+    EndGroup();
+    EndUpdate();
+  });
 }
 
 QPoint TEditorModel::InsertColumnBlock(std::string_view bytes, int top, int cell) {
@@ -147,23 +157,28 @@ std::string TEditorModel::TextBytes(const QString& text) const {
 }
 
 void TEditorModel::InsertText(const QString& text) {
-  if (std::string bytes; InsertableBytes(text, bytes)) InsertBytes(bytes);
+  const TUnwind unwind(*this);
+  WithEncoding(text, [&] {
+    if (std::string bytes; InsertableBytes(text, bytes)) InsertBytes(bytes);
+  });
 }
 
 void TEditorModel::TypeChar(QChar ch) {
   if (ch.isNull() || (ch.unicode() < 0x20 && ch != QLatin1Char('\t')) || ch.unicode() == 0x7F) return;
-  if (!Encodable(QString(ch), true)) return;
-  const std::string bytes = FLines.Encode(QString(ch));
-  BeginGroup(ecChar);
-  // The character takes the selection's place; only typing without one overwrites.
-  const bool overwrite = !FInsertMode && !HasSelection();
-  DeleteSelection();
-  QPoint to = FCaret;
-  if (overwrite && FCaret.x() <= LineLength(FCaret.y())) to.setX(NextCharColumn(FCaret.y(), FCaret.x()));
-  const QPoint end = ReplaceRange(FCaret, to, bytes);
-  SetCaretXY(end.x(), end.y());
-  EndGroup();
-  FTypingLine = FCaret.y();
+  WithEncoding(QString(ch), [&] {
+    if (!Encodable(QString(ch), true)) return;
+    const std::string bytes = FLines.Encode(QString(ch));
+    BeginGroup(ecChar);
+    // The character takes the selection's place; only typing without one overwrites.
+    const bool overwrite = !FInsertMode && !HasSelection();
+    DeleteSelection();
+    QPoint to = FCaret;
+    if (overwrite && FCaret.x() <= LineLength(FCaret.y())) to.setX(NextCharColumn(FCaret.y(), FCaret.x()));
+    const QPoint end = ReplaceRange(FCaret, to, bytes);
+    SetCaretXY(end.x(), end.y());
+    EndGroup();
+    FTypingLine = FCaret.y();
+  });
 }
 
 void TEditorModel::LineBreak(bool moveCaret) {

@@ -141,6 +141,7 @@ std::string TEditorModel::SelectedBytes() const {
 QString TEditorModel::SelectedText() const { return FLines.Decode(SelectedBytes()); }
 
 void TEditorModel::SelectWordAt(QPoint pos) {
+  const TUnwind unwind(*this);
   const int y = std::clamp(pos.y(), 1, LineCount());
   const std::string_view s = LineBytes(y);
   std::size_t i = static_cast<std::size_t>(std::max(pos.x(), 1) - 1);
@@ -160,6 +161,7 @@ void TEditorModel::SelectWordAt(QPoint pos) {
 // ---- drag and drop ----
 
 void TEditorModel::MoveSelectionTo(QPoint pos, bool copy) {
+  const TUnwind unwind(*this);
   if (!HasSelection()) return;
   pos = ClampPoint(*this, pos);
   const QPoint b = BlockBegin(), e = BlockEnd();

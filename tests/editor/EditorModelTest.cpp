@@ -511,24 +511,34 @@ TEST(EditorLoad, AReadThatFailsLaterKeepsWhatWasReadAndTyped) {
   const QString path = dir.filePath("late.asm");
   const std::string head = BigSource("\n");
   WriteFile(path, head + std::string(2000, 'w') + "\nafter\n");
-  const std::size_t limit = std::exchange(TEditLinesImpl::MaxLoadLine, 1000);
-  TEditorModel m;
-  m.SetViewSize(20, 80);
-  m.Lines().StartLoad(path);
-  ASSERT_TRUE(m.Lines().Loading());
-  Type(m, "x");
-  EXPECT_THROW(m.Lines().FinishLoad(), EEditFileError);
-  TEditLinesImpl::MaxLoadLine = limit;
-  EXPECT_FALSE(m.Lines().Loading());
-  EXPECT_TRUE(m.Lines().LoadFailed());
-  // Compared whole, but not printed: the text is megabytes.
-  EXPECT_TRUE(m.Lines().SaveToBytes() == "x" + head);
-  m.ExecuteCommand(ecEditorBottom);  // the last line read; every line read ends with its line break
-  Type(m, "y");
-  EXPECT_TRUE(m.Lines().SaveToBytes() == "x" + head.substr(0, head.size() - 1) + "y\n");
-  m.Undo();
-  m.Undo();
-  EXPECT_TRUE(m.Lines().SaveToBytes() == head);
+  // The read fails in a command that needs the rest, or under a character that needs the encoding:
+  // that character still goes in, and the editor hears of every change after.
+  for (const bool umlaut : {false, true}) {
+    const std::size_t limit = std::exchange(TEditLinesImpl::MaxLoadLine, 1000);
+    TEditorModel m;
+    int told = 0;  // text changes the editor hears of
+    m.OnTextChanged = [&] { ++told; };
+    m.SetViewSize(20, 80);
+    m.Lines().StartLoad(path);
+    ASSERT_TRUE(m.Lines().Loading());
+    Type(m, "x");
+    if (umlaut) EXPECT_THROW(m.ExecuteCommand(ecChar, QChar(0xE4)), EEditFileError);
+    else EXPECT_THROW(m.ExecuteCommand(ecEditorBottom), EEditFileError);
+    TEditLinesImpl::MaxLoadLine = limit;
+    EXPECT_FALSE(m.Lines().Loading());
+    EXPECT_TRUE(m.Lines().LoadFailed());
+    const std::string typed = umlaut ? "x\xc3\xa4" : "x";
+    // Compared whole, but not printed: the text is megabytes.
+    EXPECT_TRUE(m.Lines().SaveToBytes() == typed + head) << umlaut;
+    m.ExecuteCommand(ecEditorBottom);  // the last line read; every line read ends with its line break
+    told = 0;
+    Type(m, "y");
+    EXPECT_EQ(told, 1) << umlaut;
+    EXPECT_TRUE(m.Lines().SaveToBytes() == typed + head.substr(0, head.size() - 1) + "y\n") << umlaut;
+    m.Undo();
+    m.Undo();
+    EXPECT_TRUE(m.Lines().SaveToBytes() == head) << umlaut;
+  }
 }
 
 TEST(EditorLoad, AFileChangedWhileOrAfterItIsReadNeverChangesTheText) {
