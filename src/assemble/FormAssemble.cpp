@@ -10,6 +10,8 @@
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include <numeric>
@@ -335,6 +337,9 @@ void TFormAssemble::FlushOutput(bool all) {
     } else {
       MemoInfo->appendPlainText(lines.join(u'\n'));
     }
+    // A page not in view shows its caret when it comes: at the start of the last line, so that
+    // the end is in view with the lines' starts.
+    if (!MemoInfo->isVisible()) MemoInfo->setTextCursor(QTextCursor(MemoInfo->document()->lastBlock()));
   }
   PanelLines->setText(FRun->Output().LinesText());
   PanelPasses->setText(FRun->Output().PassesText());

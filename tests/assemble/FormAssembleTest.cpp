@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -232,7 +233,10 @@ TEST_F(FormAssembleTest, ClosingHidesARunThatGoesOnAndOnlyAbbrechenEndsIt) {
 TEST_F(FormAssembleTest, FloodsOfOutputKeepTheLatestLines) {
   // Many lines, then 3 MB of binary zeros without a line end.
   WriteFile(Dir.filePath("make.bat"), "@seq 1 120000\r\n@head -c 3000000 /dev/zero\r\n");
+  auto* pages = Form->findChild<QTabWidget*>("PageControl");
+  pages->setCurrentWidget(Form->findChild<QWidget*>("TabSheetWarningsErrors"));  // Info shown only after the run
   Form->Assemble();
+  pages->setCurrentWidget(Form->findChild<QWidget*>("TabSheetInfo"));
   EXPECT_LE(Form->findChild<QPlainTextEdit*>("MemoInfo")->blockCount(), 100000);
   const QStringList tail = Memo().right(20000).split(u'\n');
   ASSERT_GE(tail.size(), 2);
@@ -242,6 +246,14 @@ TEST_F(FormAssembleTest, FloodsOfOutputKeepTheLatestLines) {
   EXPECT_TRUE(Memo().startsWith("[") && Memo().contains(" frühere Zeilen ausgelassen]\n"));
   const auto* memo = Form->findChild<QPlainTextEdit*>("MemoInfo");
   EXPECT_EQ(memo->horizontalScrollBar()->value(), 0);  // the lines' starts in view
+  // Long lines only, trimmed while the page is not shown.
+  WriteFile(Dir.filePath("make.bat"), "@seq -f \"zeile %g " + QByteArray(300, 'X') + " ENDE\" 1 30000\r\n");
+  pages->setCurrentWidget(Form->findChild<QWidget*>("TabSheetWarningsErrors"));
+  Form->Assemble();
+  pages->setCurrentWidget(Form->findChild<QWidget*>("TabSheetInfo"));
+  EXPECT_TRUE(Memo().endsWith(" ENDE"));
+  EXPECT_EQ(memo->horizontalScrollBar()->value(), 0);
+  EXPECT_GE(memo->verticalScrollBar()->value(), memo->verticalScrollBar()->maximum() - 1);  // and the last line
 }
 
 // The real assembler (KODRILL_ASL names it, else it is looked for on PATH): includes, an IRP error.
