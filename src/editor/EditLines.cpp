@@ -417,6 +417,7 @@ void TEditLinesImpl::BeginLoad(TByteBuffer buffer) {
   FBuffer = std::move(buffer);
   FIndexing = true;
   FIndexed = FScanned = FValidated = 0;
+  FFileLines = 0;
   FSawCrLf = false;
   FValidUtf8 = true;
   FMarkChecked = false;
@@ -452,6 +453,7 @@ int TEditLinesImpl::IndexLoaded(std::size_t filled, bool atEnd) {
   std::size_t start = FIndexed;
   std::size_t maxLen = static_cast<std::size_t>(MaxLineLength);
   int count = FCount;
+  int fileLines = FFileLines;
   bool sawCrLf = FSawCrLf;
   // A line that cannot be taken throws before anything of it is added.
   auto add = [&](std::size_t end, bool lf) {
@@ -462,7 +464,7 @@ int TEditLinesImpl::IndexLoaded(std::size_t filled, bool atEnd) {
       throw std::length_error("Die Datei hat mehr als " + std::to_string(MaxLoadLines) + " Zeilen");
     // Every line: the longest so far may be one typed meanwhile, beyond the limit.
     if (len > MaxLoadLine)
-      throw std::length_error("Zeile " + std::to_string(count + 1) + " ist länger als " +
+      throw std::length_error("Zeile " + std::to_string(fileLines + 1) + " ist länger als " +
                               std::to_string(MaxLoadLine) + " Bytes");
     maxLen = std::max(maxLen, len);
     if (!block || block->Starts.size() == static_cast<std::size_t>(kBlockLines) || start - base > 0xFFFF) {
@@ -472,6 +474,7 @@ int TEditLinesImpl::IndexLoaded(std::size_t filled, bool atEnd) {
     block->Starts.push_back(static_cast<std::uint16_t>(start - base));
     sawCrLf |= crLf;
     ++count;
+    ++fileLines;
     start = end + 1;
   };
   std::size_t checked = start;  // lines end with an LF: no character straddles the boundary
@@ -495,6 +498,7 @@ int TEditLinesImpl::IndexLoaded(std::size_t filled, bool atEnd) {
   if (atEnd && !FinalLineBreak) block->OpenEnd = true;
   FIndexed = start;
   FCount = count;
+  FFileLines = fileLines;
   MaxLineLength = static_cast<int>(maxLen);
   FSawCrLf = sawCrLf;
   if (FStates)

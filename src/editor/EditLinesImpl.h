@@ -110,6 +110,7 @@ class TEditLinesImpl {
   bool FIndexing = false;
   TBlock* FFill = nullptr;
   std::size_t FIndexed = 0;    // start of the first line not yet indexed
+  int FFileLines = 0;          // lines indexed: the file's line numbers, whatever was typed meanwhile
   std::size_t FScanned = 0;    // bytes searched for line ends
   std::size_t FValidated = 0;  // bytes checked for UTF-8
   bool FSawCrLf = false;

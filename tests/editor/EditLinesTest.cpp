@@ -224,5 +224,23 @@ TEST(EditLines, FilesBeyondTheLimitsAreRefusedWhole) {
     EXPECT_EQ(l.LoadError().toStdString(), want);
     EXPECT_EQ(l.SaveToBytes(), error.empty() ? bytes : "") << error;
   }
+  // Read in steps, lines typed meanwhile: the message names the line of the file.
+  TEditLinesImpl::MaxLoadLines = saved.second;
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(QByteArray("123456789\n").repeated(440 << 10));  // over what is read at once
+  f.write("0123456789x\n");
+  f.close();
+  TEditLines l;
+  l.StartLoad(path);
+  ASSERT_TRUE(l.Loading());
+  l.Insert(0, "typed");
+  std::string thrown;
+  try {
+    l.FinishLoad();
+  } catch (const EEditFileError& e) {
+    thrown = e.what();
+  }
+  EXPECT_TRUE(thrown.ends_with("Zeile 450561 ist länger als 10 Bytes")) << thrown;
   std::tie(TEditLinesImpl::MaxLoadLine, TEditLinesImpl::MaxLoadLines) = saved;
 }
