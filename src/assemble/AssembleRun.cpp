@@ -6,6 +6,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "highlight/SymbolIndexer.h"
 #include "platform/Paths.h"
@@ -45,6 +46,8 @@ TAssembleRun::TAssembleRun() {
 }
 
 void TAssembleRun::Prepare(const TProject& project) {
+  if (project.FileName.isEmpty())
+    throw std::runtime_error("Kein Projekt geöffnet: Assemblieren braucht ein Projekt.");
   if (!Paths::SetCurrentDir(project.Directory)) throw EProjectDirectoryError(project.Directory);
   FCancelled = false;
   FCommand = project.Directory + QStringLiteral("make.bat");

@@ -173,7 +173,11 @@ TEST_F(FormAssembleTest, FailuresAreShownAndEndTheCommand) {
   KodrillApp->Project()->Directory = Dir.filePath("missing/");
   Form->Assemble();
   EXPECT_EQ(ErrorBoxes.size(), 2);
-  EXPECT_EQ(Asm.Cleared, 5);  // the last request stopped before touching anything
+  KodrillApp->Project()->Directory.clear();  // single files open, no project
+  KodrillApp->Project()->FileName.clear();
+  Form->Assemble();
+  EXPECT_EQ(ErrorBoxes.value(2), QStringLiteral("Kein Projekt geöffnet: Assemblieren braucht ein Projekt."));
+  EXPECT_EQ(Asm.Cleared, 5);  // the last requests stopped before touching anything
 }
 
 // A file the project lists in a subfolder is named by its file name alone: marks and clicks find it.
