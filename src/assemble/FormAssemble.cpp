@@ -163,18 +163,23 @@ void TFormAssemble::ResetPanels(const QString& command) {
 }
 
 void TFormAssemble::Assemble() {
-  show();
-  raise();
-  activateWindow();
-  if (FRunning) return;  // no nested run; the running one stays in front
+  const auto toFront = [this] {
+    show();
+    raise();
+    activateWindow();
+  };
+  if (FRunning) return toFront();  // no nested run; the running one stays in front
   TProject* project = KodrillApp->Project();
   try {
     FRun->Prepare(*project);
   } catch (const std::exception& e) {
-    ShowErrorBox(this, QString::fromUtf8(e.what()));
+    // Nothing ran: no dialog with empty panels comes up behind the message.
+    ShowErrorBox(isVisible() ? this : parentWidget(), QString::fromUtf8(e.what()));
     return;
   }
+  toFront();
   ResetPanels(FRun->Command());
+  MemoInfo->horizontalScrollBar()->setValue(0);  // the bar of a flood's long lines would stay drawn
   MemoInfo->clear();
   FInfoTail.clear();
   FInfoTailChars = 0;
@@ -326,20 +331,19 @@ void TFormAssemble::FlushOutput(bool all) {
     }
     const qsizetype newChars = lines.size() + std::accumulate(lines.begin(), lines.end(), qsizetype(0),
                                                               [](qsizetype n, const QString& l) { return n + l.size(); });
-    if (MemoInfo->blockCount() + lines.size() > 2 * kMaxInfoLines ||
-        MemoInfo->document()->characterCount() + newChars > 2 * kMaxInfoChars) {
+    const bool refill = MemoInfo->blockCount() + lines.size() > 2 * kMaxInfoLines ||
+                        MemoInfo->document()->characterCount() + newChars > 2 * kMaxInfoChars;
+    if (refill) {
       // Say that the page no longer starts at the run's beginning.
       MemoInfo->setPlainText(QStringLiteral("[%1 frühere Zeilen ausgelassen]\n").arg(FInfoDropped) +
                              FInfoTail.join(u'\n'));
-      // The end in view, and the lines' starts: a caret moved to the end of a long last line
-      // would scroll the page sideways for good.
-      MemoInfo->verticalScrollBar()->setValue(MemoInfo->verticalScrollBar()->maximum());
     } else {
       MemoInfo->appendPlainText(lines.join(u'\n'));
     }
-    // A page not in view shows its caret when it comes: at the start of the last line, so that
-    // the end is in view with the lines' starts.
-    if (!MemoInfo->isVisible()) MemoInfo->setTextCursor(QTextCursor(MemoInfo->document()->lastBlock()));
+    // The caret at the start of the last line: the end in view with the lines' starts (at the end
+    // of a long line it would scroll the page sideways). A page in view that was appended to keeps
+    // where the user scrolled it; one refilled or not in view goes to the end.
+    if (refill || !MemoInfo->isVisible()) MemoInfo->setTextCursor(QTextCursor(MemoInfo->document()->lastBlock()));
   }
   PanelLines->setText(FRun->Output().LinesText());
   PanelPasses->setText(FRun->Output().PassesText());

@@ -175,8 +175,10 @@ TEST_F(FormAssembleTest, FailuresAreShownAndEndTheCommand) {
   EXPECT_EQ(ErrorBoxes.size(), 2);
   KodrillApp->Project()->Directory.clear();  // single files open, no project
   KodrillApp->Project()->FileName.clear();
+  Form->hide();
   Form->Assemble();
   EXPECT_EQ(ErrorBoxes.value(2), QStringLiteral("Kein Projekt geöffnet: Assemblieren braucht ein Projekt."));
+  EXPECT_FALSE(Form->isVisible());  // nothing ran: no empty dialog behind the message
   EXPECT_EQ(Asm.Cleared, 5);  // the last requests stopped before touching anything
 }
 
@@ -250,14 +252,16 @@ TEST_F(FormAssembleTest, FloodsOfOutputKeepTheLatestLines) {
   EXPECT_TRUE(Memo().startsWith("[") && Memo().contains(" frühere Zeilen ausgelassen]\n"));
   const auto* memo = Form->findChild<QPlainTextEdit*>("MemoInfo");
   EXPECT_EQ(memo->horizontalScrollBar()->value(), 0);  // the lines' starts in view
-  // Long lines only, trimmed while the page is not shown.
+  // Long lines only, trimmed while the page is shown or not.
   WriteFile(Dir.filePath("make.bat"), "@seq -f \"zeile %g " + QByteArray(300, 'X') + " ENDE\" 1 30000\r\n");
-  pages->setCurrentWidget(Form->findChild<QWidget*>("TabSheetWarningsErrors"));
-  Form->Assemble();
-  pages->setCurrentWidget(Form->findChild<QWidget*>("TabSheetInfo"));
-  EXPECT_TRUE(Memo().endsWith(" ENDE"));
-  EXPECT_EQ(memo->horizontalScrollBar()->value(), 0);
-  EXPECT_GE(memo->verticalScrollBar()->value(), memo->verticalScrollBar()->maximum() - 1);  // and the last line
+  for (const char* during : {"TabSheetWarningsErrors", "TabSheetInfo"}) {
+    pages->setCurrentWidget(Form->findChild<QWidget*>(during));
+    Form->Assemble();
+    pages->setCurrentWidget(Form->findChild<QWidget*>("TabSheetInfo"));
+    EXPECT_TRUE(Memo().endsWith(" ENDE"));
+    EXPECT_EQ(memo->horizontalScrollBar()->value(), 0) << during;
+    EXPECT_GE(memo->verticalScrollBar()->value(), memo->verticalScrollBar()->maximum() - 1) << during;  // the last line
+  }
 }
 
 // The real assembler (KODRILL_ASL names it, else it is looked for on PATH): includes, an IRP error.
