@@ -333,6 +333,8 @@ void TFormAssemble::FlushOutput(bool all) {
                                                               [](qsizetype n, const QString& l) { return n + l.size(); });
     const bool refill = MemoInfo->blockCount() + lines.size() > 2 * kMaxInfoLines ||
                         MemoInfo->document()->characterCount() + newChars > 2 * kMaxInfoChars;
+    const QScrollBar* bar = MemoInfo->verticalScrollBar();
+    const bool following = !MemoInfo->isVisible() || bar->value() >= bar->maximum() - 1;
     if (refill) {
       // Say that the page no longer starts at the run's beginning.
       MemoInfo->setPlainText(QStringLiteral("[%1 frühere Zeilen ausgelassen]\n").arg(FInfoDropped) +
@@ -341,9 +343,9 @@ void TFormAssemble::FlushOutput(bool all) {
       MemoInfo->appendPlainText(lines.join(u'\n'));
     }
     // The caret at the start of the last line: the end in view with the lines' starts (at the end
-    // of a long line it would scroll the page sideways). A page in view that was appended to keeps
-    // where the user scrolled it; one refilled or not in view goes to the end.
-    if (refill || !MemoInfo->isVisible()) MemoInfo->setTextCursor(QTextCursor(MemoInfo->document()->lastBlock()));
+    // of a long line it would scroll the page sideways). A page the user scrolled up keeps its
+    // place, unless it was refilled.
+    if (refill || following) MemoInfo->setTextCursor(QTextCursor(MemoInfo->document()->lastBlock()));
   }
   PanelLines->setText(FRun->Output().LinesText());
   PanelPasses->setText(FRun->Output().PassesText());
