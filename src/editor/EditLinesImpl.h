@@ -141,7 +141,6 @@ void TEditLinesImpl::WriteTo(Sink&& sink) const {
 
 // Windows-1252 / UTF-8 helpers shared by the editor core.
 namespace EditText {
-bool IsValidUtf8(const char* data, std::size_t size);
 // The character starting at byte I as a code point; returns its length in bytes. Broken UTF-8
 // gives U+FFFD for one byte.
 int DecodeChar(std::string_view s, std::size_t i, TTextEncoding encoding, char32_t& cp);

@@ -1,8 +1,6 @@
 #include "highlight/SymbolScan.h"
 
-#include <QByteArrayView>
 #include <QString>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
@@ -10,6 +8,7 @@
 
 #include "highlight/CharClass.h"
 #include "platform/Cp1252.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -43,14 +42,10 @@ constexpr unsigned char FoldedAt(std::string_view s, std::size_t i) {
 }
 
 void AppendUtf8(std::string& out, std::string_view bytes) {
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  // Only the decoding itself tells whether the bytes are UTF-8.
-  const QString decoded = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-  if (!utf8.hasError()) {
+  if (Utf8::IsValid(bytes.data(), bytes.size()))
     out += bytes;
-    return;
-  }
-  out += Cp1252::Decode(bytes).toUtf8().toStdString();
+  else
+    out += Cp1252::Decode(bytes).toUtf8().toStdString();
 }
 
 inline void AppendName(std::string& out, std::string_view bytes) {
