@@ -788,7 +788,7 @@ void TEditControl::mouseMoveEvent(QMouseEvent* event) {
   if (d->DragPending && (pixel - d->PressPixel).manhattanLength() >= QApplication::startDragDistance()) {
     d->DragPending = false;
     auto* mime = new QMimeData;
-    mime->setText(d->Model.SelectedText());
+    mime->setText(d->Model.ClipboardText());
     auto* drag = new QDrag(this);
     drag->setMimeData(mime);
     // A move into this editor is done by its drop handler; a move elsewhere removes the text here.

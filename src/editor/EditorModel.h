@@ -94,6 +94,7 @@ class TEditorModel : public IHighlighterListener {
   bool LineSelection(int line, int& startCol, int& endCol, bool& toLineEnd) const;
   std::string SelectedBytes() const;  // lines joined by LF
   QString SelectedText() const;
+  QString ClipboardText() const;  // the selection as copied or dragged: pasting gives its bytes back
   void SelectWordAt(QPoint pos);
 
   bool InsertMode() const { return FInsertMode; }

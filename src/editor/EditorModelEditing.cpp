@@ -74,7 +74,7 @@ void TEditorModel::DeleteSelection() {
 }
 
 void TEditorModel::CopySelection() {
-  const QString t = SelectedText();
+  const QString t = ClipboardText();
   if (!t.isEmpty() && SetClipboard) SetClipboard(t, FSelMode == TSelectionMode::smColumn);
 }
 

@@ -140,6 +140,14 @@ std::string TEditorModel::SelectedBytes() const {
 
 QString TEditorModel::SelectedText() const { return FLines.Decode(SelectedBytes()); }
 
+QString TEditorModel::ClipboardText() const {
+  // Pasting reads CR LF as one break, so a line's own CR before a break is sent as CR CR LF.
+  std::string bytes = SelectedBytes();
+  for (std::size_t at = bytes.find("\r\n"); at != std::string::npos; at = bytes.find("\r\n", at + 3))
+    bytes.insert(at, 1, '\r');
+  return FLines.Decode(bytes);
+}
+
 void TEditorModel::SelectWordAt(QPoint pos) {
   const TUnwind unwind(*this);
   const int y = std::clamp(pos.y(), 1, LineCount());

@@ -385,6 +385,26 @@ TEST(EditorSelection, ColumnBlockPastesAsABlock) {
   EXPECT_EQ(Text(m), "abcdefghbcd|234|12345678|ABCDEFGH|xy");
 }
 
+TEST(EditorSelection, CutAndPasteGiveBackALinesOwnCarriageReturn) {
+  // A damaged file: each line's text ends with a CR of its own before its CR LF.
+  const std::string text = "ab\r\r\ncd\r\r\nef\r\n";
+  TEditorModel m;
+  QString clip;
+  bool block = false;
+  m.SetClipboard = [&](const QString& t, bool b) { clip = t, block = b; };
+  m.GetClipboard = [&](bool& b) { return b = block, clip; };
+  for (const auto mode : {TSelectionMode::smNormal, TSelectionMode::smColumn}) {
+    Load(m, text);
+    m.SetSelectionMode(mode);
+    m.SetSelection(QPoint(1, 1), mode == TSelectionMode::smNormal ? QPoint(1, 3) : QPoint(4, 2));
+    Exec(m, {ecCut});
+    m.SetSelectionMode(TSelectionMode::smNormal);
+    m.SetCaretXY(1, 1);
+    Exec(m, {ecPaste});
+    EXPECT_EQ(m.Lines().SaveToBytes(), text) << static_cast<int>(mode);
+  }
+}
+
 TEST(EditorSelection, MovingTheSelectionIsOneStep) {
   TEditorModel m;
   Load(m, "one two three\n");
