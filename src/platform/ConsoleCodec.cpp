@@ -2,7 +2,10 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+
 #include "platform/Cp1252.h"
+#include "platform/Utf8.h"
 
 namespace ConsoleCodec {
 
@@ -47,16 +50,27 @@ QString ToUnicode(const char* data, qsizetype size) {
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = utf8.decode(QByteArrayView(data, size));
   if (!utf8.hasError()) return text;
+  // Not UTF-8 as a whole, yet its well-formed sequences are (a file name beside a message from a
+  // source written in a code page); the other bytes are read in the code page they look like.
   int cp850 = 0, cp1252 = 0;
-  for (qsizetype i = 0; i < size; ++i) {
-    const auto b = static_cast<unsigned char>(data[i]);
-    if (b < 0x80) continue;
-    cp850 += TextLikeness(Cp850(b));
-    cp1252 += TextLikeness(Cp1252::ToUnicode(b));
+  for (qsizetype i = 0; i < size;) {
+    const std::size_t n = Utf8::SequenceLength(data + i, std::size_t(size - i));
+    if (n == 0) {
+      const auto b = static_cast<unsigned char>(data[i]);
+      cp850 += TextLikeness(Cp850(b));
+      cp1252 += TextLikeness(Cp1252::ToUnicode(b));
+    }
+    i += qsizetype(std::max<std::size_t>(n, 1));
   }
   char16_t (*decode)(unsigned char) = cp850 > cp1252 ? Cp850 : Cp1252::ToUnicode;
-  text.resize(size);
-  for (qsizetype i = 0; i < size; ++i) text[i] = QChar(decode(static_cast<unsigned char>(data[i])));
+  text.clear();
+  text.reserve(size);
+  for (qsizetype i = 0; i < size;) {
+    const std::size_t n = Utf8::SequenceLength(data + i, std::size_t(size - i));
+    if (n > 1) text += QString::fromUtf8(data + i, qsizetype(n));
+    else text += QChar(decode(static_cast<unsigned char>(data[i])));
+    i += qsizetype(std::max<std::size_t>(n, 1));
+  }
   return text;
 }
 

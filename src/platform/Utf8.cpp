@@ -36,25 +36,30 @@ bool Utf8::IsValid(const char* data, std::size_t size) {
       ++p;
       continue;
     }
-    const unsigned c = *p;
-    if (c >= 0xC2 && c <= 0xDF) {  // the common two-byte case (umlauts)
-      if (end - p < 2 || (p[1] & 0xC0) != 0x80) return false;
-      p += 2;
-      continue;
-    }
-    int n;
-    unsigned min;
-    if (c >= 0xE0 && c <= 0xEF) n = 2, min = 0x800;
-    else if (c >= 0xF0 && c <= 0xF4) n = 3, min = 0x10000;
-    else return false;
-    if (end - p <= n) return false;
-    unsigned cp = c & (0x3F >> n);
-    for (int i = 1; i <= n; ++i) {
-      if ((p[i] & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    p += n + 1;
+    const std::size_t n = SequenceLength(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p));
+    if (n == 0) return false;
+    p += n;
   }
   return true;
+}
+
+std::size_t Utf8::SequenceLength(const char* data, std::size_t size) {
+  if (size == 0) return 0;
+  const auto* p = reinterpret_cast<const unsigned char*>(data);
+  const unsigned c = *p;
+  if (c < 0x80) return 1;
+  if (c >= 0xC2 && c <= 0xDF) return size >= 2 && (p[1] & 0xC0) == 0x80 ? 2 : 0;  // umlauts
+  std::size_t n;
+  unsigned min;
+  if (c >= 0xE0 && c <= 0xEF) n = 2, min = 0x800;
+  else if (c >= 0xF0 && c <= 0xF4) n = 3, min = 0x10000;
+  else return 0;
+  if (size <= n) return 0;
+  unsigned cp = c & (0x3F >> n);
+  for (std::size_t i = 1; i <= n; ++i) {
+    if ((p[i] & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (p[i] & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return n + 1;
 }

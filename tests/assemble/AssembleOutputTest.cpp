@@ -66,6 +66,8 @@ TEST(AssembleOutput, ConsoleTextIsDecodedAndDisplayable) {
       {"gr\xC3\xBC\xC3\x9F \xE2\x82\xAC", "grüß €"},
       {"gr\xFC\xDF \x80", "grüß €"},  // Windows-1252
       {"zus\x84tzliche Durchl\x84ufe, da\xE1 \x8E\x99\x9A", "zusätzliche Durchläufe, daß ÄÖÜ"},  // code page 850
+      // A UTF-8 file name beside a message from a Windows-1252 source.
+      {"> \xC3\x9Cnter.inc(2): Gr\xF6\xDF" "e", "> Ünter.inc(2): Größe"},
       {"\x1B[KPASS 1\x1B[K", "PASS 1"},
       {QByteArrayLiteral("nul\x00 bel\x07 tab\t del\x7F \xC2\x85"), "nul\uFFFD bel\uFFFD tab\t del\uFFFD \uFFFD"},
   };
