@@ -125,9 +125,12 @@ void WriteIniSection(const QString& path, const TIniSection& section) {
     throw EFileCreateError(path, QStringLiteral("Sie ist nicht in UTF-8 oder Latin-1 geschrieben."));
   const QByteArray wanted = section.Name.trimmed().toCaseFolded().toUtf8();
   QByteArray data;
+  qsizetype pos = 0;
+  // A byte order mark stays in front, and the header right behind it is seen.
+  if (bytes.startsWith("\xEF\xBB\xBF")) data = bytes.left(pos = 3);
   qsizetype insertAt = -1;
   bool inside = false;
-  for (qsizetype pos = 0; pos < bytes.size();) {
+  while (pos < bytes.size()) {
     qsizetype end = pos;
     while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r') ++end;
     const QByteArray line = bytes.mid(pos, end - pos).trimmed();

@@ -45,7 +45,8 @@ TStringIniList TProjectFile::SaveToList() {
   }
   if (Project && !Project->Directory.isEmpty()) {
     const QString projectDir = Paths::IncludeTrailingSeparator(Paths::ExpandFileName(Project->Directory));
-    if (Directory.compare(projectDir, Qt::CaseInsensitive) == 0) Directory.clear();
+    // Letter case counts where the file system tells it apart: "PROJ/" may be another folder.
+    if (Paths::SamePath(Directory, projectDir)) Directory.clear();
   }
 
   IniList.WriteString(QStringLiteral("File"), File);

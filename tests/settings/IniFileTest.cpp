@@ -77,6 +77,7 @@ TEST_F(IniFileTest, WriteIniSectionReplacesOnlyItsSectionAndKeepsEveryOtherByte)
       {"", written},
       {"[General]\r\n; J\xF6rg\r\n", "[General]\r\n; J\xF6rg\r\n" + written},
       {"[A]\nk=1", "[A]\nk=1\r\n" + written},
+      {"\xEF\xBB\xBF[Recent]\r\nEntry1=/old\r\n[B]\r\n", "\xEF\xBB\xBF" + written + "[B]\r\n"},
       {"[ recent ]\nEntry1=/old\n[B]\rb=2\n[Recent]\nEntry2=/x\n", written + "[B]\rb=2\n"},
       {QByteArray("[A]\0", 4), {}},  // no text file: refused, left as it is
   };

@@ -70,7 +70,7 @@ TEST_F(ProjectTest, SaveWritesTheFormatByteForByte) {
   a->TopLine = 12, a->BookmarkX[3] = 4, a->BookmarkY[3] = 20, a->BookmarkX[7] = 0, a->BookmarkY[7] = 99;
   TTestFile* b = OpenFile(u"../other/b.inc"_s);
   b->WindowState = TWindowState::Maximized, b->WindowLeft = 5;
-  OpenFile(ProjDir.toUpper() + u"c.asm"_s);  // the project directory in other letter case
+  OpenFile(ProjDir + u"c.asm"_s);  // a full name in the project directory
   Project.Save();
 
   QStringList expected{u"[global]"_s, u"Processor=6811"_s, u"NumberFormat=Motorola"_s, u"FileCount=3"_s, u"[File1]"_s};
@@ -122,6 +122,18 @@ TEST_F(ProjectTest, EveryEntryReadsBackAsTheSameFileAndWritesBackByteForByteWhat
     EXPECT_EQ(ReadBytes(ProjectPath()), canonical);
     Owned.pop_back();
   }
+}
+
+TEST_F(ProjectTest, AnEntryInAFolderNamedLikeTheProjectsInOtherLetterCaseKeepsItsFolder) {
+  const QString twin = Tmp.filePath(u"PROJ"_s);
+  if (Paths::SamePath(twin, ProjDir)) GTEST_SKIP() << "file names ignore letter case here";
+  ASSERT_TRUE(QDir().mkpath(twin));
+  const QString file = QDir::toNativeSeparators(twin + u"/c.asm"_s);
+  OpenFile(file);
+  Project.Save();
+  Owned.clear();
+  Project.Load();
+  EXPECT_EQ(Names(), QStringList{file});
 }
 
 TEST_F(ProjectTest, LoadTakesDefaultsHexCountStoredSeparatorsAndOnlyTheSectionsUpToTheCount) {
