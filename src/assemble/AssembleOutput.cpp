@@ -208,8 +208,8 @@ QString ConsoleLineText(const char* data, qsizetype size) {
   return IsPlainText(data, size) ? QString::fromLatin1(data, size) : DisplayableLine(ConsoleCodec::ToUnicode(data, size));
 }
 
-QStringList OptionFileLines(const QString& asDirectory, const QString& processor) {
-  return {QStringLiteral("-i ") + asDirectory + QStringLiteral("include"), QStringLiteral("-L -E"),
+QStringList OptionFileLines(const QString& includeDirectory, const QString& processor) {
+  return {QStringLiteral("-i ") + includeDirectory, QStringLiteral("-L -E"),
           QStringLiteral("-CPU ") + processor};
 }
 

@@ -80,8 +80,8 @@ class TLineEndScanner {
   qsizetype FCR = -1, FLF = -1;
 };
 
-// The three lines of the option file for the assembler directory and the processor.
-QStringList OptionFileLines(const QString& asDirectory, const QString& processor);
+// The three lines of the option file for the assembler's include directory and the processor.
+QStringList OptionFileLines(const QString& includeDirectory, const QString& processor);
 
 // Turns the bytes of a run into lines and follows passes, line count and summary.
 class TAssembleOutput {

@@ -50,7 +50,8 @@ void TAssembleRun::Prepare(const TProject& project) {
     throw std::runtime_error("Kein Projekt geöffnet: Assemblieren braucht ein Projekt.");
   if (!Paths::SetCurrentDir(project.Directory)) throw EProjectDirectoryError(project.Directory);
   FCancelled = false;
-  FCommand = project.Directory + QStringLiteral("make.bat");
+  // A project from a desktop whose file names ignore letter case may have a MAKE.BAT.
+  FCommand = Paths::MatchLetterCase(project.Directory + QStringLiteral("make.bat"));
   FDirectory = project.Directory;
   FProjectPath = project.Directory + project.FileName;
   FOptionFile = Paths::ChangeFileExt(FProjectPath, QStringLiteral(".par"));
@@ -65,7 +66,7 @@ TAssembleRun::TResult TAssembleRun::Execute(const QString& asDirectory, const QS
   FOutput.BeginRun();
   FLogBefore = Stamp(FLogFile);
   FRunStart = QDateTime();
-  WriteIniFile(FOptionFile, OptionFileLines(asDirectory, processor));
+  WriteIniFile(FOptionFile, OptionFileLines(FIncludeDir, processor));
   FRunStart = Stamp(FOptionFile).Modified;
   if (!QFileInfo(FCommand).isFile()) return arNoMakeBat;
   if (FCancelled) return arCancelled;

@@ -99,6 +99,21 @@ bool SamePath(const QString& a, const QString& b) {
 
 bool DirectoryExists(const QString& name) { return QFileInfo(name).isDir(); }
 
+QString MatchLetterCase(const QString& name) {
+  if (name.isEmpty() || QFileInfo::exists(name)) return name;
+  const QFileInfo info(name);
+  const QDir dir = info.dir();
+  if (!dir.exists()) return name;
+  QString match;
+  for (const QString& entry : dir.entryList(QDir::Files | QDir::Hidden)) {
+    if (entry.compare(info.fileName(), Qt::CaseInsensitive) != 0) continue;
+    if (!match.isEmpty()) return name;  // ambiguous: left to whoever opens it
+    match = entry;
+  }
+  if (match.isEmpty()) return name;
+  return name.left(name.size() - info.fileName().size()) + match;
+}
+
 bool SetCurrentDir(const QString& dir) {
   return !dir.isEmpty() && QDir::setCurrent(dir);
 }

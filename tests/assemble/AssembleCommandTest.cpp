@@ -73,7 +73,8 @@ TEST(AssembleCommand, FailuresAndOptions) {
     EXPECT_TRUE(text.contains(c.text) && (c.status == 0 || (text.startsWith("kodrill: ") && text.count('\n') == 1)))
         << qPrintable(text);
   }
-  WriteFile(dir.filePath("make.bat"), "@sh -c \"echo partial; exit 3\"\r\n");
+  // A project from a desktop whose file names ignore letter case.
+  WriteFile(dir.filePath("MAKE.BAT"), "@sh -c \"echo partial; exit 3\"\r\n");
   const TRun broken = Kodrill(dir.path(), {"--assemble", "p.AsmPrj"}, dir.filePath("no-such-interpreter"));
   EXPECT_EQ(broken.Status, 2);
   EXPECT_TRUE(broken.Err.contains("Befehlsinterpreter")) << qPrintable(broken.Err);

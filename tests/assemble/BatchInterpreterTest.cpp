@@ -52,4 +52,10 @@ TEST(BatchInterpreter, SingleCommandsAndMissingFiles) {
   EXPECT_EQ(RunCmd(dir.path(), {"/C", dir.filePath("absent.bat")}, &exitCode),
             "kodrill-cmd: Datei nicht gefunden: " + dir.filePath("absent.bat") + "\n");
   EXPECT_NE(exitCode, 0);
+  // Folders named with ".bat " or a backslash (an ordinary character here).
+  for (const QString folder : {"old.bat files", "a\\b"}) {
+    QDir(dir.path()).mkpath(folder);
+    WriteFile(dir.filePath(folder + "/make.bat"), "@echo hallo\r\n");
+    EXPECT_EQ(RunCmd(dir.path(), {"/C", dir.filePath(folder + "/make.bat")}), "hallo\n") << qPrintable(folder);
+  }
 }

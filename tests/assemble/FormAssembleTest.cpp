@@ -43,7 +43,7 @@ class FormAssembleTest : public ::testing::Test {
     project->Directory = QDir::toNativeSeparators(Dir.path()) + QDir::separator();
     project->FileName = "test.AsmPrj";
     project->Processor = "6811";
-    KodrillApp->AssemblerPrefs()->AsDirectory = "/opt/asl/";
+    KodrillApp->AssemblerPrefs()->AsDirectory = "/opt/asl";  // as typed into Kodrill.ini
     project->AddFile(&Asm);
     project->AddFile(&Inc);
     Hooks.Error = [this](const QString& text) { ErrorBoxes << text; };

@@ -5,9 +5,11 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/ConsoleCodec.h"
+#include "platform/Paths.h"
 
 namespace {
 
@@ -56,6 +58,8 @@ void TBatchInterpreter::Unsupported(const QString& line, int lineNo) {
 }
 
 QString TBatchInterpreter::LocalPath(const QString& path) {
+  // A backslash is an ordinary character of a name here: "a\\b/make.bat" may exist as it is.
+  if (QFileInfo::exists(path)) return path;
   QString p = path;
   p.replace(u'\\', u'/');
 #ifndef Q_OS_WIN
@@ -134,13 +138,20 @@ bool TBatchInterpreter::HasOperator(const QString& line) const {
 }
 
 int TBatchInterpreter::RunCommand(const QString& commandLine) {
-  // A batch file's path may hold blanks unquoted: the text up to ".bat"/".cmd" names it.
+  // A batch file's path may hold blanks unquoted: the text up to ".bat"/".cmd" names it. Of
+  // several such texts the first that names a file wins ("old.bat files/make.bat").
   const QString text = commandLine.trimmed();
-  for (const QLatin1String ext : {QLatin1String(".bat"), QLatin1String(".cmd")}) {
-    const qsizetype at = text.indexOf(ext, 0, Qt::CaseInsensitive);
-    const qsizetype end = at + ext.size();
-    if (at > 0 && !text.startsWith(u'"') && (end == text.size() || text[end] == u' '))
-      return RunBatchFile(text.left(end), SplitArguments(text.mid(end)));
+  QList<qsizetype> ends;
+  for (qsizetype i = 1; !text.startsWith(u'"') && i + 4 <= text.size(); ++i) {
+    const QStringView ext = QStringView(text).mid(i, 4);
+    const bool batch = ext.compare(u".bat", Qt::CaseInsensitive) == 0 || ext.compare(u".cmd", Qt::CaseInsensitive) == 0;
+    if (batch && (i + 4 == text.size() || text[i + 4] == u' ')) ends << i + 4;
+  }
+  if (!ends.isEmpty()) {
+    const auto named = std::find_if(ends.begin(), ends.end(),
+                                    [&](qsizetype end) { return QFileInfo::exists(LocalPath(text.left(end))); });
+    const qsizetype end = named != ends.end() ? *named : ends.first();  // none: the first is reported missing
+    return RunBatchFile(text.left(end), SplitArguments(text.mid(end)));
   }
   const QStringList args = SplitArguments(commandLine);
   if (args.isEmpty()) return FExitCode;
@@ -306,21 +317,9 @@ QString TBatchInterpreter::FindProgram(const QString& name) const {
 }
 
 QString TBatchInterpreter::MatchLetterCase(const QString& arg) {
-  // The desktop's file names ignore letter case, and make.bat files rely on it (a project's
-  // "Demo.Asm" is assembled as "Demo.asm"). An argument that names no file here but matches
-  // exactly one file of its directory when case is ignored is given that file's name.
-  if (arg.isEmpty() || arg.startsWith(u'-') || QFileInfo::exists(arg)) return arg;
-  const QFileInfo info(arg);
-  const QDir dir = info.dir();
-  if (!dir.exists()) return arg;
-  QString match;
-  for (const QString& entry : dir.entryList(QDir::Files | QDir::Hidden)) {
-    if (entry.compare(info.fileName(), Qt::CaseInsensitive) != 0) continue;
-    if (!match.isEmpty()) return arg;  // ambiguous: leave it to the program
-    match = entry;
-  }
-  if (match.isEmpty()) return arg;
-  return arg.left(arg.size() - info.fileName().size()) + match;
+  // make.bat files rely on file names that ignore letter case (a project's "Demo.Asm" is
+  // assembled as "Demo.asm").
+  return arg.startsWith(u'-') ? arg : Paths::MatchLetterCase(arg);
 }
 
 void TBatchInterpreter::RunProgram(const QStringList& args, int lineNo) {
