@@ -453,11 +453,13 @@ void TEditorView::WriteStatus(TStatusChanges changes) {
   if (!FStatusBar || !IsActiveTab()) return;
   if (changes & (scAll | scCaretX | scCaretY))
     if (auto* panel = FStatusBar->findChild<QLabel*>(QStringLiteral("StatusPanel0")))
-      panel->setText(QString::asprintf("%6d:%3d  ", FEditor->CaretLine(), FEditor->CaretCharColumn()));
+      panel->setText(CaretText(FEditor->CaretLine(), FEditor->CaretCharColumn()));
   if (changes & (scAll | scInsertMode))
     if (auto* panel = FStatusBar->findChild<QLabel*>(QStringLiteral("StatusPanel2")))
       panel->setText(FEditor->InsertMode() ? QStringLiteral("Einfügen") : QStringLiteral("Überschr."));
 }
+
+QString TEditorView::CaretText(int line, int column) { return QString::asprintf("%6d:%3d  ", line, column); }
 
 void TEditorView::ActiveTabChanged() {
   WriteStatus(scAll);

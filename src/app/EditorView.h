@@ -102,6 +102,8 @@ class TEditorView : public QWidget {
   // The active tab has become this one or another: the status bar shows the active tab's caret,
   // mode and load.
   void ActiveTabChanged();
+  // The status bar's caret panel text.
+  static QString CaretText(int line, int column);
 
   std::function<void(TEditorView*)> OnChange;
   // The text changed, or the modified flag did (a load or a save).

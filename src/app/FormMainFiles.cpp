@@ -283,7 +283,10 @@ void TFormMain::MenNewClick() {
 }
 
 void TFormMain::MenOpenClick() {
-  const QString name = AskOpenFileName(this, QStringLiteral("Öffnen"), QString(), DialogFilter(OpenFilter));
+  // Beside the file in front, if it has one; else in the current (project) folder.
+  const TEditorView* view = ActiveView();
+  const QString folder = view && !view->PathName.isEmpty() ? Paths::ExtractFilePath(view->PathName) : QString();
+  const QString name = AskOpenFileName(this, QStringLiteral("Öffnen"), folder, DialogFilter(OpenFilter));
   if (!name.isEmpty()) OpenFile(name);
 }
 

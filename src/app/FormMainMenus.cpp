@@ -10,6 +10,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
+
 #include "app/EditorView.h"
 #include "app/SymbolNavigator.h"
 #include "assemble/FormAssemble.h"
@@ -221,7 +223,13 @@ void TFormMain::CreateStatusBar() {
     panel->setMinimumWidth(widths[i]);
     panel->setFrameShape(QFrame::StyledPanel);
     panel->setFrameShadow(QFrame::Sunken);
-    if (i == 0) panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    if (i == 0) {
+      panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      // Wide enough for long files, so that the panels beside it stay put while the caret moves.
+      panel->setText(TEditorView::CaretText(999999, 999));
+      panel->setMinimumWidth(std::max(widths[0], panel->sizeHint().width()));
+      panel->setText(texts[0]);
+    }
     bar->addWidget(panel, i == 3 ? 1 : 0);  // messages get the rest of the width
     FStatusPanels[i] = panel;
   }

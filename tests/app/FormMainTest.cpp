@@ -150,6 +150,9 @@ TEST_F(FormMainTest, StatusBarShowsTheCaretModeAndLoadOfTheActiveTab) {
     EXPECT_EQ(Panel(0) + Panel(2), QString::fromUtf8(caret) + QString::fromUtf8(mode)) << tab;
     EXPECT_EQ(!progress->isHidden(), loading) << tab;
   }
+  // The caret panel keeps its width up to line 999999: the panels beside it do not jump.
+  Main->StatusPanel(0)->setText(TEditorView::CaretText(999999, 999));
+  EXPECT_GE(Main->StatusPanel(0)->minimumWidth(), Main->StatusPanel(0)->sizeHint().width());
 }
 
 // The first tab, whose second line is the rest of a file read in steps: showing the progress bar
@@ -215,6 +218,17 @@ TEST_F(FormMainTest, FileDialogsShowPlainFiltersAndTheProjectName) {
     EXPECT_EQ(name, expected);
     Main->OpenFile(Path("p.AsmPrj"));
   }
+}
+
+TEST_F(FormMainTest, OpenStartsBesideTheFileInFront) {
+  QStringList presets;
+  Hooks.OpenFileName = [&](const QString&, const QString& preset) { return presets << preset, QString(); };
+  Trigger("MenOpen");  // no file: the current folder
+  QDir(Temp.path()).mkpath(u"sub"_s);
+  WriteFile("sub/a.asm", "a\n");
+  Main->OpenFile(Path("sub/a.asm"));
+  Trigger("MenOpen");
+  EXPECT_EQ(presets, (QStringList{QString(), Native("sub") + QDir::separator()}));
 }
 
 // Sizes and dates in the file list follow the program's language, not the system's.
