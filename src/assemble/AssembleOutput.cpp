@@ -208,9 +208,14 @@ QString ConsoleLineText(const char* data, qsizetype size) {
   return IsPlainText(data, size) ? QString::fromLatin1(data, size) : DisplayableLine(ConsoleCodec::ToUnicode(data, size));
 }
 
+bool OptionFileTakes(const QString& includeDirectory) {
+  return std::none_of(includeDirectory.begin(), includeDirectory.end(), [](QChar c) { return c.isSpace(); });
+}
+
 QStringList OptionFileLines(const QString& includeDirectory, const QString& processor) {
-  return {QStringLiteral("-i ") + includeDirectory, QStringLiteral("-L -E"),
-          QStringLiteral("-CPU ") + processor};
+  QStringList lines{QStringLiteral("-L -E"), QStringLiteral("-CPU ") + processor};
+  if (OptionFileTakes(includeDirectory)) lines.prepend(QStringLiteral("-i ") + includeDirectory);
+  return lines;
 }
 
 void TAssembleOutput::BeginRun() {

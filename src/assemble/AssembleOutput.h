@@ -80,7 +80,11 @@ class TLineEndScanner {
   qsizetype FCR = -1, FLF = -1;
 };
 
-// The three lines of the option file for the assembler's include directory and the processor.
+// The assembler splits the option file's lines at blanks, quotes or not: a folder with one
+// cannot be handed over there.
+bool OptionFileTakes(const QString& includeDirectory);
+// The lines of the option file for the assembler's include directory (left out when the file
+// cannot take it) and the processor.
 QStringList OptionFileLines(const QString& includeDirectory, const QString& processor);
 
 // Turns the bytes of a run into lines and follows passes, line count and summary.

@@ -69,6 +69,9 @@ TAssembleRun::TResult TAssembleRun::Execute(const QString& asDirectory, const QS
   WriteIniFile(FOptionFile, OptionFileLines(FIncludeDir, processor));
   FRunStart = Stamp(FOptionFile).Modified;
   if (!QFileInfo(FCommand).isFile()) return arNoMakeBat;
+  if (!OptionFileTakes(FIncludeDir))
+    Note(QStringLiteral("Das Include-Verzeichnis des Assemblers \"%1\" enthält ein Leerzeichen; asl trennt die "
+                        "Optionen daran und bekommt es deshalb nicht.").arg(QDir::toNativeSeparators(FIncludeDir)));
   if (FCancelled) return arCancelled;
   FRunProcess.Command = FCommand;
   FRunProcess.UseShow = -2;  // capture again: the last run consumed it
@@ -76,6 +79,12 @@ TAssembleRun::TResult TAssembleRun::Execute(const QString& asDirectory, const QS
   FOutput.EndRun();
   if (FCancelled) return arCancelled;
   return FFailure.isEmpty() ? arFinished : arNotStarted;
+}
+
+void TAssembleRun::Note(const QString& text) {
+  const QByteArray line = (QStringLiteral("kodrill: ") + text + u'\n').toUtf8();
+  FOutput.AddBytes(line.constData(), line.size());
+  if (OnOutput) OnOutput(line.constData(), line.size());
 }
 
 TAssembleRun::TFileStamp TAssembleRun::Stamp(const QString& path) {

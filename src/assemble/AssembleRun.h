@@ -55,6 +55,8 @@ class TAssembleRun {
   std::function<void()> OnWait;
 
  private:
+  // A line of the program's own among the run's output.
+  void Note(const QString& text);
   // The log's entries as marks, read once for all the files that open after the run.
   struct TMarkEntry {
     int Name;  // index into FMarkNames

@@ -150,6 +150,13 @@ TEST_F(FormAssembleTest, FailuresAreShownAndEndTheCommand) {
   QTest::keyClick(List(), Qt::Key_Enter);
   EXPECT_TRUE(Shown.isEmpty() && ErrorBoxes.isEmpty());
 
+  // The option file cannot hand over an include folder with a blank: it is left out, and told.
+  KodrillApp->AssemblerPrefs()->AsDirectory = "/opt/as dir/";
+  Form->Assemble();
+  EXPECT_EQ(ReadFile(Dir.filePath("test.par")), "-L -E\r\n-CPU 6811\r\n");
+  EXPECT_TRUE(Memo().contains("kodrill: Das Include-Verzeichnis des Assemblers \"/opt/as dir/include\" enthält"));
+  EXPECT_EQ(Count(), 5);
+
   // A make.bat that fails without an error the assembler counted is no success.
   WriteFile(Dir.filePath("make.bat"), "@exit 3\r\n");
   Form->Assemble();
@@ -179,7 +186,7 @@ TEST_F(FormAssembleTest, FailuresAreShownAndEndTheCommand) {
   Form->Assemble();
   EXPECT_EQ(ErrorBoxes.value(2), QStringLiteral("Kein Projekt geöffnet: Assemblieren braucht ein Projekt."));
   EXPECT_FALSE(Form->isVisible());  // nothing ran: no empty dialog behind the message
-  EXPECT_EQ(Asm.Cleared, 5);  // the last requests stopped before touching anything
+  EXPECT_EQ(Asm.Cleared, 6);  // the last requests stopped before touching anything
 }
 
 // A file the project lists in a subfolder is named by its file name alone: marks and clicks find it.
