@@ -235,6 +235,7 @@ void TEditorModel::DeleteChar() {
 }
 
 void TEditorModel::DeleteLine() {
+  if (FLines.Count() == 0 || (FLines.Count() == 1 && LineBytes(1).empty())) return;  // nothing to delete
   BeginGroup(ecDeleteLine);
   const int y = FCaret.y();
   if (FLines.Count() <= 1) ReplaceLines(0, FLines.Count(), {{std::string_view(), FLines.Impl().LineCrLf(0)}});
@@ -250,18 +251,21 @@ void TEditorModel::BlockIndent(bool indent) {
   if (FSelMode == TSelectionMode::smNormal && e.x() == 1 && e.y() > b.y()) --last;
   last = std::min(last, FLines.Count());
   if (last < b.y()) return;
-  BeginGroup(indent ? ecBlockIndent : ecBlockUnindent);
   std::vector<std::string> texts;
   std::vector<std::pair<int, int>> indents;  // bytes of each line's indent before and after
+  bool changed = false;
   for (int y = b.y(); y <= last; ++y) {
     std::string s(LineBytes(y));
     const std::size_t n = indent ? 0 : std::min(s.find_first_not_of(" \t"), s.size());
     const std::string now = indent ? std::string(s.empty() ? 0 : kBlockIndent, ' ')
                                    : Unindented(std::string_view(s).substr(0, n), FTabWidth);
+    changed |= std::string_view(s).substr(0, n) != now;
     s.replace(0, n, now);
     texts.push_back(std::move(s));
     indents.emplace_back(static_cast<int>(n), static_cast<int>(now.size()));
   }
+  if (!changed) return;  // no line has an indent to take away, or text to indent
+  BeginGroup(indent ? ecBlockIndent : ecBlockUnindent);
   std::vector<TNewLine> lines;
   for (std::size_t i = 0; i < texts.size(); ++i)
     lines.push_back({texts[i], FLines.Impl().LineCrLf(b.y() - 1 + static_cast<int>(i))});

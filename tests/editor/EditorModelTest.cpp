@@ -246,6 +246,25 @@ TEST(EditorEditing, CommandsChangeTextAndCaret) {
   }
 }
 
+// A command with nothing to do is no edit: no undo step, no "[Geändert]", and trimming leaves
+// the line's blanks alone.
+TEST(EditorEditing, CommandsWithNothingToDoChangeNothing) {
+  const std::tuple<const char*, QPoint, int> cases[] = {
+      {"abc  \nx\n", {1, 1}, ecDeleteLastWord}, {"x\nabc  ", {6, 2}, ecDeleteWord},
+      {"abc  \n", {3, 1}, ecShiftTab},          {"abc  \n", {3, 1}, ecBlockUnindent},
+      {"\n", {1, 1}, ecBlockIndent},            {"abc  \n", {1, 1}, ecDeleteBOL},
+      {"", {1, 1}, ecDeleteLine},
+  };
+  for (const auto& [text, caret, command] : cases) {
+    TEditorModel m;
+    Load(m, text);
+    m.SetCaretXY(caret.x(), caret.y());
+    m.ExecuteCommand(command);
+    EXPECT_EQ(m.Lines().SaveToBytes(), text) << command;
+    EXPECT_FALSE(m.Modified() || m.CanUndo()) << command;
+  }
+}
+
 TEST(EditorEditing, TypingOverASelectionReplacesJustIt) {
   using M = TSelectionMode;
   const std::tuple<M, QPoint, QPoint, const char*> cases[] = {
