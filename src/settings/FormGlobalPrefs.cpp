@@ -32,6 +32,7 @@
 #include "settings/ColorCombo.h"
 #include "settings/FormPrefsLogic.h"
 #include "settings/FormRadioGroup.h"
+#include "settings/ProcessorCombo.h"
 #include "settings/KodrillApp.h"
 #include "platform/ui/ButtonRow.h"
 
@@ -155,11 +156,7 @@ TFormGlobalPrefs::TFormGlobalPrefs(QWidget* parent) : QDialog(parent), FSampleSy
   AssemblePathEdit->setToolTip(QStringLiteral("Installationsverzeichnis des Makroassemblers AS von Alfred Arnold"));
   Label1 = Named(new QLabel(assemblerPage), "Label1");
   auto* labelCPU = Named(new QLabel(QStringLiteral("CPU:"), assemblerPage), "LabelCPU");
-  ComboBoxCPU = Named(new QComboBox(assemblerPage), "ComboBoxCPU");
-  ComboBoxCPU->setEditable(true);
-  ComboBoxCPU->setInsertPolicy(QComboBox::NoInsert);
-  ComboBoxCPU->addItems(ProcessorNameList());
-  ComboBoxCPU->setEditText(QStringLiteral("6811"));
+  ComboBoxCPU = new TProcessorCombo(assemblerPage);
   RdGrNumberFormat = Named(new TFormRadioGroup(QStringLiteral("Zahlenformat"), NumberFormatCaptions(), assemblerPage),
                            "RdGrNumberFormat");
   auto* labelGet = Named(new QLabel(QStringLiteral("Get Assembler:"), assemblerPage), "LabelGetAssembler");
@@ -284,7 +281,7 @@ void TFormGlobalPrefs::FormShow() {
 
   AssemblePathEdit->setText(assemblerPrefs->AsDirectory);
   Label1->clear();
-  ComboBoxCPU->setEditText(assemblerPrefs->DefaultProcessor);
+  ComboBoxCPU->SetProcessor(assemblerPrefs->DefaultProcessor);
   RdGrNumberFormat->SetItemIndex(NumberFormatIndex(assemblerPrefs->DefaultNumberFormat));
   DefaultDirectoryEdit->setText(generalPrefs->ProjectDirectory);
   KodrillDirectoryEdit->setText(generalPrefs->KodrillDirectory);
@@ -302,7 +299,9 @@ void TFormGlobalPrefs::ShowFontOnLabel() {
   const QFont font = TestEditor->font();
   const QString text = QFontInfo(font).family() + QLatin1Char(' ') + QString::number(font.pointSize());
   LabelTestText->setText(text);
-  LabelTestText->setFont(FittingFont(font, text, LabelTestText->minimumWidth() - 2 * LabelTestText->frameWidth()));
+  // A few pixels spare: a face's first and last letters may reach beyond their advance.
+  const int room = LabelTestText->minimumWidth() - 2 * LabelTestText->frameWidth() - 8;
+  LabelTestText->setFont(FittingFont(font, text, room));
 }
 
 void TFormGlobalPrefs::LoadSample() {

@@ -14,6 +14,7 @@ class QTabWidget;
 class TColorCombo;
 class TEditControl;
 class TFormRadioGroup;
+class TProcessorCombo;
 class THighlighterAttributes;
 class TVoMAssemSyn;
 
@@ -63,7 +64,7 @@ class TFormGlobalPrefs : public QDialog {
   TEditControl* TestEditor;
   QLineEdit* AssemblePathEdit;
   QLabel* Label1;
-  QComboBox* ComboBoxCPU;
+  TProcessorCombo* ComboBoxCPU;
   TFormRadioGroup* RdGrNumberFormat;
   QLabel* LabelWWWas;
   QLineEdit* DefaultDirectoryEdit;

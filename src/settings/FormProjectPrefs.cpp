@@ -1,6 +1,5 @@
 #include "settings/FormProjectPrefs.h"
 
-#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,6 +13,7 @@
 #include "platform/ui/FitTexts.h"
 #include "settings/FormPrefsLogic.h"
 #include "settings/FormRadioGroup.h"
+#include "settings/ProcessorCombo.h"
 #include "settings/KodrillApp.h"
 #include "platform/ui/ButtonRow.h"
 
@@ -32,12 +32,7 @@ TFormProjectPrefs::TFormProjectPrefs(QWidget* parent) : QDialog(parent) {
   projectPage->setObjectName(QStringLiteral("TabSheetProject"));
   auto* labelCPU = new QLabel(QStringLiteral("CPU:"), projectPage);
   labelCPU->setObjectName(QStringLiteral("LabelCPU"));
-  ComboBoxCPU = new QComboBox(projectPage);
-  ComboBoxCPU->setObjectName(QStringLiteral("ComboBoxCPU"));
-  ComboBoxCPU->setEditable(true);
-  ComboBoxCPU->setInsertPolicy(QComboBox::NoInsert);
-  ComboBoxCPU->addItems(ProcessorNameList());
-  ComboBoxCPU->setEditText(QStringLiteral("6811"));
+  ComboBoxCPU = new TProcessorCombo(projectPage);
   RdGrNumberFormat = new TFormRadioGroup(QStringLiteral("Zahlenformat"), NumberFormatCaptions(), projectPage);
   RdGrNumberFormat->setObjectName(QStringLiteral("RdGrNumberFormat"));
   auto* projectLayout = new QGridLayout(projectPage);
@@ -85,7 +80,7 @@ void TFormProjectPrefs::FormShow() {
   const TProject* project = KodrillApp->Project();
   ListBoxFiles->clear();
   for (const TProjectFile* file : project->Files) ListBoxFiles->addItem(file->Directory + file->File);
-  ComboBoxCPU->setEditText(project->Processor);
+  ComboBoxCPU->SetProcessor(project->Processor);
   RdGrNumberFormat->SetItemIndex(NumberFormatIndex(project->NumberFormat));
 }
 

@@ -2,11 +2,11 @@
 // "Projekt Einstellungen": the current project's processor and number format, and its files.
 #include <QDialog>
 
-class QComboBox;
 class QListWidget;
 class QPushButton;
 class QTabWidget;
 class TFormRadioGroup;
+class TProcessorCombo;
 
 class TFormProjectPrefs : public QDialog {
   Q_OBJECT
@@ -22,7 +22,7 @@ class TFormProjectPrefs : public QDialog {
   void BitBtnOKClick();
 
   QTabWidget* PageControl;
-  QComboBox* ComboBoxCPU;
+  TProcessorCombo* ComboBoxCPU;
   TFormRadioGroup* RdGrNumberFormat;
   QListWidget* ListBoxFiles;
   QPushButton* BitBtnOK;

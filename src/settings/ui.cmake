@@ -10,6 +10,7 @@ target_link_libraries(kodrill_settings_formcore PUBLIC kodrill_settings kodrill_
 add_library(kodrill_settings_ui STATIC
   ColorCombo.cpp
   FormRadioGroup.cpp
+  ProcessorCombo.cpp
   FormGlobalPrefs.cpp
   FormProjectPrefs.cpp
   FormNewAgent.cpp

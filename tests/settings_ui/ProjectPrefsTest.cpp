@@ -37,6 +37,7 @@ TEST_F(SettingsUiTest, ProjectPrefsShowTheProjectAndOkStoresIt) {
   ASSERT_EQ(list->count(), 2);
   EXPECT_EQ(list->item(0)->text() + "|" + list->item(1)->text(), "Main.asm|/src/lib/Lib.inc");
   EXPECT_EQ(cpu->currentText(), "68HC12");
+  EXPECT_EQ(cpu->currentIndex(), cpu->findText("68HC12"));  // the opened list starts there
   EXPECT_EQ(format->ItemIndex(), 0);
   cpu->setEditText("NotListed");
   dialog.findChild<QPushButton*>("BitBtnOK")->click();

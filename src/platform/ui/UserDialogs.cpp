@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QIdentityProxyModel>
 #include <QLocale>
 #include <QMessageBox>
@@ -123,8 +124,11 @@ QString AskDirectory(QWidget* parent, const QString& caption, const QString& pre
 bool AskFont(QWidget* parent, QFont& font, bool fixedPitchOnly) {
   if (Hooks && Hooks->Font) return Hooks->Font(font);
   bool ok = false;
+  // Preset with the face shown, not a family that is not installed.
+  QFont shown = font;
+  shown.setFamily(QFontInfo(font).family());
   const QFont chosen = QFontDialog::getFont(
-      &ok, font, parent, QString(), fixedPitchOnly ? QFontDialog::MonospacedFonts : QFontDialog::FontDialogOptions());
+      &ok, shown, parent, QString(), fixedPitchOnly ? QFontDialog::MonospacedFonts : QFontDialog::FontDialogOptions());
   if (ok) font = chosen;
   return ok;
 }

@@ -1,0 +1,17 @@
+#include "settings/ProcessorCombo.h"
+
+#include "settings/FormPrefsLogic.h"
+
+TProcessorCombo::TProcessorCombo(QWidget* parent) : QComboBox(parent) {
+  setObjectName(QStringLiteral("ComboBoxCPU"));
+  setEditable(true);
+  setInsertPolicy(QComboBox::NoInsert);
+  addItems(ProcessorNameList());
+  SetProcessor(QStringLiteral("6811"));
+}
+
+void TProcessorCombo::SetProcessor(const QString& name) {
+  const int index = findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (index >= 0) setCurrentIndex(index);
+  setEditText(name);
+}
