@@ -208,13 +208,14 @@ QString ConsoleLineText(const char* data, qsizetype size) {
   return IsPlainText(data, size) ? QString::fromLatin1(data, size) : DisplayableLine(ConsoleCodec::ToUnicode(data, size));
 }
 
-bool OptionFileTakes(const QString& includeDirectory) {
-  return std::none_of(includeDirectory.begin(), includeDirectory.end(), [](QChar c) { return c.isSpace(); });
+bool FitsOptionFile(const QString& value) {
+  return !value.isEmpty() && std::none_of(value.begin(), value.end(), [](QChar c) { return c.isSpace(); });
 }
 
 QStringList OptionFileLines(const QString& includeDirectory, const QString& processor) {
-  QStringList lines{QStringLiteral("-L -E"), QStringLiteral("-CPU ") + processor};
-  if (OptionFileTakes(includeDirectory)) lines.prepend(QStringLiteral("-i ") + includeDirectory);
+  QStringList lines{QStringLiteral("-L -E")};
+  if (FitsOptionFile(includeDirectory)) lines.prepend(QStringLiteral("-i ") + includeDirectory);
+  if (FitsOptionFile(processor)) lines.append(QStringLiteral("-CPU ") + processor);
   return lines;
 }
 

@@ -80,11 +80,11 @@ class TLineEndScanner {
   qsizetype FCR = -1, FLF = -1;
 };
 
-// The assembler splits the option file's lines at blanks, quotes or not: a folder with one
-// cannot be handed over there.
-bool OptionFileTakes(const QString& includeDirectory);
-// The lines of the option file for the assembler's include directory (left out when the file
-// cannot take it) and the processor.
+// The assembler splits the option file's lines at blanks, quotes or not, and refuses an option
+// without its value: a value goes in only when it is there and has no blank.
+bool FitsOptionFile(const QString& value);
+// The lines of the option file for the assembler's include directory and the processor; a value
+// that does not fit leaves its line out.
 QStringList OptionFileLines(const QString& includeDirectory, const QString& processor);
 
 // Turns the bytes of a run into lines and follows passes, line count and summary.

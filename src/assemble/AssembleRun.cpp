@@ -69,9 +69,14 @@ TAssembleRun::TResult TAssembleRun::Execute(const QString& asDirectory, const QS
   WriteIniFile(FOptionFile, OptionFileLines(FIncludeDir, processor));
   FRunStart = Stamp(FOptionFile).Modified;
   if (!QFileInfo(FCommand).isFile()) return arNoMakeBat;
-  if (!OptionFileTakes(FIncludeDir))
+  if (!FIncludeDir.isEmpty() && !FitsOptionFile(FIncludeDir))
     Note(QStringLiteral("Das Include-Verzeichnis des Assemblers \"%1\" enthält ein Leerzeichen; asl trennt die "
                         "Optionen daran und bekommt es deshalb nicht.").arg(QDir::toNativeSeparators(FIncludeDir)));
+  if (processor.isEmpty())
+    Note(QStringLiteral("Für das Projekt ist kein Prozessor eingestellt; asl nimmt seinen voreingestellten."));
+  else if (!FitsOptionFile(processor))
+    Note(QStringLiteral("Der Prozessor \"%1\" enthält ein Leerzeichen; asl trennt die Optionen daran und bekommt ihn "
+                        "deshalb nicht.").arg(processor));
   if (FCancelled) return arCancelled;
   FRunProcess.Command = FCommand;
   FRunProcess.UseShow = -2;  // capture again: the last run consumed it

@@ -150,11 +150,13 @@ TEST_F(FormAssembleTest, FailuresAreShownAndEndTheCommand) {
   QTest::keyClick(List(), Qt::Key_Enter);
   EXPECT_TRUE(Shown.isEmpty() && ErrorBoxes.isEmpty());
 
-  // The option file cannot hand over an include folder with a blank: it is left out, and told.
+  // The option file cannot hand over a folder with a blank, nor no processor: left out, and told.
   KodrillApp->AssemblerPrefs()->AsDirectory = "/opt/as dir/";
+  KodrillApp->Project()->Processor.clear();
   Form->Assemble();
-  EXPECT_EQ(ReadFile(Dir.filePath("test.par")), "-L -E\r\n-CPU 6811\r\n");
+  EXPECT_EQ(ReadFile(Dir.filePath("test.par")), "-L -E\r\n");
   EXPECT_TRUE(Memo().contains("kodrill: Das Include-Verzeichnis des Assemblers \"/opt/as dir/include\" enthält"));
+  EXPECT_TRUE(Memo().contains("kodrill: Für das Projekt ist kein Prozessor eingestellt"));
   EXPECT_EQ(Count(), 5);
 
   // A make.bat that fails without an error the assembler counted is no success.
