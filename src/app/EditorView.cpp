@@ -380,7 +380,9 @@ void TEditorView::RestoreEditorState() {
     const int x = FProjectFile->BookmarkX[n];
     const int y = FProjectFile->BookmarkY[n];
     if (x < 0 || y < 1 || y > lastLine) continue;
-    FEditor->SetBookmark(n, std::clamp(x, 1, std::max(1, FEditor->MaxLeftChar())), y);
+    // A bookmark may stand anywhere the caret can: up to the end of a long line.
+    const int lineEnd = static_cast<int>(FEditor->Lines().Line(y - 1).size()) + 1;
+    FEditor->SetBookmark(n, std::clamp(x, 1, std::max(FEditor->MaxLeftChar(), lineEnd)), y);
   }
 }
 

@@ -78,10 +78,10 @@ void WriteIniFile(const QString& path, const QStringList& lines) {
   WriteAtomically(path, data);
 }
 
-// The reader trims values and then drops one pair of quotes around them.
-static bool NeedsQuotes(QStringView value) {
-  return !value.isEmpty() && (value.front().isSpace() || value.back().isSpace() ||
-                              (value.size() >= 2 && value.front() == u'"' && value.back() == u'"'));
+QString IniValue(const QString& value) {
+  const bool quoted = !value.isEmpty() && (value.front().isSpace() || value.back().isSpace() ||
+                                           (value.size() >= 2 && value.front() == u'"' && value.back() == u'"'));
+  return quoted ? u'"' + value + u'"' : value;
 }
 
 // The bytes of Section as written to Path, whose present content Old is.
@@ -98,8 +98,7 @@ static QByteArray SectionBytes(const QString& path, const TProfileFile& old, con
   add(u'[' + section.Name + u']');
   for (const QString& line : section.Lines) {
     const qsizetype eq = line.indexOf(u'=');
-    const QStringView value = QStringView(line).mid(eq + 1);
-    add(eq >= 0 && NeedsQuotes(value) ? line.left(eq + 1) + u'"' + value.toString() + u'"' : line);
+    add(eq >= 0 ? line.left(eq + 1) + IniValue(line.mid(eq + 1)) : line);
   }
   return data;
 }

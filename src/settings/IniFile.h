@@ -38,6 +38,10 @@ class EFileCreateError : public std::runtime_error {
 // Writes Lines, each followed by CR LF, replacing the file atomically. Throws EFileCreateError.
 void WriteIniFile(const QString& path, const QStringList& lines);
 
+// Value as written after "key=" so that the reader, which trims values and drops one pair of
+// quotes around them, gives it back as it is.
+QString IniValue(const QString& value);
+
 // One section of an INI file to write: its name and its "key=value" lines.
 struct TIniSection {
   QString Name;

@@ -1,6 +1,9 @@
 #include "settings/NewAgentFiles.h"
 
+#include <algorithm>
+
 #include "platform/Paths.h"
+#include "settings/IniFile.h"
 
 QString WithProjectExtension(const QString& name) {
   if (name.isEmpty()) return name;
@@ -19,7 +22,7 @@ QStringList NewProjectFileLines(const QString& name, bool withSource) {
   QStringList lines{QString()};
   if (withSource)
     lines << QStringLiteral("[global]") << QStringLiteral("FileCount=1") << QStringLiteral("[File1]")
-          << QStringLiteral("File=") + name + QStringLiteral(".Asm");
+          << QStringLiteral("File=") + IniValue(name + QStringLiteral(".Asm"));
   return lines;
 }
 
@@ -34,13 +37,28 @@ QString OptionFileExtension() {
 #endif
 }
 
-// A name with blanks would reach the program as several arguments.
-QString Quoted(const QString& name) { return name.contains(u' ') ? u'"' + name + u'"' : name; }
+// Outside quotes the command interpreter reads these as operators, or as argument separators.
+bool HasAny(const QString& text, QStringView characters) {
+  return std::any_of(text.begin(), text.end(), [&](QChar c) { return characters.contains(c); });
+}
+constexpr QStringView kOperators = u"&|<>^";
+constexpr QStringView kSeparators = u" &|<>^,;=";
+
+// A "%" starts a variable even inside quotes; doubled, it stands for itself.
+QString BatchText(QString text) { return text.replace(u'%', QStringLiteral("%%")); }
+
+// A name with blanks or operators would not reach the program as one argument.
+QString Quoted(const QString& name) {
+  return HasAny(name, kSeparators) ? u'"' + BatchText(name) + u'"' : BatchText(name);
+}
 }  // namespace
 
 QStringList NewMakeBatLines(const QString& name, const QString& asDirectory, const QString& asExecutable) {
-  // The option file's name goes on unquoted: the assembler takes everything behind the "@".
-  return {QStringLiteral("@set USEXMS=y"), QStringLiteral("@set ASCMD=@") + name + QStringLiteral(".par"),
+  // The option file's name goes on unquoted, blanks and all: "set" takes the rest of the line.
+  // Only an operator in it needs the quoted form of "set".
+  const QString option = QStringLiteral("ASCMD=@") + BatchText(name) + QStringLiteral(".par");
+  return {QStringLiteral("@set USEXMS=y"),
+          HasAny(name, kOperators) ? QStringLiteral("@set \"") + option + u'"' : QStringLiteral("@set ") + option,
           u'@' + Quoted(asDirectory + asExecutable) + u' ' + Quoted(name + QStringLiteral(".asm")),
           QStringLiteral("@rem p2hex ") + Quoted(name) + u' ' + Quoted(name + QStringLiteral(".s19")) +
               QStringLiteral(" -r $-$"),

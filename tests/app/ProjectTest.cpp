@@ -66,9 +66,10 @@ TEST_F(ProjectTest, SavedProjectIsExactAndReopensWithFilesTopLinesAndBookmarks) 
 }
 
 TEST_F(ProjectTest, StoredPositionsAreKeptInsideTheText) {
-  WriteFile("a.asm", Lines(3));
+  WriteFile("a.asm", Lines(3) + QByteArray(3000, 'x') + "\n");
   WriteFile("p.AsmPrj",
             "[global]\r\nFileCount=2\r\n[File1]\r\nFile=a.asm\r\nEditor.TopLine=-7\r\n"
+            "Editor.BookMark[6].X=2000\r\nEditor.BookMark[6].Y=4\r\n"
             "Editor.BookMark[1].X=5\r\nEditor.BookMark[1].Y=99999\r\n"
             "Editor.BookMark[2].X=2147483647\r\nEditor.BookMark[2].Y=2\r\n"
             "Editor.BookMark[3].X=-1\r\nEditor.BookMark[3].Y=1\r\n"
@@ -81,8 +82,9 @@ TEST_F(ProjectTest, StoredPositionsAreKeptInsideTheText) {
   const bool set[] = {false, false, true, false, false, true};  // beyond the text, X of -1: unset
   for (int n = 1; n <= 5; ++n) EXPECT_EQ(e->HasBookmark(n), set[n]) << n;
   EXPECT_EQ(Bookmark(View(0), 5), QPoint(2, 3));
+  EXPECT_EQ(Bookmark(View(0), 6), QPoint(2000, 4));  // far out on a long line, as set there
   EXPECT_GE(e->TopLine(), 1);
-  EXPECT_LE(View(1)->Editor()->TopLine(), 3);
+  EXPECT_LE(View(1)->Editor()->TopLine(), 4);
 }
 
 TEST_F(ProjectTest, UnusableProjectPlacesLoseNothing) {

@@ -144,6 +144,13 @@ TEST_F(NewAgentTest, ProjectStepWritesTheCheckedFiles) {
   EXPECT_EQ(ReadBytes(Path("blank/make.bat")),
             "@set USEXMS=y\r\n@set ASCMD=@Mein Demo.par\r\n@\"/opt/my as/bin/asl\" \"Mein Demo.asm\"\r\n"
             "@rem p2hex \"Mein Demo\" \"Mein Demo.s19\" -r $-$\r\n\r\n");
+  // Operators and "%" are taken as text; a leading blank survives the project file's reader.
+  QDir().mkpath(Path("odd"));
+  Finish(Path("odd/ F&E 5%"), {true, false, true, true});
+  EXPECT_EQ(ReadBytes(Path("odd/ F&E 5%.AsmPrj")), "\r\n[global]\r\nFileCount=1\r\n[File1]\r\nFile=\" F&E 5%.Asm\"\r\n");
+  EXPECT_EQ(ReadBytes(Path("odd/make.bat")),
+            "@set USEXMS=y\r\n@set \"ASCMD=@ F&E 5%%.par\"\r\n@\"/opt/my as/bin/asl\" \" F&E 5%%.asm\"\r\n"
+            "@rem p2hex \" F&E 5%%\" \" F&E 5%%.s19\" -r $-$\r\n\r\n");
   EXPECT_TRUE(Questions.isEmpty() && Errors.isEmpty());
 }
 
