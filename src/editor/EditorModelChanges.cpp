@@ -126,8 +126,9 @@ void TEditorModel::RescanFrom(int start, int mustReach) {
 }
 
 QPoint TEditorModel::ReplaceRange(QPoint from, QPoint to, std::string_view bytes) {
-  // Nothing taken out and nothing put in: the line is left as it is (trimming would touch it).
-  if (from == to && bytes.empty()) return from;
+  // Nothing taken out (or only the room beyond a line's end) and nothing put in: the line is left
+  // as it is, trimming would touch it.
+  if (bytes.empty() && from.y() == to.y() && (from == to || from.x() > LineLength(from.y()))) return from;
   const bool empty = FLines.Count() == 0;
   const std::string_view last = LineBytes(to.y());
   std::string combined = Pad(from.y(), from.x());

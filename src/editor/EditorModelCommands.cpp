@@ -1,5 +1,6 @@
 // TEditorModel: what each editor command does.
 #include "editor/EditorModel.h"
+#include "editor/EditorModelBytes.h"
 
 #include <algorithm>
 
@@ -103,9 +104,12 @@ void TEditorModel::ExecuteCommand(int command, QChar ch) {
       case ecDeleteLastChar: DeleteLastChar(); break;
       case ecDeleteChar: DeleteChar(); break;
       case ecDeleteWord: {
+        const QPoint to = WordRight(c);
+        // Beyond the end of the last line there is no word to the right: nothing goes.
+        if (!HasSelection() && !EditorModelBytes::Before(c, to)) break;
         BeginGroup(command);
         if (HasSelection()) DeleteSelection();
-        else ReplaceRange(c, WordRight(c), {});
+        else ReplaceRange(c, to, {});
         EndGroup();
         break;
       }
@@ -115,7 +119,7 @@ void TEditorModel::ExecuteCommand(int command, QChar ch) {
           DeleteSelection();
         } else {
           const QPoint from = WordLeft(c);
-          ReplaceRange(from, c, {});
+          if (EditorModelBytes::Before(from, c)) ReplaceRange(from, c, {});
           moveTo(from, false);
         }
         EndGroup();

@@ -253,7 +253,9 @@ TEST(EditorEditing, CommandsWithNothingToDoChangeNothing) {
       {"abc  \nx\n", {1, 1}, ecDeleteLastWord}, {"x\nabc  ", {6, 2}, ecDeleteWord},
       {"abc  \n", {3, 1}, ecShiftTab},          {"abc  \n", {3, 1}, ecBlockUnindent},
       {"\n", {1, 1}, ecBlockIndent},            {"abc  \n", {1, 1}, ecDeleteBOL},
-      {"", {1, 1}, ecDeleteLine},
+      {"", {1, 1}, ecDeleteLine},               {"", {1, 1}, ecDeleteLastWord},
+      {"", {1, 1}, ecDeleteWord},               {"abc  \r\nlast  ", {9, 2}, ecDeleteWord},  // beyond the end
+      {"", {9, 1}, ecDeleteLastWord},           {"abc  ", {9, 1}, ecDeleteEOL},
   };
   for (const auto& [text, caret, command] : cases) {
     TEditorModel m;
