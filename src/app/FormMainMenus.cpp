@@ -217,19 +217,20 @@ void TFormMain::CreateStatusBar() {
   bar->setObjectName(QStringLiteral("StatusBar"));
   const int widths[4] = {65, 75, 50, 50};
   const QString texts[4] = {QStringLiteral("1:   1  "), QString(), QStringLiteral("Einfügen"), QString()};
+  // The widest text each panel shows (long files, either mode): the panels beside stay put.
+  const QString widest[4] = {TEditorView::CaretText(999999, 999), QString(), QStringLiteral("Überschr."), QString()};
   for (int i = 0; i < 4; ++i) {
-    auto* panel = new QLabel(texts[i], bar);
+    auto* panel = new QLabel(bar);
     panel->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-    panel->setMinimumWidth(widths[i]);
     panel->setFrameShape(QFrame::StyledPanel);
     panel->setFrameShadow(QFrame::Sunken);
-    if (i == 0) {
-      panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      // Wide enough for long files, so that the panels beside it stay put while the caret moves.
-      panel->setText(TEditorView::CaretText(999999, 999));
-      panel->setMinimumWidth(std::max(widths[0], panel->sizeHint().width()));
-      panel->setText(texts[0]);
+    if (i == 0) panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    int least = widths[i];
+    for (const QString& text : {widest[i], texts[i]}) {
+      panel->setText(text);
+      least = std::max(least, panel->sizeHint().width());
     }
+    panel->setMinimumWidth(least);
     bar->addWidget(panel, i == 3 ? 1 : 0);  // messages get the rest of the width
     FStatusPanels[i] = panel;
   }

@@ -150,9 +150,12 @@ TEST_F(FormMainTest, StatusBarShowsTheCaretModeAndLoadOfTheActiveTab) {
     EXPECT_EQ(Panel(0) + Panel(2), QString::fromUtf8(caret) + QString::fromUtf8(mode)) << tab;
     EXPECT_EQ(!progress->isHidden(), loading) << tab;
   }
-  // The caret panel keeps its width up to line 999999: the panels beside it do not jump.
-  Main->StatusPanel(0)->setText(TEditorView::CaretText(999999, 999));
-  EXPECT_GE(Main->StatusPanel(0)->minimumWidth(), Main->StatusPanel(0)->sizeHint().width());
+  // The caret and mode panels keep their widths (up to line 999999): the panels beside do not jump.
+  for (const auto& [panel, text] : {std::pair{0, TEditorView::CaretText(999999, 999)}, {2, u"Überschr."_s},
+                                    {2, u"Einfügen"_s}}) {
+    Main->StatusPanel(panel)->setText(text);
+    EXPECT_GE(Main->StatusPanel(panel)->minimumWidth(), Main->StatusPanel(panel)->sizeHint().width()) << panel;
+  }
 }
 
 // The first tab, whose second line is the rest of a file read in steps: showing the progress bar
