@@ -15,3 +15,8 @@ void TProcessorCombo::SetProcessor(const QString& name) {
   if (index >= 0) setCurrentIndex(index);
   setEditText(name);
 }
+
+void TProcessorCombo::showPopup() {
+  SetProcessor(currentText());
+  QComboBox::showPopup();
+}

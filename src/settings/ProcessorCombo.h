@@ -11,4 +11,8 @@ class TProcessorCombo : public QComboBox {
   // Shows Name; a listed name also becomes the list's current entry, so that the opened list and
   // the arrow keys start from it.
   void SetProcessor(const QString& name);
+
+ protected:
+  // The list opens on the name in the field, also on one just typed.
+  void showPopup() override;
 };
