@@ -8,7 +8,9 @@
 #else
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,10 +49,12 @@ QString Reason(int error) { return qt_error_string(error); }
 
 // The file a write goes to: the final target of a symbolic link, even of one that dangles.
 QByteArray Target(const QString& path) {
-  const QFileInfo info(path);
-  const QString canonical = info.canonicalFilePath();
+  const QString canonical = QFileInfo(path).canonicalFilePath();
   if (!canonical.isEmpty()) return QFile::encodeName(canonical);
-  return QFile::encodeName(info.isSymLink() ? info.symLinkTarget() : path);
+  // Dangling, perhaps through other links: each is followed to the name that is missing.
+  QString at = path;
+  for (int depth = 0; depth < 40 && QFileInfo(at).isSymLink(); ++depth) at = QFileInfo(at).symLinkTarget();
+  return QFile::encodeName(at);
 }
 
 // Writes everything Source gives to Fd; returns 0 or an errno.
@@ -71,7 +75,11 @@ int SyncAndClose(int fd, int error) {
 // A new file beside Target with a name nobody uses; -1 with errno set when the folder refuses.
 int CreateTemp(const QByteArray& target, mode_t mode, QByteArray& temp) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp = target + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+    const QByteArray suffix = '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+    // A long name is cut so that name and suffix stay within what a folder allows.
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray name = target.mid(slash + 1).left(std::max<qsizetype>(1, NAME_MAX - suffix.size()));
+    temp = target.left(slash + 1) + name + suffix;
     const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0 || errno != EEXIST) return fd;
   }

@@ -77,6 +77,24 @@ TEST(FileWrite, KeepsModeLinksAndReplacesOnlyWhereThatChangesNothing) {
   if (!skipped.empty()) GTEST_SKIP() << skipped;
 }
 
+// A chain of links that ends at a missing file creates that file and keeps every link; a name
+// as long as a folder allows still leaves room for the temporary file's.
+TEST(FileWrite, DanglingLinkChainsAndTheLongestNames) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(QFile::link(dir.filePath("c.asm"), dir.filePath("b.asm")));
+  ASSERT_TRUE(QFile::link(dir.filePath("b.asm"), dir.filePath("a.asm")));
+  TWriteWay way;
+  EXPECT_EQ(WriteNewText(dir.filePath("a.asm"), way), QString());
+  EXPECT_TRUE(QFileInfo(dir.filePath("a.asm")).isSymLink() && QFileInfo(dir.filePath("b.asm")).isSymLink());
+  EXPECT_EQ(Hardening::ReadAll(dir.filePath("c.asm")).toStdString(), NewText);
+  const QString longName = dir.filePath(QString(250, u'n') + ".asm");
+  for (int round = 0; round < 2; ++round) {  // new, then existing
+    EXPECT_EQ(WriteNewText(longName, way), QString()) << round;
+    EXPECT_EQ(Hardening::ReadAll(longName).toStdString(), NewText);
+  }
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System).size(), 4) << "a temporary file was left";
+}
+
 TEST(FileWrite, AnotherUsersFileKeepsItsOwnerAndNeedsNoWritableFolder) {
   if (const QString given = qEnvironmentVariable("KODRILL_WRITE_AS_OTHER"); !given.isEmpty()) {
     // The child, run as another user: writes the file and says how.
