@@ -121,7 +121,8 @@ void TEditorView::SetModified(bool value) {
 void TEditorView::LoadFile() {
   // Kept as a full path: a later change of the current directory must not move the file.
   const QString name = FProjectFile ? FProjectFile->Directory + FProjectFile->File : QString();
-  PathName = name.isEmpty() ? QString() : Paths::ExpandFileName(name);
+  // A project from a desktop whose file names ignore letter case may name "DEMO.ASM" as "Demo.asm".
+  PathName = name.isEmpty() ? QString() : Paths::MatchLetterCase(Paths::ExpandFileName(name));
   // Taken before reading: a change made while reading shows up at the next check.
   const TDiskState state = ReadDiskState(PathName);
   Disk.Synced(state);

@@ -27,6 +27,11 @@ QString FromStored(const QString& name) {
 
 QString ExpandFileName(const QString& name) {
   if (name.isEmpty()) return CurrentDir();
+#ifndef Q_OS_WIN
+  // A drive path from a Windows machine names no place here; made absolute it would be buried.
+  if (name.size() >= 3 && name[0].isLetter() && name[1] == u':' && (name[2] == u'\\' || name[2] == u'/'))
+    return name;
+#endif
   QString relative = name;
   // Qt reads a leading colon as a resource path; here it starts an ordinary file name.
   if (relative.startsWith(u':')) relative.prepend(QStringLiteral("./"));
@@ -102,16 +107,20 @@ bool DirectoryExists(const QString& name) { return QFileInfo(name).isDir(); }
 QString MatchLetterCase(const QString& name) {
   if (name.isEmpty() || QFileInfo::exists(name)) return name;
   const QFileInfo info(name);
-  const QDir dir = info.dir();
+  // The folders on the way may differ in letter case too ("INC/" for "inc/").
+  const QString path = info.path();
+  const QString folder = path == name || QFileInfo::exists(path) ? path : MatchLetterCase(path);
+  const QDir dir(folder);
   if (!dir.exists()) return name;
   QString match;
-  for (const QString& entry : dir.entryList(QDir::Files | QDir::Hidden)) {
+  for (const QString& entry : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
     if (entry.compare(info.fileName(), Qt::CaseInsensitive) != 0) continue;
     if (!match.isEmpty()) return name;  // ambiguous: left to whoever opens it
     match = entry;
   }
   if (match.isEmpty()) return name;
-  return name.left(name.size() - info.fileName().size()) + match;
+  if (folder == path) return name.left(name.size() - info.fileName().size()) + match;
+  return QDir::toNativeSeparators(QDir(folder).filePath(match));
 }
 
 bool SetCurrentDir(const QString& dir) {

@@ -42,8 +42,9 @@ bool FileExists(const QString& name);
 // the system's file names have.
 bool SamePath(const QString& a, const QString& b);
 bool DirectoryExists(const QString& name);
-// Name itself when it exists; else the one file of its folder whose name matches when letter case
-// is ignored (projects from a desktop whose file names ignore it rely on that); else Name.
+// Name itself when it exists; else the one entry of its folder whose name matches when letter case
+// is ignored, the folders on the way matched the same way (projects from a desktop whose file
+// names ignore letter case rely on that); else Name.
 QString MatchLetterCase(const QString& name);
 
 // Makes Dir the process's current directory; false when that fails.

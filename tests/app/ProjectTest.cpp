@@ -65,6 +65,28 @@ TEST_F(ProjectTest, SavedProjectIsExactAndReopensWithFilesTopLinesAndBookmarks) 
   EXPECT_EQ(ReadFile("demo.AsmPrj"), expected);
 }
 
+#ifndef Q_OS_WIN
+// A project from a Windows machine: names in other letter case open the files on disk (and save
+// there, no second file beside them); a drive path stays as it was written.
+TEST_F(ProjectTest, ProjectsFromWindowsOpenTheirFilesAndKeepTheirDrivePaths) {
+  QDir(Temp.path()).mkpath(QStringLiteral("INC"));
+  WriteFile("DEMO.ASM", "d\n");
+  WriteFile("INC/mod01.inc", "m\n");
+  WriteFile("p.AsmPrj", "[global]\r\nFileCount=3\r\n[File1]\r\nFile=Demo.asm\r\n[File2]\r\nFile=inc\\MOD01.INC\r\n"
+                        "[File3]\r\nFile=x.asm\r\nDirectory=C:\\Projekte\\Alt\\\r\n");
+  Main->OpenFile(Path("p.AsmPrj"));
+  ASSERT_EQ(Tabs(), 3);
+  EXPECT_EQ(View(0)->Editor()->Lines().Text(0) + View(1)->Editor()->Lines().Text(0), QStringLiteral("dm"));
+  View(0)->Editor()->InsertText(QStringLiteral("x"));
+  Trigger("MenSave");
+  EXPECT_EQ(ReadFile("DEMO.ASM"), "xd\n");
+  EXPECT_FALSE(QFileInfo::exists(Path("Demo.asm")));
+  Project()->Save();
+  EXPECT_TRUE(ReadFile("p.AsmPrj").contains("[File3]\r\nFile=x.asm\r\nDirectory=C:/Projekte/Alt/\r\n"))
+      << ReadFile("p.AsmPrj").toStdString();
+}
+#endif
+
 TEST_F(ProjectTest, StoredPositionsAreKeptInsideTheText) {
   WriteFile("a.asm", Lines(3) + QByteArray(3000, 'x') + "\n");
   WriteFile("p.AsmPrj",

@@ -153,6 +153,13 @@ TEST_F(PrefsTest, RecentListKeepsTheLastTenOnceEachAndListsProjectsFirst) {
   for (const TRecentFiles::TEntry& e : recent.MenuEntries())
     menu << QDir(Tmp.path()).relativeFilePath(e.Path) + (e.Project ? u" P"_s : u""_s) + (e.Exists ? u""_s : u" -"_s);
   EXPECT_EQ(menu, (QStringList{u"p.AsmPrj P"_s, u"gone.ASMPRJ P -"_s, u"gone.asm -"_s, u"a.asm"_s}));
+#ifndef Q_OS_WIN
+  // A drive path from a Windows machine is kept, not buried under the current folder.
+  TRecentFiles old, reread;
+  old.LoadFromList({u"Entry1=C:\\Projekte\\ALT.AsmPrj"_s});
+  reread.LoadFromList(old.SaveToList());
+  EXPECT_EQ(reread.Entries(), QStringList{u"C:\\Projekte\\ALT.AsmPrj"_s});
+#endif
 }
 
 }  // namespace
