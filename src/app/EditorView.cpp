@@ -126,7 +126,12 @@ void TEditorView::LoadFile() {
   // Taken before reading: a change made while reading shows up at the next check.
   const TDiskState state = ReadDiskState(PathName);
   Disk.Synced(state);
-  StartLoad(state, false);
+  try {
+    StartLoad(state, false);
+  } catch (...) {
+    UpdateCaption();  // a missing or unreadable file's tab still tells its full path
+    throw;
+  }
   FileName = PathName;
   SetModified(false);
 }

@@ -77,6 +77,7 @@ TEST_F(ProjectTest, ProjectsFromWindowsOpenTheirFilesAndKeepTheirDrivePaths) {
   Main->OpenFile(Path("p.AsmPrj"));
   ASSERT_EQ(Tabs(), 3);
   EXPECT_EQ(View(0)->Editor()->Lines().Text(0) + View(1)->Editor()->Lines().Text(0), QStringLiteral("dm"));
+  EXPECT_EQ(Main->PageControl()->tabToolTip(2), QStringLiteral("C:/Projekte/Alt/x.asm"));  // missing: its full name
   View(0)->Editor()->InsertText(QStringLiteral("x"));
   Trigger("MenSave");
   EXPECT_EQ(ReadFile("DEMO.ASM"), "xd\n");
