@@ -65,9 +65,9 @@ void TFormMain::OpenStartFiles(const QStringList& args) {
   const QString directory = Paths::FromStored(KodrillApp->GeneralPrefs()->ProjectDirectory);
   // No project directory configured: stay where the program was started.
   if (!directory.isEmpty() && !Paths::SetCurrentDir(directory)) {
-    ShowErrorBox(this, QStringLiteral("Kann nicht in das Projektverzeichnis %1 wechseln.\n"
-                                      "Die Dateien der Befehlszeile werden nicht geöffnet.")
-                           .arg(directory));
+    ShowErrorBox(this, QStringLiteral("Kann nicht in das Projektverzeichnis %1 wechseln.").arg(directory) +
+                           (args.isEmpty() ? QString()
+                                           : QStringLiteral("\nDie Dateien der Befehlszeile werden nicht geöffnet.")));
     return;
   }
   for (const QString& arg : args) {

@@ -111,6 +111,17 @@ TEST_F(FormMainTest, CloseQuestionsComeLastTabFirstAndNoThenCancelKeepsTheEdits)
   EXPECT_EQ(ReadFile("p.AsmPrj"), project);  // "Nein" writes nothing
 }
 
+TEST_F(FormMainTest, AProjectDirectoryThatCannotBeEnteredIsToldAndOpensNothing) {
+  const QString missing = Path("missing");
+  WriteFile("Kodrill.ini", "[General]\r\nProjectDirectory=" + missing.toUtf8() + "\r\n");
+  WriteFile("a.asm", "a\n");
+  Main->StartUp({});
+  Main->StartUp({Path("a.asm")});
+  const QString told = u"Kann nicht in das Projektverzeichnis %1 wechseln."_s.arg(missing);
+  EXPECT_EQ(Errors, (std::vector<QString>{told, told + u"\nDie Dateien der Befehlszeile werden nicht geöffnet."_s}));
+  EXPECT_EQ(Tabs(), 0);
+}
+
 TEST_F(FormMainTest, TheFileTheUserOpensBecomesActiveAndTakesTheKeys) {
   for (const char* n : {"a.asm", "b.asm", "c.asm"}) WriteFile(n, "\n");
   WriteFile("p.AsmPrj", "[global]\r\nFileCount=2\r\n[File1]\r\nFile=b.asm\r\n[File2]\r\nFile=c.asm\r\n");
