@@ -122,6 +122,14 @@ TEST_F(FormMainTest, AProjectDirectoryThatCannotBeEnteredIsToldAndOpensNothing) 
   EXPECT_EQ(Tabs(), 0);
 }
 
+// A Latin-1 name from the command line arrives with stand-ins: no tab that would save beside it.
+TEST_F(FormMainTest, ANameThatIsNoUtf8IsRefusedWithoutATab) {
+  Main->OpenFile(Path(u"Gr\uFFFD\uFFFDe.inc"_s));
+  ASSERT_EQ(Errors.size(), 1u);
+  EXPECT_TRUE(Errors[0].contains(u"nicht in UTF-8"_s)) << Errors[0].toStdString();
+  EXPECT_EQ(Tabs(), 0);
+}
+
 TEST_F(FormMainTest, TheFileTheUserOpensBecomesActiveAndTakesTheKeys) {
   for (const char* n : {"a.asm", "b.asm", "c.asm"}) WriteFile(n, "\n");
   WriteFile("p.AsmPrj", "[global]\r\nFileCount=2\r\n[File1]\r\nFile=b.asm\r\n[File2]\r\nFile=c.asm\r\n");
