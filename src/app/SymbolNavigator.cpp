@@ -1,5 +1,8 @@
 #include "app/SymbolNavigator.h"
 
+#include <QFileInfo>
+#include <QSet>
+
 #include <algorithm>
 #include <utility>
 
@@ -74,7 +77,22 @@ void TSymbolNavigator::UpdateRoots() {
 }
 
 void TSymbolNavigator::Post(const QString& path, std::shared_ptr<const TSymbolText> text) {
-  if (!path.isEmpty()) FIndexer->Post({path, FIndex.Expect(path), std::move(text), IncludeDir()});
+  if (path.isEmpty()) return;
+  // Taken before the read: a change made meanwhile shows at the next look.
+  if (!text) FDiskStamps.insert(path, Stamp(path));
+  FIndexer->Post({path, FIndex.Expect(path), std::move(text), IncludeDir()});
+}
+
+TSymbolNavigator::TDiskStamp TSymbolNavigator::Stamp(const QString& path) {
+  const QFileInfo info(path);
+  return info.exists() ? TDiskStamp{info.size(), info.lastModified().toMSecsSinceEpoch()} : TDiskStamp{-1, -1};
+}
+
+void TSymbolNavigator::RereadChangedFiles() {
+  QSet<QString> open;
+  for (const auto& [view, watched] : FViews) open.insert(KeyOf(view));  // these follow their tabs
+  for (const auto& [path, symbols] : FIndex.Files())
+    if (!open.contains(path) && FDiskStamps.value(path) != Stamp(path)) Post(path, nullptr);
 }
 
 void TSymbolNavigator::PostUnrequested() {
@@ -156,6 +174,7 @@ void TSymbolNavigator::Request(TRequest kind, TEditorView* view) {
   FRequest = kind;
   FRequestView = view;
   FRequestCaret = view ? CaretOf(view) : QPoint();
+  RereadChangedFiles();
   if (Fresh()) {
     RunRequest();
     return;

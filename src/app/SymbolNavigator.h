@@ -54,6 +54,9 @@ class TSymbolNavigator : public QObject {
     int TopLine = 1;
   };
   enum class TRequest { None, Definition, Symbols };
+  // A file read from disk as it was then: size and time of its last change.
+  using TDiskStamp = std::pair<qint64, qint64>;
+  static TDiskStamp Stamp(const QString& path);
 
   void Edited(TEditorView* view);
   void Saved(TEditorView* view);
@@ -61,6 +64,8 @@ class TSymbolNavigator : public QObject {
   void UpdateRoots();
   void Post(const QString& path, std::shared_ptr<const TSymbolText> text);
   void PostUnrequested();
+  // Included files that another program changed since they were read are read again.
+  void RereadChangedFiles();
   void CopyEdited();
   void CopyStep();
   void Indexed(const TSymbolResult& result);
@@ -84,4 +89,5 @@ class TSymbolNavigator : public QObject {
   QPoint FRequestCaret;
   std::string FRequestWord;
   bool FWaitShown = false;  // the status bar says the request waits
+  QHash<QString, TDiskStamp> FDiskStamps;  // of the files read from disk, as they were read
 };

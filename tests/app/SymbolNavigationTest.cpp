@@ -65,6 +65,14 @@ TEST_F(SymbolNavigationTest, F12AndCtrlClickJumpAcrossFilesAndAltLeftComesBack) 
   EXPECT_SOON_EQ(Panel(3), u"Keine Definition für \"staa\" gefunden."_s);
 }
 
+TEST_F(SymbolNavigationTest, AnIncludeThatAnotherProgramChangedIsReadAgain) {
+  ASSERT_TRUE(QTest::qWaitFor([this] { return Main->Symbols()->Fresh(); }));
+  WriteFile("defs.inc", "; ports\n; moved down\n\nPORTB\tequ $1004\n");
+  Editor()->SetCaretXY(18, 2);
+  Key(Qt::Key_F12);
+  EXPECT_SOON_EQ(Where(), u"defs.inc:4:1"_s);
+}
+
 TEST_F(SymbolNavigationTest, AfterAnEditF12WaitsForTheIndexAndChoosesBetweenDefinitions) {
   Editor()->SetCaretXY(1, 1);
   Editor()->InsertText(u"\n\n"_s);
