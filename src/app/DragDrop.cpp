@@ -4,6 +4,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 
@@ -55,7 +56,8 @@ bool TDragDrop::eventFilter(QObject* watched, QEvent* event) {
       const QStringList names = DroppedFiles(drop->mimeData());
       if (names.isEmpty()) return false;
       drop->acceptProposedAction();
-      FilesDropped(names);
+      // Opened after the drop has ended: a question it asks must not hold the program dragged from.
+      QTimer::singleShot(0, this, [this, names] { FilesDropped(names); });
       return true;
     }
     default:

@@ -80,7 +80,11 @@ class AppTest : public ::testing::Test {
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(Main, &enter);
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    const int before = Tabs();
     QApplication::sendEvent(Main, &drop);
+    // The files open once the drop has ended, never inside it (a question would hold the source).
+    EXPECT_EQ(Tabs(), before);
+    QCoreApplication::processEvents();
   }
   QAction* Action(const char* name) const { return Main->findChild<QAction*>(QLatin1String(name)); }
   void Trigger(const char* name) const { Action(name)->trigger(); }
