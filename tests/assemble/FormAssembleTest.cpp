@@ -58,6 +58,7 @@ class FormAssembleTest : public ::testing::Test {
     WriteFile(Dir.filePath("make.bat"), "@echo off\r\nset ASCMD=@test.par\r\nfakeasl test.asm\r\n");
   }
   void TearDown() override {
+    QDir::setCurrent(SavedCwd);  // a run enters the project's folder, which goes with Dir
     delete Form;
     FormAssemble = nullptr;
     SetUserDialogHooks(nullptr);
@@ -76,6 +77,7 @@ class FormAssembleTest : public ::testing::Test {
   QPushButton* OK() const { return Form->findChild<QPushButton*>("BtnOK"); }
   QString Memo() const { return Form->findChild<QPlainTextEdit*>("MemoInfo")->toPlainText(); }
 
+  const QString SavedCwd = QDir::currentPath();
   QTemporaryDir Dir;
   TScopedEnv ComSpec{"COMSPEC", KODRILL_CMD_PATH};
   TRecordingFile Asm{"test.asm"}, Inc{"IRP.INC"};
