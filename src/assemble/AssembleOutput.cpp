@@ -161,7 +161,12 @@ TLogEntry ParseLogEntry(const QString& text) {
   qint64 line = 0;
   if (!ReadDigits(QStringView(text).mid(p + 1, q - p - 1), line) || line > std::numeric_limits<int>::max())
     return entry;
-  entry.FileName = QStringView(text).mid(5, p - 5).trimmed().toString();
+  // "> > > name(": one blank after the marks, or none in the classic form; a name may begin
+  // with a blank of its own.
+  QStringView name = QStringView(text).mid(5, p - 5);
+  if (name.startsWith(u' ')) name = name.mid(1);
+  while (!name.isEmpty() && name.back().isSpace()) name.chop(1);
+  entry.FileName = name.toString();
   if (entry.FileName.isEmpty()) return entry;
   entry.Line = int(line);
   entry.Valid = true;

@@ -90,6 +90,7 @@ TEST(AssembleOutput, LogEntryForms) {
       {"> > > test.asm(5):7: note: an error: here", "test.asm", 5, 7, mkOther, "note: an error: here"},
       {"> > > t.asm(4) IRP:1(2):18: Fatal: x", "t.asm", 4, 0, mkError, "x"},
       {"> > > my file (1).asm(7): warning: x", "my file (1).asm", 7, 0, mkWarning, "x"},
+      {"> > >  lead.asm(2): error: x", " lead.asm", 2, 0, mkError, "x"},  // a name with a blank in front
       {"> > > INTERNAL: error: missing ENDIF", "", 0, 0, mkOther, ""},
   };
   for (const auto& c : cases) {
