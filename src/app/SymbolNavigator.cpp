@@ -85,7 +85,8 @@ void TSymbolNavigator::Post(const QString& path, std::shared_ptr<const TSymbolTe
 
 TSymbolNavigator::TDiskStamp TSymbolNavigator::Stamp(const QString& path) {
   const QFileInfo info(path);
-  return info.exists() ? TDiskStamp{info.size(), info.lastModified().toMSecsSinceEpoch()} : TDiskStamp{-1, -1};
+  if (!info.exists()) return {-1, -1, -1};
+  return {info.size(), info.lastModified().toMSecsSinceEpoch(), info.metadataChangeTime().toMSecsSinceEpoch()};
 }
 
 void TSymbolNavigator::RereadChangedFiles() {

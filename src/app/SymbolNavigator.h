@@ -12,6 +12,7 @@
 #include <deque>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "highlight/SymbolIndexer.h"
@@ -54,8 +55,9 @@ class TSymbolNavigator : public QObject {
     int TopLine = 1;
   };
   enum class TRequest { None, Definition, Symbols };
-  // A file read from disk as it was then: size and time of its last change.
-  using TDiskStamp = std::pair<qint64, qint64>;
+  // A file read from disk as it was then: size, time of its last change and of its last status
+  // change (which a copy that keeps the time still sets).
+  using TDiskStamp = std::tuple<qint64, qint64, qint64>;
   static TDiskStamp Stamp(const QString& path);
 
   void Edited(TEditorView* view);
