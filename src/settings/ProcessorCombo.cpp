@@ -11,7 +11,9 @@ TProcessorCombo::TProcessorCombo(QWidget* parent) : QComboBox(parent) {
 }
 
 void TProcessorCombo::SetProcessor(const QString& name) {
-  const int index = findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  // The list's entry for "z80" is "Z80"; the field keeps the name as given.
+  int index = findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive);
+  if (index < 0) index = findText(name, Qt::MatchFixedString);
   if (index >= 0) setCurrentIndex(index);
   setEditText(name);
 }

@@ -38,9 +38,10 @@ TEST_F(SettingsUiTest, ProjectPrefsShowTheProjectAndOkStoresIt) {
   EXPECT_EQ(list->item(0)->text() + "|" + list->item(1)->text(), "Main.asm|/src/lib/Lib.inc");
   EXPECT_EQ(cpu->currentText(), "68HC12");
   EXPECT_EQ(cpu->currentIndex(), cpu->findText("68HC12"));  // the opened list starts there
-  cpu->setEditText("Z80");  // also on a name just typed
+  cpu->setEditText("z80");  // also on a name just typed, in any letter case
   cpu->showPopup();
   EXPECT_EQ(cpu->currentIndex(), cpu->findText("Z80"));
+  EXPECT_EQ(cpu->currentText(), "z80");
   cpu->hidePopup();
   EXPECT_EQ(format->ItemIndex(), 0);
   cpu->setEditText("NotListed");
