@@ -126,6 +126,13 @@ void TEditorView::LoadFile() {
   // Taken before reading: a change made while reading shows up at the next check.
   const TDiskState state = ReadDiskState(PathName);
   Disk.Synced(state);
+  // Under its UTF-8 name the file is missing, so an empty tab would save a second file beside it.
+  if (!state.Exists && Paths::ExistsUnderLatin1Name(PathName)) {
+    FLoadFailed = true;
+    FLoadError = NotUtf8NameText(PathName);
+    UpdateCaption();
+    throw EEditFileError(FLoadError.toStdString());
+  }
   try {
     StartLoad(state, false);
   } catch (...) {
@@ -215,7 +222,8 @@ void TEditorView::MarkPresent() {
 
 bool TEditorView::WriteLines(const QString& path) {
   const QString target = QFileInfo(path).canonicalFilePath();
-  if (!FLoadError.isEmpty() && !target.isEmpty() && target == QFileInfo(PathName).canonicalFilePath())
+  if (!FLoadError.isEmpty() &&
+      (path == PathName || (!target.isEmpty() && target == QFileInfo(PathName).canonicalFilePath())))
     throw EEditFileError(QStringLiteral("Die Datei %1 wird nicht überschrieben: Kodrill konnte sie nicht vollständig "
                                         "lesen. Speichern Sie den Text unter einem anderen Namen.")
                              .arg(QDir::toNativeSeparators(PathName))
@@ -465,6 +473,12 @@ void TEditorView::WriteStatus(TStatusChanges changes) {
   if (changes & (scAll | scInsertMode))
     if (auto* panel = FStatusBar->findChild<QLabel*>(QStringLiteral("StatusPanel2")))
       panel->setText(FEditor->InsertMode() ? QStringLiteral("Einfügen") : QStringLiteral("Überschr."));
+}
+
+QString TEditorView::NotUtf8NameText(const QString& name) {
+  return QStringLiteral("Der Dateiname „%1“ ist nicht in UTF-8 geschrieben; Kodrill kann die Datei nicht öffnen. "
+                        "Bitte die Datei umbenennen (zum Beispiel mit convmv).")
+      .arg(QDir::toNativeSeparators(name));
 }
 
 QString TEditorView::CaretText(int line, int column) { return QString::asprintf("%6d:%3d  ", line, column); }

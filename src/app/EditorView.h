@@ -104,6 +104,8 @@ class TEditorView : public QWidget {
   void ActiveTabChanged();
   // The status bar's caret panel text.
   static QString CaretText(int line, int column);
+  // Why a file whose name is written in Latin-1 bytes on disk cannot be opened.
+  static QString NotUtf8NameText(const QString& name);
 
   std::function<void(TEditorView*)> OnChange;
   // The text changed, or the modified flag did (a load or a save).

@@ -83,9 +83,7 @@ void TFormMain::OpenFile(const QString& name) {
   // A name whose bytes are no UTF-8 (Latin-1 from an old system) arrives with stand-ins for them;
   // a tab under that name would save a second file beside the real one.
   if (name.contains(QChar::ReplacementCharacter) && !QFileInfo::exists(name)) {
-    ShowErrorBox(this, QStringLiteral("Der Dateiname „%1“ ist nicht in UTF-8 geschrieben; Kodrill kann die Datei "
-                                      "nicht öffnen. Bitte die Datei umbenennen (zum Beispiel mit convmv).")
-                           .arg(QDir::toNativeSeparators(name)));
+    ShowErrorBox(this, TEditorView::NotUtf8NameText(name));
     return;
   }
   const QString ext = Paths::ExtractFileExt(name).toUpper();

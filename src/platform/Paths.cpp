@@ -2,7 +2,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
 
 namespace Paths {
 
@@ -103,6 +110,21 @@ bool SamePath(const QString& a, const QString& b) {
 }
 
 bool DirectoryExists(const QString& name) { return QFileInfo(name).isDir(); }
+
+bool ExistsUnderLatin1Name(const QString& name) {
+#ifdef Q_OS_WIN
+  Q_UNUSED(name);
+  return false;  // names there are Unicode
+#else
+  const QString file = QFileInfo(name).fileName();
+  const auto beyondAscii = [](QChar c) { return c.unicode() >= 0x80; };
+  if (std::none_of(file.begin(), file.end(), beyondAscii) ||
+      std::any_of(file.begin(), file.end(), [](QChar c) { return c.unicode() > 0xFF; }))
+    return false;
+  const QByteArray path = QFile::encodeName(name.left(name.size() - file.size())) + file.toLatin1();
+  return ::access(path.constData(), F_OK) == 0;
+#endif
+}
 
 QString MatchLetterCase(const QString& name) {
   if (name.isEmpty() || QFileInfo::exists(name)) return name;

@@ -46,6 +46,9 @@ bool DirectoryExists(const QString& name);
 // is ignored, the folders on the way matched the same way (projects from a desktop whose file
 // names ignore letter case rely on that); else Name.
 QString MatchLetterCase(const QString& name);
+// Whether Name's file is there with its name written in Latin-1 bytes (from an old system), which
+// the file functions, taking names as UTF-8, cannot reach.
+bool ExistsUnderLatin1Name(const QString& name);
 
 // Makes Dir the process's current directory; false when that fails.
 bool SetCurrentDir(const QString& dir);

@@ -1,4 +1,6 @@
 // Projects through the real window: the exact file, the round trip of the views, bad places.
+#include <fstream>
+
 #include "AppFixture.h"
 
 using ProjectTest = AppTest;
@@ -85,6 +87,22 @@ TEST_F(ProjectTest, ProjectsFromWindowsOpenTheirFilesAndKeepTheirDrivePaths) {
   Project()->Save();
   EXPECT_TRUE(ReadFile("p.AsmPrj").contains("[File3]\r\nFile=x.asm\r\nDirectory=C:/Projekte/Alt/\r\n"))
       << ReadFile("p.AsmPrj").toStdString();
+}
+#endif
+
+#ifndef Q_OS_WIN
+// A name written in Latin-1 bytes on disk cannot be reached: told, and never saved beside it.
+TEST_F(ProjectTest, AnEntryWhoseNameIsLatin1OnDiskIsToldAndNeverSavedBeside) {
+  std::ofstream(Temp.path().toStdString() + "/Gr\xF6\xDF" "e.inc") << "x\n";
+  WriteFile("p.AsmPrj", "[global]\r\nFileCount=1\r\n[File1]\r\nFile=Gr\xF6\xDF" "e.inc\r\n");
+  Main->OpenFile(Path("p.AsmPrj"));
+  ASSERT_EQ(Tabs(), 1);
+  ASSERT_EQ(Errors.size(), 1u);
+  EXPECT_TRUE(Errors[0].contains(QStringLiteral("nicht in UTF-8"))) << Errors[0].toStdString();
+  View(0)->Editor()->InsertText(QStringLiteral("y"));
+  Trigger("MenSave");
+  EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("Gr\u00F6\u00DF" "e.inc"))));
+  EXPECT_EQ(QDir(Temp.path()).entryList(QDir::Files).size(), 2);  // the project and the file
 }
 #endif
 
