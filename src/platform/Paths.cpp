@@ -32,12 +32,21 @@ QString FromStored(const QString& name) {
   return s;
 }
 
+// "C:\..." or "C:/...": a place on a Windows machine.
+static bool IsDrivePath(const QString& name) {
+  return name.size() >= 3 && name[0].isLetter() && name[1] == u':' && (name[2] == u'\\' || name[2] == u'/');
+}
+
+bool IsAbsolute(const QString& name) {
+  // A leading colon is part of a name here, not Qt's resource prefix.
+  return (QDir::isAbsolutePath(name) && !name.startsWith(u':')) || IsDrivePath(name);
+}
+
 QString ExpandFileName(const QString& name) {
   if (name.isEmpty()) return CurrentDir();
 #ifndef Q_OS_WIN
   // A drive path from a Windows machine names no place here; made absolute it would be buried.
-  if (name.size() >= 3 && name[0].isLetter() && name[1] == u':' && (name[2] == u'\\' || name[2] == u'/'))
-    return name;
+  if (IsDrivePath(name)) return name;
 #endif
   QString relative = name;
   // Qt reads a leading colon as a resource path; here it starts an ordinary file name.

@@ -15,6 +15,9 @@ QString FromStored(const QString& name);
 
 // Full, absolute, cleaned path of Name, relative names taken against the current directory.
 QString ExpandFileName(const QString& name);
+// A full name: from the root, or a drive path of a Windows machine (also where there are no
+// drives); a leading colon starts an ordinary name.
+bool IsAbsolute(const QString& name);
 
 // Directory part including the trailing separator ("" when Name has none).
 QString ExtractFilePath(const QString& name);

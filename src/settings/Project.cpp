@@ -37,9 +37,12 @@ TStringIniList TProjectFile::SaveToList() {
   } else {
     // A full path in File (a file opened on its own) stands for itself.
     const QString stored = Paths::FromStored(File);
-    // A leading colon is part of a name here, not Qt's resource prefix.
-    const bool absolute = QDir::isAbsolutePath(stored) && !stored.startsWith(u':');
-    const QString full = Paths::ExpandFileName(absolute ? stored : Directory + stored);
+    QString name = Paths::IsAbsolute(stored) ? stored : Directory + stored;
+    // Relative to the project's folder, wherever the current directory is (a save under a new
+    // name does not move it).
+    if (!Paths::IsAbsolute(name) && Project && !Project->Directory.isEmpty())
+      name = Paths::IncludeTrailingSeparator(Project->Directory) + name;
+    const QString full = Paths::ExpandFileName(name);
     File = Paths::ExtractFileName(full);
     Directory = Paths::ExtractFilePath(full);
   }

@@ -124,6 +124,19 @@ TEST_F(ProjectTest, EveryEntryReadsBackAsTheSameFileAndWritesBackByteForByteWhat
   }
 }
 
+// Saved under a new name in another folder, then saved again: the entries name the same files,
+// whatever the current directory is.
+TEST_F(ProjectTest, SavingAgainAfterSaveAsInAnotherFolderNamesTheSameFiles) {
+  OpenFile(OtherDir + u"x.asm"_s);
+  Project.Directory = OtherDir;
+  Project.FileName = u"q.AsmPrj"_s;
+  Project.Save();
+  const QByteArray first = ReadBytes(OtherDir + u"q.AsmPrj"_s);
+  EXPECT_TRUE(first.contains("[File1]\r\nFile=x.asm\r\nFileType=")) << first.toStdString();
+  Project.Save();
+  EXPECT_EQ(ReadBytes(OtherDir + u"q.AsmPrj"_s), first);
+}
+
 TEST_F(ProjectTest, AnEntryInAFolderNamedLikeTheProjectsInOtherLetterCaseKeepsItsFolder) {
   const QString twin = Tmp.filePath(u"PROJ"_s);
   if (Paths::SamePath(twin, ProjDir)) GTEST_SKIP() << "file names ignore letter case here";
