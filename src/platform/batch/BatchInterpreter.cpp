@@ -238,12 +238,14 @@ void TBatchInterpreter::RunLine(const QString& rawLine, int lineNo) {
     const int code = words.isEmpty() ? FExitCode : words.first().toInt(&ok);
     FExitCode = words.isEmpty() || ok ? code : 1;
     FExit = true;
-  } else if (v == u"if" || v == u"goto" || v == u"call" || v == u"for" || v == u"shift" || v == u"pause" ||
+  } else if (v == u"pause" || v == u"cls" || v == u"title" || v == u"color" || v == u"prompt" || v == u"chcp") {
+    // Only the console window would change: nothing to do, and no failure of the build.
+  } else if (v == u"if" || v == u"goto" || v == u"call" || v == u"for" || v == u"shift" ||
              v == u"setlocal" || v == u"endlocal" || v == u"pushd" || v == u"popd" || v == u"start" ||
-             v == u"choice" || v == u"cls" || v == u"copy" || v == u"del" || v == u"erase" || v == u"move" ||
+             v == u"choice" || v == u"copy" || v == u"del" || v == u"erase" || v == u"move" ||
              v == u"ren" || v == u"rename" || v == u"type" || v == u"md" || v == u"mkdir" || v == u"rd" ||
-             v == u"rmdir" || v == u"dir" || v == u"path" || v == u"prompt" || v == u"title" || v == u"ver" ||
-             v == u"verify" || v == u"vol" || v == u"color" || v == u"date" || v == u"time" ||
+             v == u"rmdir" || v == u"dir" || v == u"path" || v == u"ver" ||
+             v == u"verify" || v == u"vol" || v == u"date" || v == u"time" ||
              (verb.isEmpty() && !StartsWithPath(line))) {
     Unsupported(rawLine, lineNo);
   } else {
