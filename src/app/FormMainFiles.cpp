@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTabWidget>
 
 #include "app/EditorView.h"
@@ -229,7 +230,11 @@ bool TFormMain::FormCloseQuery() {
   // The assemble dialog stays on top: the questions must not go under it.
   const bool assembleShown = FormAssemble && FormAssemble->isVisible();
   if (assembleShown) FormAssemble->hide();
-  bool canClose = true;
+  bool canClose = true, closing = false;
+  // Back when the closing stops, also when a save inside the questions fails.
+  const auto showAgain = qScopeGuard([&] {
+    if (assembleShown && !closing) FormAssemble->show();
+  });
   for (int i = ViewCount() - 1; i >= 0 && canClose; --i) canClose = View(i)->QuerySave();
   TProject* project = KodrillApp->Project();
   if (canClose && !project->FileName.isEmpty()) {
@@ -253,8 +258,7 @@ bool TFormMain::FormCloseQuery() {
   // Only now may the changes of files answered with "Nein" go.
   if (canClose)
     for (int i = 0; i < ViewCount(); ++i) View(i)->SetModified(false);
-  else if (assembleShown)
-    FormAssemble->show();
+  closing = canClose;
   return canClose;
 }
 
