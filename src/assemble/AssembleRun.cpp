@@ -17,8 +17,10 @@
 
 namespace {
 
+// The file on disk, as its tab reads it: an entry may name it in other letter case.
 QString FilePath(const TProjectFile& file) {
-  return Paths::ExpandFileName(QDir::isAbsolutePath(file.File) ? file.File : file.Directory + file.File);
+  return Paths::MatchLetterCase(
+      Paths::ExpandFileName(QDir::isAbsolutePath(file.File) ? file.File : file.Directory + file.File));
 }
 
 // The project's files at Path, or just Only when it is one of them.

@@ -407,6 +407,28 @@ TEST_F(FormMainTest, AHiddenRunIsToldAndEndsWithTheProgram) {
   EXPECT_EQ(Panel(3), "Assemblieren: Abgebrochen.");
 }
 
+// A project from Windows names "Demo.asm" for the file DEMO.ASM: its messages reach the open tab.
+TEST_F(FormMainTest, MessagesReachAFileNamedInOtherLetterCase) {
+  WriteFile("DEMO.ASM", "\tnop\n\tbad\n");
+  WriteFile("test.AsmPrj", "[global]\r\nFileCount=1\r\n[File1]\r\nFile=Demo.asm\r\n");
+  WriteFile("made.log", "> > > DEMO.ASM(2): error: eins\n");
+  WriteFile("make.bat", "@cp made.log test.log\r\n");
+  qputenv("COMSPEC", KODRILL_CMD_PATH);
+  const auto noComSpec = qScopeGuard([] { qunsetenv("COMSPEC"); });
+  FormAssemble = new TFormAssemble(Main);
+  const auto forget = qScopeGuard([] { FormAssemble = nullptr; });
+  FormAssemble->OnShowMessage = [this](const QString& path, int line, int column, const QString& text) {
+    Main->ShowMessageLine(path, line, column, text);
+  };
+  Main->OpenFile(Path("test.AsmPrj"));
+  ShowActive();
+  QTest::keyClick(Main, Qt::Key_F9, Qt::ControlModifier);
+  QTest::keyClick(Main, Qt::Key_F8);
+  EXPECT_EQ(Tabs(), 1);
+  EXPECT_EQ(Main->ActiveView()->Editor()->SelectedText().trimmed(), u"bad"_s);
+  EXPECT_EQ(Panel(3), u"Meldung 1 von 1: DEMO.ASM(2): error: eins"_s);
+}
+
 TEST_F(FormMainTest, F8StepsThroughTheLastRunsMessagesAcrossFiles) {
   WriteFile("test.asm", "\tnop\n\tldaa #1\n");
   WriteFile("sub.inc", "\tnop\n\tnop\n\tbad\n");
