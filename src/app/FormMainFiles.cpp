@@ -212,8 +212,7 @@ void TFormMain::SaveProject(const QString& name) {
   const QString oldDirectory = project->Directory;
   const QString oldFileName = project->FileName;
   const QString full = Paths::ExpandFileName(name);
-  project->Directory = Paths::ExtractFilePath(full);
-  project->FileName = Paths::ExtractFileName(full);
+  project->MoveTo(Paths::ExtractFilePath(full), Paths::ExtractFileName(full));
   try {
     project->Save();
   } catch (...) {

@@ -27,6 +27,11 @@ TProjectFile::~TProjectFile() {
   if (Project) Project->RemoveFile(this);
 }
 
+void TProjectFile::Anchor(const QString& base) {
+  if (File.isEmpty() || Paths::IsAbsolute(Paths::FromStored(File)) || Paths::IsAbsolute(Directory)) return;
+  Directory = Paths::IncludeTrailingSeparator(base) + Directory;
+}
+
 TStringIniList TProjectFile::SaveToList() {
   StoreViewState();
   IniList.clear();
@@ -166,6 +171,13 @@ void TProject::Load() {
     ReadSectionValues(profile, QStringLiteral("File%1").arg(n), list);
     if (OnOpenFile) OnOpenFile(list);
   }
+}
+
+void TProject::MoveTo(const QString& directory, const QString& fileName) {
+  const QString old = Directory.isEmpty() ? Paths::CurrentDir() : Directory;
+  for (TProjectFile* f : std::as_const(Files)) f->Anchor(old);
+  Directory = directory;
+  FileName = fileName;
 }
 
 void TProject::Save() {

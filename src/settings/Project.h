@@ -36,6 +36,8 @@ class TProjectFile {
 
   virtual TStringIniList SaveToList();
   virtual void LoadFromList(const TStringIniList& list);
+  // A name relative to the project's folder becomes one under Base, the folder it meant.
+  void Anchor(const QString& base);
   virtual void CreateView() = 0;
   virtual void DestroyView() = 0;
   virtual void LoadView() = 0;
@@ -58,6 +60,8 @@ class TProject {
   QString Directory;  // full path ending in the separator; empty when no project is open
   QString Processor;
   QString NumberFormat;
+  // The project takes another place (a save under a new name); its files stay the same files.
+  void MoveTo(const QString& directory, const QString& fileName);
 
   // Opens one [FileN] section as a file of the project (set by the main window).
   std::function<void(const TStringIniList&)> OnOpenFile;

@@ -127,12 +127,16 @@ TEST_F(ProjectTest, EveryEntryReadsBackAsTheSameFileAndWritesBackByteForByteWhat
 // Saved under a new name in another folder, then saved again: the entries name the same files,
 // whatever the current directory is.
 TEST_F(ProjectTest, SavingAgainAfterSaveAsInAnotherFolderNamesTheSameFiles) {
-  OpenFile(OtherDir + u"x.asm"_s);
-  Project.Directory = OtherDir;
-  Project.FileName = u"q.AsmPrj"_s;
+  OpenFile(OtherDir + u"x.asm"_s);  // a file opened on its own
+  OpenFile(u"a.asm"_s);             // one in the project's folder
+  Project.Save();
+  Project.MoveTo(OtherDir, u"q.AsmPrj"_s);
+  QDir::setCurrent(Tmp.path());  // wherever the current directory is
   Project.Save();
   const QByteArray first = ReadBytes(OtherDir + u"q.AsmPrj"_s);
   EXPECT_TRUE(first.contains("[File1]\r\nFile=x.asm\r\nFileType=")) << first.toStdString();
+  EXPECT_TRUE(first.contains("[File2]\r\nFile=a.asm\r\nDirectory=" + ProjDir.toUtf8() + "\r\n"))
+      << first.toStdString();
   Project.Save();
   EXPECT_EQ(ReadBytes(OtherDir + u"q.AsmPrj"_s), first);
 }
