@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QTabWidget>
 
+#include <utility>
+
 #include "app/DragDrop.h"
 #include "app/EditorView.h"
 #include "app/FileWatch.h"
@@ -121,7 +123,14 @@ void TFormMain::RunCommand(const std::function<void()>& command) {
   } catch (const std::exception& e) {
     ShowErrorBox(this, QString::fromUtf8(e.what()));
   }
+  ShowAssembleAgain();  // a closing that failed: only once its error was shown
   UpdateControls();
+}
+
+void TFormMain::ShowAssembleAgain() {
+  if (!std::exchange(FAssembleAside, false) || !FormAssemble) return;
+  FormAssemble->show();
+  FormAssemble->raise();
 }
 
 TEditorView* TFormMain::View(int index) const { return qobject_cast<TEditorView*>(FPageControl->widget(index)); }

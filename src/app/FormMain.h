@@ -108,6 +108,7 @@ class TFormMain : public QMainWindow {
   QAction* NewButton(const char* name, const QString& hint, const QString& glyph, QAction* menuItem);
   // Runs a command; an error that escapes it is shown in the error box.
   void RunCommand(const std::function<void()>& command);
+  void ShowAssembleAgain();
   void SetCaptionDefault();
 
   void MenNewClick();
@@ -165,6 +166,9 @@ class TFormMain : public QMainWindow {
   QMenu* FRecentMenu = nullptr;
   TFileWatch* FFileWatch = nullptr;
   TRecovery* FRecovery = nullptr;
+  // The assemble dialog, which stays on top, stepped aside for the closing questions; it comes back
+  // when closing stops, after any error box.
+  bool FAssembleAside = false;
 };
 
 // The one main window (set by the program when it creates the form).

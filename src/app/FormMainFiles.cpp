@@ -5,7 +5,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QScopeGuard>
 #include <QTabWidget>
 
 #include "app/EditorView.h"
@@ -227,13 +226,11 @@ void TFormMain::SaveProject(const QString& name) {
 
 bool TFormMain::FormCloseQuery() {
   // The assemble dialog stays on top: the questions must not go under it.
-  const bool assembleShown = FormAssemble && FormAssemble->isVisible();
-  if (assembleShown) FormAssemble->hide();
-  bool canClose = true, closing = false;
-  // Back when the closing stops, also when a save inside the questions fails.
-  const auto showAgain = qScopeGuard([&] {
-    if (assembleShown && !closing) FormAssemble->show();
-  });
+  if (FormAssemble && FormAssemble->isVisible()) {
+    FormAssemble->hide();
+    FAssembleAside = true;
+  }
+  bool canClose = true;
   for (int i = ViewCount() - 1; i >= 0 && canClose; --i) canClose = View(i)->QuerySave();
   TProject* project = KodrillApp->Project();
   if (canClose && !project->FileName.isEmpty()) {
@@ -255,9 +252,12 @@ bool TFormMain::FormCloseQuery() {
     }
   }
   // Only now may the changes of files answered with "Nein" go.
-  if (canClose)
+  if (canClose) {
     for (int i = 0; i < ViewCount(); ++i) View(i)->SetModified(false);
-  closing = canClose;
+    FAssembleAside = false;
+  } else {
+    ShowAssembleAgain();
+  }
   return canClose;
 }
 

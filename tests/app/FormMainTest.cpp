@@ -389,8 +389,16 @@ TEST_F(FormMainTest, AHiddenRunIsToldAndEndsWithTheProgram) {
     Main->close();
     shown << (FormAssemble->isVisible() ? "(back)" : "");
     Hooks.Question = ask;
-    Answers = {TAnswer::Yes};  // a save that fails stops the closing too
+    // A save that fails stops the closing too (the file's, then the project's); its error box is
+    // not under the dialog, which comes back after it.
+    Hooks.Error = [&](const QString&) { shown << (FormAssemble->isVisible() ? "error under" : "error"); };
+    Answers = {TAnswer::Yes};
     SaveNames = {Path("missing/test.asm")};
+    Main->close();
+    shown << (FormAssemble->isVisible() ? "(back)" : "");
+    QFile::remove(Path("test.AsmPrj"));
+    QDir(Temp.path()).mkdir(QStringLiteral("test.AsmPrj"));
+    Answers = {TAnswer::No, TAnswer::Yes};
     Main->close();
     shown << (FormAssemble->isVisible() ? "(back)" : "");
     Answers = {TAnswer::No, TAnswer::No};  // the file, then the project
@@ -403,7 +411,7 @@ TEST_F(FormMainTest, AHiddenRunIsToldAndEndsWithTheProgram) {
   EXPECT_LT(clock.elapsed(), 20000);
   EXPECT_EQ(ReadFile("test.asm"), "\tnop\n");
   EXPECT_EQ(shown, (QStringList{running, u"Es wird bereits assembliert. (modified)"_s, u"(shown)"_s, "", u"(back)"_s,
-                                u"(back)"_s}));
+                                u"error"_s, u"(back)"_s, u"error"_s, u"(back)"_s}));
   EXPECT_EQ(Panel(3), "Assemblieren: Abgebrochen.");
 }
 
