@@ -214,6 +214,8 @@ void TBatchInterpreter::RunLine(const QString& rawLine, int lineNo) {
   SplitVerb(line, verb, rest);
   const QString v = verb.toLower();
   if (v == u"rem") return;
+  // Only the console window would change (also with ">nul" behind): nothing to do, no failure.
+  if (v == u"pause" || v == u"cls" || v == u"title" || v == u"color" || v == u"prompt" || v == u"chcp") return;
   if (HasOperator(line)) {
     Unsupported(rawLine, lineNo);
     return;
@@ -238,8 +240,6 @@ void TBatchInterpreter::RunLine(const QString& rawLine, int lineNo) {
     const int code = words.isEmpty() ? FExitCode : words.first().toInt(&ok);
     FExitCode = words.isEmpty() || ok ? code : 1;
     FExit = true;
-  } else if (v == u"pause" || v == u"cls" || v == u"title" || v == u"color" || v == u"prompt" || v == u"chcp") {
-    // Only the console window would change: nothing to do, and no failure of the build.
   } else if (v == u"if" || v == u"goto" || v == u"call" || v == u"for" || v == u"shift" ||
              v == u"setlocal" || v == u"endlocal" || v == u"pushd" || v == u"popd" || v == u"start" ||
              v == u"choice" || v == u"copy" || v == u"del" || v == u"erase" || v == u"move" ||
