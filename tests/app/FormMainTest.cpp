@@ -19,6 +19,24 @@
 using namespace Qt::StringLiterals;
 using FormMainTest = AppTest;
 
+namespace {
+// The window's assemble dialog, running make.bat with the program's own interpreter; a message
+// jumps as in the program.
+struct TAssembleDialog {
+  explicit TAssembleDialog(TFormMain* main) {
+    qputenv("COMSPEC", KODRILL_CMD_PATH);
+    FormAssemble = new TFormAssemble(main);  // freed with the window
+    FormAssemble->OnShowMessage = [main](const QString& path, int line, int column, const QString& text) {
+      main->ShowMessageLine(path, line, column, text);
+    };
+  }
+  ~TAssembleDialog() {
+    qunsetenv("COMSPEC");
+    FormAssemble = nullptr;
+  }
+};
+}  // namespace
+
 TEST_F(FormMainTest, OpensFilesByExtensionIgnoringCaseAndSavesNoUnreadOne) {
   const char* names[] = {"TEST.Asm", "b.inc", "demo.hc11", "c.ASC", "x.txt", "noext", "missing.asm", "b.inc"};
   for (const char* name : names) WriteFile(name, "\tnop\n");
@@ -367,10 +385,7 @@ TEST_F(FormMainTest, AHiddenRunIsToldAndEndsWithTheProgram) {
   WriteFile("test.asm", "\tnop\n");
   WriteFile("test.AsmPrj", "[global]\r\nFileCount=1\r\n[File1]\r\nFile=test.asm\r\n");
   WriteFile("make.bat", "@sleep 30\r\n");
-  qputenv("COMSPEC", KODRILL_CMD_PATH);
-  const auto noComSpec = qScopeGuard([] { qunsetenv("COMSPEC"); });
-  FormAssemble = new TFormAssemble(Main);
-  const auto forget = qScopeGuard([] { FormAssemble = nullptr; });
+  const TAssembleDialog dialog(Main);
   Main->OpenFile(Path("test.AsmPrj"));
   const QString running = u"Es wird assembliert... (\"Ausgabe anzeigen...\" zeigt den Lauf)"_s;
   QStringList shown;
@@ -421,13 +436,7 @@ TEST_F(FormMainTest, MessagesReachAFileNamedInOtherLetterCase) {
   WriteFile("test.AsmPrj", "[global]\r\nFileCount=1\r\n[File1]\r\nFile=Demo.asm\r\n");
   WriteFile("made.log", "> > > DEMO.ASM(2): error: eins\n");
   WriteFile("make.bat", "@cp made.log test.log\r\n");
-  qputenv("COMSPEC", KODRILL_CMD_PATH);
-  const auto noComSpec = qScopeGuard([] { qunsetenv("COMSPEC"); });
-  FormAssemble = new TFormAssemble(Main);
-  const auto forget = qScopeGuard([] { FormAssemble = nullptr; });
-  FormAssemble->OnShowMessage = [this](const QString& path, int line, int column, const QString& text) {
-    Main->ShowMessageLine(path, line, column, text);
-  };
+  const TAssembleDialog dialog(Main);
   Main->OpenFile(Path("test.AsmPrj"));
   ShowActive();
   QTest::keyClick(Main, Qt::Key_F9, Qt::ControlModifier);
@@ -445,13 +454,7 @@ TEST_F(FormMainTest, F8StepsThroughTheLastRunsMessagesAcrossFiles) {
   WriteFile("made.log", "> > > test.asm(2): error: eins\nfatal error\n> > > sub.inc(3):2: error: zwei\n"
                         "> > > fehlt.inc(1): error: drei\n");
   WriteFile("make.bat", "@cp made.log test.log\r\n");
-  qputenv("COMSPEC", KODRILL_CMD_PATH);
-  const auto noComSpec = qScopeGuard([] { qunsetenv("COMSPEC"); });
-  FormAssemble = new TFormAssemble(Main);
-  const auto forget = qScopeGuard([] { FormAssemble = nullptr; });
-  FormAssemble->OnShowMessage = [this](const QString& path, int line, int column, const QString& text) {
-    Main->ShowMessageLine(path, line, column, text);
-  };
+  const TAssembleDialog dialog(Main);
   Main->OpenFile(Path("test.AsmPrj"));
   Main->OpenFile(Path("test.asm"));  // by its full name
   ShowActive();
