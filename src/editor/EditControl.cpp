@@ -103,7 +103,8 @@ class TEditControlPrivate {
   void PaintLine(QPainter& p, int line, int y, int left, int right);
   QRect CaretRect() const;
   void UpdateCaret();
-  QPoint PositionAt(QPointF pixel) const;
+  QPoint PositionAt(QPointF pixel) const;  // the nearest gap between characters
+  QPoint CharacterAt(QPointF pixel) const;  // the character under the pixel
   template <class F>
   void Guard(F&& f);
 };
@@ -190,6 +191,14 @@ QPoint TEditControlPrivate::PositionAt(QPointF pixel) const {
   const qreal x = pixel.x() - GutterWidth();
   const int cell = std::max(0, static_cast<int>(std::floor(x / Advance + 0.5)) + Model.LeftChar() - 1);
   return QPoint(Model.ColumnOfCell(y, cell), y);
+}
+
+QPoint TEditControlPrivate::CharacterAt(QPointF pixel) const {
+  const int line = Model.TopLine() + static_cast<int>(std::floor(pixel.y() / LineHeight));
+  const int y = std::clamp(line, 1, Model.LineCount());
+  const qreal x = pixel.x() - GutterWidth();
+  const int cell = std::max(0, static_cast<int>(std::floor(x / Advance)) + Model.LeftChar() - 1);
+  return QPoint(Model.ColumnOfCell(y, cell, true), y);
 }
 
 int TEditControlPrivate::MarkAreaRight() const {
@@ -766,7 +775,9 @@ void TEditControl::mousePressEvent(QMouseEvent* event) {
   TEditorModel& m = d->Model;
   int s, e;
   bool toEnd;
-  const bool onSelection = m.LineSelection(pos.y(), s, e, toEnd) && pos.x() >= s && pos.x() < e;
+  // A drag takes the selection only when the press hit one of its characters.
+  const QPoint hit = d->CharacterAt(event->position());
+  const bool onSelection = m.LineSelection(hit.y(), s, e, toEnd) && hit.x() >= s && hit.x() < e;
   m.BreakUndoChain();
   if (onSelection && (m.Options() & eoDragDropEditing) && !(event->modifiers() & Qt::ShiftModifier)) {
     d->DragPending = true;
@@ -818,7 +829,7 @@ void TEditControl::mouseReleaseEvent(QMouseEvent* event) {
 
 void TEditControl::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  d->Model.SelectWordAt(d->PositionAt(event->position()));
+  d->Model.SelectWordAt(d->CharacterAt(event->position()));
   d->Selecting = false;
 }
 
@@ -875,8 +886,15 @@ void TEditControl::dropEvent(QDropEvent* event) {
     event->accept();
   } else {
     d->Model.SetCaretXY(pos.x(), pos.y());
-    d->Model.InsertText(event->mimeData()->text());
-    event->acceptProposedAction();
+    // Refused text (the file's encoding cannot hold it) is no move: the source must keep it.
+    if (d->Model.InsertText(event->mimeData()->text())) event->acceptProposedAction();
+    else event->ignore();
   }
   viewport()->update();
+}
+
+void TEditControl::dragLeaveEvent(QDragLeaveEvent* event) {
+  d->DropShown = false;
+  viewport()->update();
+  event->accept();
 }

@@ -191,6 +191,7 @@ class TEditControl : public QAbstractScrollArea {
   void changeEvent(QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   bool event(QEvent* event) override;
   bool viewportEvent(QEvent* event) override;

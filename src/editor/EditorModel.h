@@ -114,7 +114,7 @@ class TEditorModel : public IHighlighterListener {
 
   // Commands and editing
   void ExecuteCommand(int command, QChar ch = QChar());
-  void InsertText(const QString& text);   // typed or pasted text at the caret
+  bool InsertText(const QString& text);   // typed or pasted text at the caret; false: refused
   void InsertBytes(const std::string& bytes);  // may hold LF separators
   bool CanUndo() const { return !FUndo.empty(); }
   bool CanRedo() const { return !FRedo.empty(); }
@@ -149,7 +149,8 @@ class TEditorModel : public IHighlighterListener {
 
   // Character geometry: byte columns and display cells (0-based cells, tabs expanded).
   int CellOfColumn(int line, int column) const;
-  int ColumnOfCell(int line, int cell) const;  // the nearest character boundary
+  // The nearest character boundary to Cell, or (Covering) the character that covers it.
+  int ColumnOfCell(int line, int cell, bool covering = false) const;
   int ColumnAtCell(int line, int cell) const;  // the first character whose first cell is Cell or right of it
   int NextCharColumn(int line, int column) const;
   int PrevCharColumn(int line, int column) const;

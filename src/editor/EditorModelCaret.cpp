@@ -24,7 +24,10 @@ int TEditorModel::MaxCaretColumn(int line) const {
 int TEditorModel::MaxScrollWidth() const {
   // In steps, so that a line growing key by key does not change the scroll range every time.
   constexpr int kStep = 256;
-  return std::max(FMaxLeftChar, (FLines.Impl().MaxLineLength + kStep) / kStep * kStep);
+  // Lines are counted in bytes; a line of tabs takes more cells: the caret's at least fits.
+  int widest = static_cast<int>(FLines.Impl().MaxLineLength);
+  if (FCaret.x() > 1) widest = std::max(widest, CellOfColumn(FCaret.y(), FCaret.x()) + 1);
+  return std::max(FMaxLeftChar, (widest + kStep) / kStep * kStep);
 }
 
 int TEditorModel::CellOfColumn(int line, int column) const {
@@ -52,7 +55,7 @@ int TEditorModel::CellOfColumn(int line, int column) const {
   return cell + std::max(0, column - 1 - static_cast<int>(s.size()));
 }
 
-int TEditorModel::ColumnOfCell(int line, int cell) const {
+int TEditorModel::ColumnOfCell(int line, int cell, bool covering) const {
   const std::string_view s = LineBytes(line);
   const bool utf8 = FLines.Encoding() == TTextEncoding::Utf8;
   int c = 0;
@@ -63,7 +66,7 @@ int TEditorModel::ColumnOfCell(int line, int cell) const {
     if (utf8 && b >= 0xC0)
       while (i + len < s.size() && IsContinuation(static_cast<unsigned char>(s[i + len]))) ++len;
     const int w = b == '\t' ? FTabWidth - c % FTabWidth : 1;
-    if (cell < c + w) return static_cast<int>((cell - c) * 2 < w ? i : i + len) + 1;
+    if (cell < c + w) return static_cast<int>(covering || (cell - c) * 2 < w ? i : i + len) + 1;
     c += w;
     i += len;
   }
@@ -211,7 +214,8 @@ bool TEditorModel::IsWordAt(std::string_view s, std::size_t i) const {
     while (i > 0 && IsContinuation(static_cast<unsigned char>(s[i]))) --i;
   char32_t cp = 0;
   EditText::DecodeChar(s, i, encoding, cp);
-  return QChar::isLetterOrNumber(cp);
+  // A combining mark belongs to the letter before it ("e" + U+0301).
+  return QChar::isLetterOrNumber(cp) || QChar::isMark(cp);
 }
 
 QPoint TEditorModel::WordRight(QPoint pos) const {

@@ -156,11 +156,13 @@ std::string TEditorModel::TextBytes(const QString& text) const {
   return FLines.Encode(t);
 }
 
-void TEditorModel::InsertText(const QString& text) {
+bool TEditorModel::InsertText(const QString& text) {
   const TUnwind unwind(*this);
+  bool inserted = false;
   WithEncoding(text, [&] {
-    if (std::string bytes; InsertableBytes(text, bytes)) InsertBytes(bytes);
+    if (std::string bytes; InsertableBytes(text, bytes)) InsertBytes(bytes), inserted = true;
   });
+  return inserted;
 }
 
 void TEditorModel::TypeChar(QChar ch) {

@@ -249,6 +249,52 @@ TEST(EditControl, DroppedTextIsInsertedDroppedFilesAreNot) {
   EXPECT_EQ(e.w.Lines()[1], "lidropped ne");
 }
 
+// A press or double-click goes by the character under the mouse, whichever half of it was hit:
+// a drag never takes a selection the user did not point at.
+TEST(EditControl, PressAndDoubleClickHitTheCharacterUnderTheMouse) {
+  const auto inside = [](const Editor& e, int column) {  // in the right half of the character
+    const QPoint left = e.w.PositionToPixels(QPoint(column, 1)), right = e.w.PositionToPixels(QPoint(column + 1, 1));
+    return QPoint(left.x() + (right.x() - left.x()) * 4 / 5, left.y() + 2);
+  };
+  for (const auto& [column, word] : {std::pair{2, "ab"}, {3, ""}, {5, "cd"}, {7, "\xC3\xA4\xC3\xB6"}}) {
+    Editor e("ab cd \xC3\xA4\xC3\xB6\n");
+    QTest::mouseDClick(e.w.viewport(), Qt::LeftButton, {}, inside(e, column));
+    EXPECT_EQ(e.w.SelectedText(), QString::fromUtf8(word)) << column;
+  }
+  for (const auto& [column, keeps] : {std::pair{6, false}, {11, true}, {7, true}, {12, false}}) {
+    Editor e("alpha gamma delta\n");
+    e.w.SetSelectionStart(QPoint(7, 1));
+    e.w.SetSelectionEnd(QPoint(12, 1));
+    QTest::mousePress(e.w.viewport(), Qt::LeftButton, {}, inside(e, column));
+    EXPECT_EQ(e.w.HasSelection(), keeps) << column;
+    QTest::mouseRelease(e.w.viewport(), Qt::LeftButton, {}, inside(e, column));
+  }
+}
+
+// Text the file cannot hold is refused, and the drop is then no move: the source keeps it. The
+// drop mark goes when a drag leaves.
+TEST(EditControl, ARefusedDropMovesNothingAndTheDropMarkGoes) {
+  Editor e("abc \xE4\n\n\n");  // Windows-1252
+  QWidget* vp = e.w.viewport();
+  e.w.clearFocus();
+  QApplication::processEvents();
+  const QImage before = vp->grab().toImage();
+  QMimeData mime;
+  mime.setText(QString::fromUtf8("\xCE\xA9mega"));  // Omega: not in the code page
+  QDragEnterEvent enter(e.At(2, 3), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(vp, &enter);
+  QDragMoveEvent move(e.At(2, 3), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(vp, &move);
+  QDragLeaveEvent leave;
+  QApplication::sendEvent(vp, &leave);
+  QApplication::processEvents();
+  EXPECT_EQ(vp->grab().toImage(), before);
+  QDropEvent drop(e.At(2, 1), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(vp, &drop);
+  EXPECT_EQ(e.w.Lines().SaveToBytes(), "abc \xE4\n\n\n");
+  EXPECT_FALSE(drop.isAccepted());
+}
+
 TEST(EditControl, RepaintsOnlyWhatChangedAndLeavesNoCaretBehind) {
   // What is on the screen after each key equals a fresh paint of the whole window.
   Editor e("\tLDAA #$10 ; one\nLDAB 2,X\n\xc3\xa4\xc3\xb6 done\n" + std::string(300, 'z') + "\n");

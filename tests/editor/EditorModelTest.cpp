@@ -426,6 +426,27 @@ TEST(EditorSelection, CutAndPasteGiveBackALinesOwnCarriageReturn) {
   }
 }
 
+// A word keeps its combining marks ("e" + U+0301): typing over it leaves no accent behind.
+TEST(EditorSelection, AWordKeepsItsCombiningMarks) {
+  TVoMAssemSyn syn;  // as in a document tab
+  TEditorModel m;
+  m.SetHighlighter(&syn);
+  Load(m, "x cafe\xCC\x81 y\n");
+  m.SelectWordAt(QPoint(4, 1));
+  m.InsertText(QStringLiteral("tea"));
+  EXPECT_EQ(Text(m), "x tea y");
+}
+
+// The caret after a line of tabs is scrolled into view: lines are counted in bytes, tabs take cells.
+TEST(EditorGeometry, TheCaretAfterALineOfTabsIsScrolledIntoView) {
+  TEditorModel m;
+  Load(m, std::string(300, '\t') + "X\n");
+  m.SetCaretXY(302, 1);
+  const int cell = m.CellOfColumn(1, m.CaretX());
+  EXPECT_GE(cell, m.LeftChar() - 1);
+  EXPECT_LT(cell, m.LeftChar() - 1 + m.CharsInWindow()) << "left char " << m.LeftChar();
+}
+
 TEST(EditorSelection, MovingTheSelectionIsOneStep) {
   TEditorModel m;
   Load(m, "one two three\n");
