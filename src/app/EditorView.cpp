@@ -224,9 +224,12 @@ bool TEditorView::WriteLines(const QString& path) {
   const QString target = QFileInfo(path).canonicalFilePath();
   if (!FLoadError.isEmpty() &&
       (path == PathName || (!target.isEmpty() && target == QFileInfo(PathName).canonicalFilePath())))
-    throw EEditFileError(QStringLiteral("Die Datei %1 wird nicht überschrieben: Kodrill konnte sie nicht vollständig "
-                                        "lesen. Speichern Sie den Text unter einem anderen Namen.")
-                             .arg(QDir::toNativeSeparators(PathName))
+    throw EEditFileError(QStringLiteral("Die Datei %1 wird nicht überschrieben: %2 Speichern Sie den Text unter einem "
+                                        "anderen Namen.")
+                             .arg(QDir::toNativeSeparators(PathName),
+                                  FLoadError == NotUtf8NameText(PathName)
+                                      ? QStringLiteral("Ihr Name ist auf der Platte nicht in UTF-8 geschrieben.")
+                                      : QStringLiteral("Kodrill konnte sie nicht vollständig lesen."))
                              .toStdString());
   if (path == PathName && Disk.OverwriteNeedsAsking(ReadDiskState(path)) &&
       !AskYesNo(this, QStringLiteral("Die Datei \"%1\" wurde außerhalb von Kodrill geändert. Trotzdem mit Ihrem "

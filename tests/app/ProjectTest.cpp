@@ -101,6 +101,8 @@ TEST_F(ProjectTest, AnEntryWhoseNameIsLatin1OnDiskIsToldAndNeverSavedBeside) {
   EXPECT_TRUE(Errors[0].contains(QStringLiteral("nicht in UTF-8"))) << Errors[0].toStdString();
   View(0)->Editor()->InsertText(QStringLiteral("y"));
   Trigger("MenSave");
+  ASSERT_EQ(Errors.size(), 2u);
+  EXPECT_TRUE(Errors[1].contains(QStringLiteral("Ihr Name ist auf der Platte nicht in UTF-8"))) << Errors[1].toStdString();
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("Gr\u00F6\u00DF" "e.inc"))));
   EXPECT_EQ(QDir(Temp.path()).entryList(QDir::Files).size(), 2);  // the project and the file
 }
