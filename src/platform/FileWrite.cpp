@@ -45,7 +45,23 @@ namespace {
 // A reason the existing file is written in place rather than replaced.
 constexpr int kKeepInode = -1;
 
-QString Reason(int error) { return qt_error_string(error); }
+// The system's reasons are English: the usual ones of a save are told in the program's language.
+QString Reason(int error) {
+  switch (error) {
+    case ENOSPC: return QStringLiteral("Auf dem Datenträger ist kein Platz mehr.");
+    case EDQUOT: return QStringLiteral("Das Speicherkontingent ist erschöpft.");
+    case EACCES:
+    case EPERM: return QStringLiteral("Zugriff verweigert.");
+    case EROFS: return QStringLiteral("Der Datenträger ist schreibgeschützt.");
+    case ENOENT: return QStringLiteral("Datei oder Ordner existiert nicht.");
+    case ENOTDIR: return QStringLiteral("Ein Teil des Pfads ist kein Ordner.");
+    case EISDIR: return QStringLiteral("Das ist ein Ordner.");
+    case ELOOP: return QStringLiteral("Die symbolischen Verknüpfungen bilden eine Schleife.");
+    case ENAMETOOLONG: return QStringLiteral("Der Name ist zu lang.");
+    case EIO: return QStringLiteral("Ein- oder Ausgabefehler des Datenträgers.");
+    default: return qt_error_string(error);
+  }
+}
 
 // The file a write goes to: the final target of a symbolic link, even of one that dangles.
 QByteArray Target(const QString& path) {

@@ -93,6 +93,11 @@ TEST(FileWrite, DanglingLinkChainsAndTheLongestNames) {
     EXPECT_EQ(Hardening::ReadAll(longName).toStdString(), NewText);
   }
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System).size(), 4) << "a temporary file was left";
+  // Failures say why in the program's language.
+  ASSERT_TRUE(QFile::link(dir.filePath("loop2.asm"), dir.filePath("loop1.asm")));
+  ASSERT_TRUE(QFile::link(dir.filePath("loop1.asm"), dir.filePath("loop2.asm")));
+  EXPECT_EQ(WriteNewText(dir.filePath("loop1.asm"), way), "Die symbolischen Verknüpfungen bilden eine Schleife.");
+  EXPECT_EQ(WriteNewText(dir.filePath("none/x.asm"), way), "Datei oder Ordner existiert nicht.");
 }
 
 TEST(FileWrite, AnotherUsersFileKeepsItsOwnerAndNeedsNoWritableFolder) {
