@@ -33,7 +33,7 @@ TEST(BatchInterpreter, RunsAMakeBat) {
             "echo %ascmd%-%Q%-%T%-%UNSET%-%%-50%\r\necho.\r\necho\r\n:label\r\n"
             "@" + winPath + " test.asm sub\\x.inc\r\nif exist test.p goto done\r\nset /a x=1\r\n"
             "nosuchprogram x\r\n@echo on\r\necho shown twice\r\n@./tool Demo.asm twice.Asm\r\n@" + winPath +
-            "\r\n@title Build\r\n@cls\r\n@pause >nul\r\n");  // console-only commands keep the status
+            "\r\n@title Build\r\n@cls\r\n@pause>nul\r\n");  // console-only commands keep the status
   int exitCode = 0;
   EXPECT_EQ(RunCmd(dir.path(), {"/C", dir.filePath("make.bat")}, &exitCode),
             "@test.par-quoted-a b  --%-50%\n\nECHO ist ausgeschaltet (OFF).\ntool test.asm sub/x.inc [@test.par]\n"
@@ -52,6 +52,10 @@ TEST(BatchInterpreter, SingleCommandsAndMissingFiles) {
   EXPECT_EQ(RunCmd(dir.path(), {"/c", "sh", "-c", "echo two"}), "two\n");
   EXPECT_EQ(RunCmd(dir.path(), {"/C", dir.filePath("absent.bat")}, &exitCode),
             "kodrill-cmd: Datei nicht gefunden: " + dir.filePath("absent.bat") + "\n");
+  EXPECT_NE(exitCode, 0);
+  // A console-only command chained with another is no line to skip quietly.
+  EXPECT_EQ(RunCmd(dir.path(), {"/C", "cls & echo amp"}, &exitCode),
+            "kodrill-cmd: Befehl wird nicht unterstützt: cls & echo amp\n");
   EXPECT_NE(exitCode, 0);
   // Folders named with ".bat " or a backslash (an ordinary character here).
   for (const QString folder : {"old.bat files", "a\\b"}) {

@@ -24,9 +24,8 @@ bool IsBatchName(const QString& name) {
 // First word of a line and the text after the one separator that follows it.
 void SplitVerb(const QString& line, QString& verb, QString& rest) {
   qsizetype i = 0;
-  while (i < line.size() && !line[i].isSpace() && line[i] != u'.' && line[i] != u'=' && line[i] != u'/' &&
-         line[i] != u'"')
-    ++i;
+  // An operator ends the verb too ("pause>nul").
+  while (i < line.size() && !line[i].isSpace() && !QStringView(u".=/\"<>|&").contains(line[i])) ++i;
   verb = line.left(i);
   rest = i < line.size() ? line.mid(i + (line[i].isSpace() ? 1 : 0)) : QString();
 }
@@ -128,11 +127,11 @@ QString TBatchInterpreter::Expand(const QString& line) const {
   return out;
 }
 
-bool TBatchInterpreter::HasOperator(const QString& line) const {
+bool TBatchInterpreter::HasOperator(const QString& line, QStringView operators) const {
   bool inQuotes = false;
   for (QChar c : line) {
     if (c == u'"') inQuotes = !inQuotes;
-    else if (!inQuotes && (c == u'|' || c == u'>' || c == u'<' || c == u'&')) return true;
+    else if (!inQuotes && operators.contains(c)) return true;
   }
   return false;
 }
@@ -215,8 +214,11 @@ void TBatchInterpreter::RunLine(const QString& rawLine, int lineNo) {
   const QString v = verb.toLower();
   if (v == u"rem") return;
   // Only the console window would change (also with ">nul" behind): nothing to do, no failure.
-  if (v == u"pause" || v == u"cls" || v == u"title" || v == u"color" || v == u"prompt" || v == u"chcp") return;
-  if (HasOperator(line)) {
+  // Chained with another command, the line is reported like any other chain.
+  if ((v == u"pause" || v == u"cls" || v == u"title" || v == u"color" || v == u"prompt" || v == u"chcp") &&
+      !HasOperator(line, u"&|"))
+    return;
+  if (HasOperator(line, u"&|<>")) {
     Unsupported(rawLine, lineNo);
     return;
   }

@@ -51,7 +51,8 @@ class TBatchInterpreter {
   void RunProgram(const QStringList& args, int lineNo);
   QString FindProgram(const QString& name) const;
   QString SearchPath(const QString& name) const;
-  bool HasOperator(const QString& line) const;
+  // One of Operators outside quotes.
+  bool HasOperator(const QString& line, QStringView operators) const;
 
   QProcessEnvironment FEnv;
   QStringList FArgs;  // %0 .. %9 of the batch file being run
