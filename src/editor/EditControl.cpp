@@ -105,6 +105,7 @@ class TEditControlPrivate {
   void UpdateCaret();
   QPoint PositionAt(QPointF pixel) const;  // the nearest gap between characters
   QPoint CharacterAt(QPointF pixel) const;  // the character under the pixel
+  void OfferDrop(QDropEvent* event);
   template <class F>
   void Guard(F&& f);
 };
@@ -865,7 +866,7 @@ void TEditControl::dragEnterEvent(QDragEnterEvent* event) {
     event->ignore();
     return;
   }
-  if (event->mimeData()->hasText() && (d->Model.Options() & eoDragDropEditing)) event->acceptProposedAction();
+  if (event->mimeData()->hasText() && (d->Model.Options() & eoDragDropEditing)) d->OfferDrop(event);
   else event->ignore();
 }
 
@@ -873,7 +874,20 @@ void TEditControl::dragMoveEvent(QDragMoveEvent* event) {
   d->DropPos = d->PositionAt(event->position());
   d->DropShown = true;
   viewport()->update();
-  event->acceptProposedAction();
+  d->OfferDrop(event);
+}
+
+void TEditControlPrivate::OfferDrop(QDropEvent* event) {
+  // Text the file cannot hold is refused at the drop: meanwhile only a copy is offered, so that
+  // the program it comes from never takes the drag for a move and deletes it.
+  if (event->source() == q || Model.Lines().UnencodableAt(event->mimeData()->text()) < 0) {
+    event->acceptProposedAction();
+  } else if (event->possibleActions() & Qt::CopyAction) {
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+  } else {
+    event->ignore();
+  }
 }
 
 void TEditControl::dropEvent(QDropEvent* event) {

@@ -281,10 +281,14 @@ TEST(EditControl, ARefusedDropMovesNothingAndTheDropMarkGoes) {
   const QImage before = vp->grab().toImage();
   QMimeData mime;
   mime.setText(QString::fromUtf8("\xCE\xA9mega"));  // Omega: not in the code page
-  QDragEnterEvent enter(e.At(2, 3), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  // Offered for a copy or a move, as another editor offers it; Shift proposes the move.
+  const Qt::DropActions both = Qt::CopyAction | Qt::MoveAction;
+  QDragEnterEvent enter(e.At(2, 3), both, &mime, Qt::LeftButton, Qt::ShiftModifier);
   QApplication::sendEvent(vp, &enter);
-  QDragMoveEvent move(e.At(2, 3), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QDragMoveEvent move(e.At(2, 3), both, &mime, Qt::LeftButton, Qt::ShiftModifier);
+  ASSERT_EQ(move.proposedAction(), Qt::MoveAction);
   QApplication::sendEvent(vp, &move);
+  EXPECT_TRUE(move.isAccepted() && move.dropAction() == Qt::CopyAction);  // never a move meanwhile
   QDragLeaveEvent leave;
   QApplication::sendEvent(vp, &leave);
   QApplication::processEvents();
