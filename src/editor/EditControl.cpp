@@ -103,8 +103,8 @@ class TEditControlPrivate {
   void PaintLine(QPainter& p, int line, int y, int left, int right);
   QRect CaretRect() const;
   void UpdateCaret();
-  QPoint PositionAt(QPointF pixel) const;  // the nearest gap between characters
-  QPoint CharacterAt(QPointF pixel) const;  // the character under the pixel
+  // The nearest gap between characters, or (Covering) the character under the pixel.
+  QPoint PositionAt(QPointF pixel, bool covering = false) const;
   void OfferDrop(QDropEvent* event);
   template <class F>
   void Guard(F&& f);
@@ -186,20 +186,12 @@ void TEditControlPrivate::UpdateCaret() {
 
 QColor TEditControlPrivate::Foreground() const { return q->palette().color(QPalette::Text); }
 
-QPoint TEditControlPrivate::PositionAt(QPointF pixel) const {
+QPoint TEditControlPrivate::PositionAt(QPointF pixel, bool covering) const {
   const int line = Model.TopLine() + static_cast<int>(std::floor(pixel.y() / LineHeight));
   const int y = std::clamp(line, 1, Model.LineCount());
-  const qreal x = pixel.x() - GutterWidth();
-  const int cell = std::max(0, static_cast<int>(std::floor(x / Advance + 0.5)) + Model.LeftChar() - 1);
-  return QPoint(Model.ColumnOfCell(y, cell), y);
-}
-
-QPoint TEditControlPrivate::CharacterAt(QPointF pixel) const {
-  const int line = Model.TopLine() + static_cast<int>(std::floor(pixel.y() / LineHeight));
-  const int y = std::clamp(line, 1, Model.LineCount());
-  const qreal x = pixel.x() - GutterWidth();
-  const int cell = std::max(0, static_cast<int>(std::floor(x / Advance)) + Model.LeftChar() - 1);
-  return QPoint(Model.ColumnOfCell(y, cell, true), y);
+  const qreal x = (pixel.x() - GutterWidth()) / Advance + (covering ? 0 : 0.5);
+  const int cell = std::max(0, static_cast<int>(std::floor(x)) + Model.LeftChar() - 1);
+  return QPoint(Model.ColumnOfCell(y, cell, covering), y);
 }
 
 int TEditControlPrivate::MarkAreaRight() const {
@@ -777,7 +769,7 @@ void TEditControl::mousePressEvent(QMouseEvent* event) {
   int s, e;
   bool toEnd;
   // A drag takes the selection only when the press hit one of its characters.
-  const QPoint hit = d->CharacterAt(event->position());
+  const QPoint hit = d->PositionAt(event->position(), true);
   const bool onSelection = m.LineSelection(hit.y(), s, e, toEnd) && hit.x() >= s && hit.x() < e;
   m.BreakUndoChain();
   if (onSelection && (m.Options() & eoDragDropEditing) && !(event->modifiers() & Qt::ShiftModifier)) {
@@ -830,7 +822,7 @@ void TEditControl::mouseReleaseEvent(QMouseEvent* event) {
 
 void TEditControl::mouseDoubleClickEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  d->Model.SelectWordAt(d->CharacterAt(event->position()));
+  d->Model.SelectWordAt(d->PositionAt(event->position(), true));
   d->Selecting = false;
 }
 

@@ -1,15 +1,10 @@
 #pragma once
-// Byte and position helpers the files of TEditorModel share.
-#include <QPoint>
-
+// Byte helpers the files of TEditorModel share.
 #include <string_view>
 #include <vector>
 
 namespace EditorModelBytes {
 inline bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-// Text order of two positions (x = column, y = line).
-inline bool Before(QPoint a, QPoint b) { return a.y() < b.y() || (a.y() == b.y() && a.x() < b.x()); }
 
 inline std::vector<std::string_view> SplitLf(std::string_view s) {
   std::vector<std::string_view> parts;

@@ -1,6 +1,5 @@
 // TEditorModel: what each editor command does.
 #include "editor/EditorModel.h"
-#include "editor/EditorModelBytes.h"
 
 #include <algorithm>
 
@@ -104,12 +103,9 @@ void TEditorModel::ExecuteCommand(int command, QChar ch) {
       case ecDeleteLastChar: DeleteLastChar(); break;
       case ecDeleteChar: DeleteChar(); break;
       case ecDeleteWord: {
-        const QPoint to = WordRight(c);
-        // Beyond the end of the last line there is no word to the right: nothing goes.
-        if (!HasSelection() && !EditorModelBytes::Before(c, to)) break;
         BeginGroup(command);
         if (HasSelection()) DeleteSelection();
-        else ReplaceRange(c, to, {});
+        else ReplaceRange(c, WordRight(c), {});
         EndGroup();
         break;
       }
@@ -119,7 +115,7 @@ void TEditorModel::ExecuteCommand(int command, QChar ch) {
           DeleteSelection();
         } else {
           const QPoint from = WordLeft(c);
-          if (EditorModelBytes::Before(from, c)) ReplaceRange(from, c, {});
+          ReplaceRange(from, c, {});
           moveTo(from, false);
         }
         EndGroup();

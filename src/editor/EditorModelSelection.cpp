@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "editor/EditorModelBytes.h"
-
-using EditorModelBytes::Before;
+namespace {
+bool Before(QPoint a, QPoint b) { return a.y() < b.y() || (a.y() == b.y() && a.x() < b.x()); }
+}  // namespace
 
 // ---- selection ----
 
