@@ -19,6 +19,7 @@
 #include "editor/ColorConvert.h"
 #include "editor/EditLinesImpl.h"
 #include "editor/EditorModel.h"
+#include "editor/ScreenChars.h"
 #include "platform/ui/UserDialogs.h"
 
 namespace {
@@ -33,6 +34,7 @@ struct TCellItem {
   int Byte;   // 0-based byte offset
   int Cell;   // 0-based display cell
   int Width;  // cells
+  int Len;    // bytes, with the combining marks that follow
   char32_t Glyph;  // 0 for spaces and tabs
   bool Ascii;
   bool Control;  // drawn inverted
@@ -265,21 +267,21 @@ void TEditControlPrivate::PaintLine(QPainter& p, int line, int y, int left, int 
   std::size_t i = 0;
   while (i < s.size() && cell < lastCell) {
     if (const auto b = static_cast<unsigned char>(s[i]); cell < firstCell && b >= 0x20 && b < 0x7F) {
-      ++cell;  // plain ASCII left of the window: only counted
+      ++cell;  // plain ASCII left of the window: only counted (a mark after it takes no cell)
       ++i;
       continue;
     }
-    char32_t cp;
-    const int len = EditText::DecodeChar(s, i, encoding, cp);
-    const int w = cp == '\t' ? tab - cell % tab : 1;
-    if (cell + w > firstCell) {
+    const ScreenChars::TScreenChar ch = ScreenChars::At(s, i, encoding, cell, tab);
+    if (ch.Width > 0 && cell + ch.Width > firstCell) {
+      char32_t cp;
+      EditText::DecodeChar(s, i, encoding, cp);
       const bool blank = cp == '\t' || cp == ' ';
       const char32_t control = ControlLetter(cp);
-      items.push_back({static_cast<int>(i), cell, w, blank ? 0 : (control ? control : cp), !control && cp < 0x80,
-                       control != 0});
+      items.push_back({static_cast<int>(i), cell, ch.Width, static_cast<int>(ch.Len),
+                       blank ? 0 : (control ? control : cp), !control && cp < 0x80 && ch.Len == 1, control != 0});
     }
-    cell += w;
-    i += static_cast<std::size_t>(len);
+    cell += ch.Width;
+    i += ch.Len;
   }
   const int endCell = cell;
 
@@ -363,11 +365,13 @@ void TEditControlPrivate::PaintLine(QPainter& p, int line, int y, int left, int 
       continue;
     }
     if (!it.Ascii) {
-      // Glyphs from other fonts may be wider: each gets its own cell.
+      // Glyphs from other fonts may be wider: each gets its own cells, with its marks.
       flush();
       p.setFont(Fonts[style]);
       p.setPen(c);
-      p.drawText(QPointF(x0 + it.Cell * Advance, y + Ascent), QString::fromUcs4(&it.Glyph, 1));
+      p.drawText(QPointF(x0 + it.Cell * Advance, y + Ascent),
+                 EditText::DecodeBytes(s.substr(static_cast<std::size_t>(it.Byte), static_cast<std::size_t>(it.Len)),
+                                       encoding));
       continue;
     }
     if (!run.isEmpty() && (c != runColor || style != runStyle || it.Cell != runCell + run.size())) flush();

@@ -1,6 +1,7 @@
 // TEditorModel: byte columns and display cells, the caret, scrolling and word moves.
 #include "editor/EditorModel.h"
 #include "editor/EditorModelBytes.h"
+#include "editor/ScreenChars.h"
 
 #include <algorithm>
 #include <climits>
@@ -32,7 +33,7 @@ int TEditorModel::MaxScrollWidth() const {
 
 int TEditorModel::CellOfColumn(int line, int column) const {
   const std::string_view s = LineBytes(line);
-  const bool utf8 = FLines.Encoding() == TTextEncoding::Utf8;
+  const TTextEncoding encoding = FLines.Encoding();
   const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(std::max(column - 1, 0)), s.size());
   int cell = 0;
   std::size_t i = 0;
@@ -48,61 +49,57 @@ int TEditorModel::CellOfColumn(int line, int column) const {
         continue;
       }
     }
-    const auto c = static_cast<unsigned char>(s[i++]);
-    if (c == '\t') cell += FTabWidth - cell % FTabWidth;
-    else if (!(utf8 && IsContinuation(c))) ++cell;
+    const ScreenChars::TScreenChar ch = ScreenChars::At(s, i, encoding, cell, FTabWidth);
+    cell += ch.Width;
+    i += ch.Len;
   }
   return cell + std::max(0, column - 1 - static_cast<int>(s.size()));
 }
 
 int TEditorModel::ColumnOfCell(int line, int cell, bool covering) const {
   const std::string_view s = LineBytes(line);
-  const bool utf8 = FLines.Encoding() == TTextEncoding::Utf8;
+  const TTextEncoding encoding = FLines.Encoding();
   int c = 0;
   std::size_t i = 0;
   while (i < s.size()) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    std::size_t len = 1;
-    if (utf8 && b >= 0xC0)
-      while (i + len < s.size() && IsContinuation(static_cast<unsigned char>(s[i + len]))) ++len;
-    const int w = b == '\t' ? FTabWidth - c % FTabWidth : 1;
-    if (cell < c + w) return static_cast<int>(covering || (cell - c) * 2 < w ? i : i + len) + 1;
-    c += w;
-    i += len;
+    const ScreenChars::TScreenChar ch = ScreenChars::At(s, i, encoding, c, FTabWidth);
+    if (cell < c + ch.Width)
+      return static_cast<int>(covering || (cell - c) * 2 < ch.Width ? i : i + ch.Len) + 1;
+    c += ch.Width;
+    i += ch.Len;
   }
   return static_cast<int>(s.size()) + 1 + (cell - c);
 }
 
 int TEditorModel::ColumnAtCell(int line, int cell) const {
   const std::string_view s = LineBytes(line);
-  const bool utf8 = FLines.Encoding() == TTextEncoding::Utf8;
+  const TTextEncoding encoding = FLines.Encoding();
   int c = 0;
   std::size_t i = 0;
   while (i < s.size() && c < cell) {
-    const auto b = static_cast<unsigned char>(s[i++]);
-    if (utf8 && b >= 0xC0)
-      while (i < s.size() && IsContinuation(static_cast<unsigned char>(s[i]))) ++i;
-    c += b == '\t' ? FTabWidth - c % FTabWidth : 1;
+    const ScreenChars::TScreenChar ch = ScreenChars::At(s, i, encoding, c, FTabWidth);
+    c += ch.Width;
+    i += ch.Len;
   }
   return static_cast<int>(i) + 1 + std::max(0, cell - c);
 }
 
 int TEditorModel::CharColumn(int line, int column) const {
   const std::string_view s = LineBytes(line);
-  const auto n = static_cast<std::ptrdiff_t>(std::min<std::size_t>(static_cast<std::size_t>(std::max(column - 1, 0)), s.size()));
-  auto chars = n;
-  if (FLines.Encoding() == TTextEncoding::Utf8)
-    chars -= std::count_if(s.begin(), s.begin() + n, [](char c) { return IsContinuation(static_cast<unsigned char>(c)); });
+  const auto n = std::min<std::size_t>(static_cast<std::size_t>(std::max(column - 1, 0)), s.size());
+  auto chars = static_cast<std::ptrdiff_t>(n);
+  const TTextEncoding encoding = FLines.Encoding();
+  if (encoding == TTextEncoding::Utf8)
+    for (std::size_t i = 0; i < n; ++i)
+      chars -= IsContinuation(static_cast<unsigned char>(s[i])) || ScreenChars::Attached(s, i, encoding);
   return static_cast<int>(chars) + 1 + std::max(0, column - 1 - static_cast<int>(s.size()));
 }
 
 int TEditorModel::NextCharColumn(int line, int column) const {
   const std::string_view s = LineBytes(line);
   if (column > static_cast<int>(s.size())) return column + 1;
-  std::size_t i = static_cast<std::size_t>(column);
-  if (FLines.Encoding() == TTextEncoding::Utf8)
-    while (i < s.size() && IsContinuation(static_cast<unsigned char>(s[i]))) ++i;
-  return static_cast<int>(i) + 1;
+  const auto i = static_cast<std::size_t>(std::max(column, 1) - 1);
+  return static_cast<int>(i + ScreenChars::At(s, i, FLines.Encoding(), 0, FTabWidth).Len) + 1;
 }
 
 int TEditorModel::PrevCharColumn(int line, int column) const {
@@ -114,10 +111,13 @@ int TEditorModel::PrevCharColumn(int line, int column) const {
 
 int TEditorModel::SnapColumn(int line, int column) const {
   const std::string_view s = LineBytes(line);
-  if (FLines.Encoding() != TTextEncoding::Utf8) return column;
+  const TTextEncoding encoding = FLines.Encoding();
+  if (encoding != TTextEncoding::Utf8) return column;
   std::size_t i = static_cast<std::size_t>(std::max(column, 1) - 1);
-  while (i > 0 && i < s.size() && IsContinuation(static_cast<unsigned char>(s[i]))) --i;
-  return i < s.size() ? static_cast<int>(i) + 1 : column;
+  if (i >= s.size()) return column;
+  // Back to the start of the character, then past the marks to the letter they belong to.
+  while (i > 0 && (IsContinuation(static_cast<unsigned char>(s[i])) || ScreenChars::Attached(s, i, encoding))) --i;
+  return static_cast<int>(i) + 1;
 }
 
 // ---- caret and scrolling ----

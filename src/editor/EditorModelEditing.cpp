@@ -1,6 +1,7 @@
 // TEditorModel: the editing commands: typing, deleting, line breaks, indenting, the clipboard.
 #include "editor/EditorModel.h"
 #include "editor/EditorModelBytes.h"
+#include "editor/ScreenChars.h"
 
 #include <algorithm>
 #include <cstring>
@@ -29,7 +30,6 @@ std::string Unindented(std::string_view indent, int tabWidth) {
 }
 }  // namespace
 
-using EditorModelBytes::IsContinuation;
 using EditorModelBytes::SplitLf;
 using EditorModelBytes::TrimRight;
 
@@ -307,17 +307,17 @@ void TEditorModel::DoTab() {
       const std::string_view s = LineBytes(py);
       int c = 0;
       bool prevSpace = false;
-      for (std::size_t i = 0; i < s.size(); ++i) {
-        const auto ch = static_cast<unsigned char>(s[i]);
-        const bool space = ch == ' ' || ch == '\t';
+      for (std::size_t i = 0; i < s.size();) {
+        const bool space = s[i] == ' ' || s[i] == '\t';
         if (!space && prevSpace && c > cell) {
           target = c;
           smart = true;
           break;
         }
         prevSpace = space;
-        if (ch == '\t') c += FTabWidth - c % FTabWidth;
-        else if (!(FLines.Encoding() == TTextEncoding::Utf8 && IsContinuation(ch))) ++c;
+        const ScreenChars::TScreenChar ch = ScreenChars::At(s, i, FLines.Encoding(), c, FTabWidth);
+        c += ch.Width;
+        i += ch.Len;
       }
     }
   }

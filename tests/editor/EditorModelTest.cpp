@@ -319,6 +319,43 @@ TEST(EditorGeometry, CharacterColumnCountsCharacters) {
   EXPECT_EQ(m.CellOfColumn(1, 2), 8);
 }
 
+// A wide character takes two cells; a combining mark none, and the caret never stands between it
+// and its letter: "e" + U+0301 is one character to move over, delete, count and click.
+TEST(EditorGeometry, WideCharactersAndCombiningMarks) {
+  TEditorModel m;
+  Load(m, "a\xE6\xBC\xA2" "e\xCC\x81x\t\xCC\x88y\n");  // a 漢 é x tab, a lone mark after the tab, y
+  // Bytes: a=1, 漢=2..4, e=5, mark=6..7, x=8, tab=9, lone mark=10..11, y=12.
+  const std::pair<int, int> cells[] = {{1, 0}, {2, 1}, {5, 3}, {8, 4}, {9, 5}, {10, 8}, {12, 9}, {13, 10}};
+  for (auto [column, cell] : cells) EXPECT_EQ(m.CellOfColumn(1, column), cell) << column;
+  const std::pair<int, int> chars[] = {{5, 3}, {8, 4}, {9, 5}, {12, 7}, {13, 8}};
+  for (auto [column, chr] : chars) EXPECT_EQ(m.CharColumn(1, column), chr) << column;
+  // Clicks: both cells of the wide character, the accented letter's cell.
+  const std::tuple<int, bool, int> clicks[] = {{1, true, 2}, {2, true, 2}, {2, false, 5}, {3, true, 5},
+                                               {3, false, 5}, {8, true, 10}, {9, true, 12}};
+  for (auto [cell, covering, column] : clicks) EXPECT_EQ(m.ColumnOfCell(1, cell, covering), column) << cell;
+  EXPECT_EQ(m.ColumnAtCell(1, 2), 5);  // the wide character's second cell is not a start
+  // Right and Left step over the letter with its mark; a column inside it snaps to the letter.
+  std::vector<int> steps;
+  for (int c = 1; c <= 13; c = m.NextCharColumn(1, c)) steps.push_back(c);
+  EXPECT_EQ(steps, (std::vector<int>{1, 2, 5, 8, 9, 10, 12, 13}));
+  EXPECT_EQ(m.PrevCharColumn(1, 8), 5);
+  EXPECT_EQ(m.SnapColumn(1, 6), 5);
+  m.SetCaretXY(6, 1);
+  EXPECT_EQ(m.CaretX(), 5);
+  // Delete and Backspace take the whole accented letter, never leave a mark behind.
+  m.ExecuteCommand(ecDeleteChar);
+  EXPECT_EQ(Text(m), "a\xE6\xBC\xA2x\t\xCC\x88y");
+  m.ExecuteCommand(ecUndo);
+  m.SetCaretXY(8, 1);
+  m.ExecuteCommand(ecDeleteLastChar);
+  EXPECT_EQ(Text(m), "a\xE6\xBC\xA2x\t\xCC\x88y");
+  // In a Windows-1252 text every byte is one character of one cell.
+  Load(m, "e\xCC\x81\x80x\n");  // not UTF-8
+  ASSERT_EQ(m.Lines().Encoding(), TTextEncoding::Latin1);
+  EXPECT_EQ(m.CellOfColumn(1, 4), 3);
+  EXPECT_EQ(m.NextCharColumn(1, 1), 2);
+}
+
 TEST(EditorSelection, ModesCopyAndDelete) {
   TEditorModel m;
   Load(m, "abcd\nefgh\nijkl\n");
