@@ -185,10 +185,7 @@ int TEditorModel::SearchReplace(const QString& search, const QString& replace, T
         prompt = false;
       }
       if (action != TReplaceAction::raSkip) {
-        const bool keep = FOptions & eoTrimTrailingSpaces;
-        FOptions &= ~static_cast<TEditOptions>(eoTrimTrailingSpaces);  // text outside the hit stays as it is
-        const QPoint repEnd = ReplaceRange(QPoint(col, at), QPoint(colEnd, at), rep);
-        if (keep) FOptions |= eoTrimTrailingSpaces;
+        const QPoint repEnd = ReplaceRange(QPoint(col, at), QPoint(colEnd, at), rep, true);
         MoveCaret(back ? QPoint(col, at) : repEnd, false);
         SetSelection(QPoint(col, at), repEnd);
         if (!back) {

@@ -206,8 +206,10 @@ class TEditorModel : public IHighlighterListener {
   // Replaces lines [first, first+removeCount) (0-based) by NewLines, recorded for undo.
   void ReplaceLines(int first, int removeCount, const std::vector<TEditLinesImpl::TNewLine>& newLines);
   // Replaces the stream range [from, to) by Bytes (LF separates lines); returns the end of the insert.
-  QPoint ReplaceRange(QPoint from, QPoint to, std::string_view bytes);
-  void DeleteSelection();
+  // Keep: no blanks are trimmed, for text the user puts in as a whole (a paste, a drop, a
+  // replacement), which must arrive as it is.
+  QPoint ReplaceRange(QPoint from, QPoint to, std::string_view bytes, bool keep = false);
+  void DeleteSelection(bool keep = false);  // Keep: as for ReplaceRange
   void ColumnCells(int& left, int& right) const;  // the column block's cells [left, right)
   void CopySelection();
   // Each line of Text at the caret's display cell on successive lines, one undo step.

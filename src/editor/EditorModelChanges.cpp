@@ -45,6 +45,13 @@ void TEditorModel::ReplaceLines(int first, int removeCount, const std::vector<TN
   TEditLinesImpl& impl = FLines.Impl();
   removeCount = std::clamp(removeCount, 0, impl.Count() - first);
   const int added = static_cast<int>(newLines.size());
+  // Lines replaced by the same lines (a blank trimmed off again, a column block beyond every line's
+  // end): no edit, so neither the modified flag nor the undo list changes.
+  if (removeCount == added && added > 0) {
+    int i = 0;
+    while (i < added && newLines[i].Text == impl.Line(first + i) && newLines[i].CrLf == impl.LineCrLf(first + i)) ++i;
+    if (i == added) return;
+  }
   std::vector<TMarkPlace>* marks = nullptr;
   if (FGroup && !FInUndo) {
     TUndoOp* last = FGroup->Ops.empty() ? nullptr : &FGroup->Ops.back();
@@ -125,7 +132,7 @@ void TEditorModel::RescanFrom(int start, int mustReach) {
   if (i > mustReach + 1) InvalidateLines(mustReach + 2, i);
 }
 
-QPoint TEditorModel::ReplaceRange(QPoint from, QPoint to, std::string_view bytes) {
+QPoint TEditorModel::ReplaceRange(QPoint from, QPoint to, std::string_view bytes, bool keep) {
   // Nothing taken out (or only the room beyond a line's end) and nothing put in: the line is left
   // as it is, trimming would touch it.
   if (bytes.empty() && from.y() == to.y() && (from == to || from.x() > LineLength(from.y()))) return from;
@@ -139,7 +146,7 @@ QPoint TEditorModel::ReplaceRange(QPoint from, QPoint to, std::string_view bytes
   const bool lastCrLf = empty ? style : FLines.Impl().LineCrLf(to.y() - 1);
   std::vector<TNewLine> lines;
   lines.reserve(parts.size());
-  const bool trim = FOptions & eoTrimTrailingSpaces;
+  const bool trim = !keep && (FOptions & eoTrimTrailingSpaces);
   for (std::size_t i = 0; i < parts.size(); ++i)
     lines.push_back({trim ? TrimRight(parts[i]) : parts[i], i + 1 < parts.size() ? style : lastCrLf});
   ReplaceLines(from.y() - 1, empty ? 0 : to.y() - from.y() + 1, lines);

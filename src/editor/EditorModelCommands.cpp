@@ -62,6 +62,7 @@ void TEditorModel::ExecuteCommand(int command, QChar ch) {
   } else {
     switch (command) {
       case ecSelectAll:
+        SetSelectionMode(TSelectionMode::smNormal);  // all of the text, not a rectangle of it
         moveTo(QPoint(LineLength(LineCount()) + 1, LineCount()), false);
         SetSelection(QPoint(1, 1), FCaret);
         break;

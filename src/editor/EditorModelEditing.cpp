@@ -35,12 +35,12 @@ using EditorModelBytes::TrimRight;
 
 // ---- editing commands ----
 
-void TEditorModel::DeleteSelection() {
+void TEditorModel::DeleteSelection(bool keep) {
   if (!HasSelection()) return;
   const QPoint b = BlockBegin(), e = BlockEnd();
   switch (FSelMode) {
     case TSelectionMode::smNormal:
-      ReplaceRange(b, e, {});
+      ReplaceRange(b, e, {}, keep);
       MoveCaret(b, false);
       break;
     case TSelectionMode::smLine: {
@@ -111,7 +111,7 @@ QPoint TEditorModel::InsertColumnBlock(std::string_view bytes, int top, int cell
   QPoint end(ColumnAtCell(top, cell), top);
   for (int i = 0; i < count; ++i) {
     const QPoint at(ColumnAtCell(top + i, cell), top + i);
-    end = ReplaceRange(at, at, parts[static_cast<std::size_t>(i)]);
+    end = ReplaceRange(at, at, parts[static_cast<std::size_t>(i)], true);
   }
   return end;
 }
@@ -120,7 +120,7 @@ void TEditorModel::InsertBytes(const std::string& bytes) {
   BeginUpdate();
   BeginGroup(ecPaste);
   DeleteSelection();
-  const QPoint end = ReplaceRange(FCaret, FCaret, bytes);
+  const QPoint end = ReplaceRange(FCaret, FCaret, bytes, true);
   SetCaretXY(end.x(), end.y());
   EndGroup();
   EndUpdate();
@@ -198,6 +198,9 @@ void TEditorModel::LineBreak(bool moveCaret) {
       std::size_t n = 0;
       while (n < s.size() && n + 1 < static_cast<std::size_t>(FCaret.x()) && (s[n] == ' ' || s[n] == '\t')) ++n;
       text.append(s.substr(0, n));
+      // A blank line lost its indent to trimming; the caret beyond its end still shows it.
+      if (n == s.size() && static_cast<std::size_t>(FCaret.x()) > n + 1)
+        text.append(static_cast<std::size_t>(FCaret.x()) - 1 - n, ' ');
     }
     const QPoint caret = FCaret;
     const QPoint end = ReplaceRange(FCaret, FCaret, text);

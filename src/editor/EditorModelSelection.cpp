@@ -206,12 +206,12 @@ void TEditorModel::MoveSelectionTo(QPoint pos, bool copy) {
   }
   QPoint at = pos;
   if (!copy && Before(pos, b)) {
-    DeleteSelection();  // the text lies behind the drop point: the point stays valid
+    DeleteSelection(true);  // the text lies behind the drop point: the point stays valid
   } else if (!copy) {
     // Insert first so that the selection's coordinates stay valid for the delete, then
     // move the insert point by what the delete removes in front of it.
-    ReplaceRange(pos, pos, bytes);
-    DeleteSelection();
+    ReplaceRange(pos, pos, bytes, true);
+    DeleteSelection(true);
     if (mode == TSelectionMode::smNormal) {
       at = pos.y() == e.y() ? QPoint(b.x() + (pos.x() - e.x()), b.y()) : QPoint(pos.x(), pos.y() - (e.y() - b.y()));
     } else {
@@ -230,7 +230,7 @@ void TEditorModel::MoveSelectionTo(QPoint pos, bool copy) {
   }
   FSelMode = TSelectionMode::smNormal;
   SetCaretXY(at.x(), at.y());
-  const QPoint end = ReplaceRange(at, at, bytes);
+  const QPoint end = ReplaceRange(at, at, bytes, true);
   SetCaretXY(end.x(), end.y());
   SetSelection(at, end);
   EndGroup();

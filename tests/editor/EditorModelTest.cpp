@@ -212,6 +212,8 @@ TEST(EditorEditing, CommandsChangeTextAndCaret) {
       // Overwrite replaces characters and appends at the end.
       {nullptr, {1, 1}, {ecToggleMode}, "ZZ", "ZZ  abc|    x|    y |", {}},
       {nullptr, {8, 1}, {}, "!", "ZZ  abc!|    x|    y |", {}},
+      // A blank line between indented ones keeps the indent for the next.
+      {"    abc\n", {8, 1}, {ecLineBreak, ecLineBreak}, "x", "    abc||    x", {}},
       // Tabs: under the next word of the line above, else to the next tab stop; or a tab.
       {"LDAA   #1\n\nX\n", {1, 2}, {ecTab}, "z", "LDAA   #1|       z|X", {9, 2}},
       {nullptr, {}, {ecTab}, "", "LDAA   #1|       z|X", {17, 2}},
@@ -264,6 +266,23 @@ TEST(EditorEditing, CommandsWithNothingToDoChangeNothing) {
     m.ExecuteCommand(command);
     EXPECT_EQ(m.Lines().SaveToBytes(), text) << command;
     EXPECT_FALSE(m.Modified() || m.CanUndo()) << command;
+  }
+  // A blank typed or a tab at a line's end, trimmed off again; a column block right of every
+  // line's end cut.
+  TEditorModel m;
+  const std::function<void()> edits[] = {
+      [&] { m.SetCaretXY(4, 1), m.ExecuteCommand(ecChar, QChar(' ')); },
+      [&] { m.SetCaretXY(4, 1), m.ExecuteCommand(ecTab); },
+      [&] {
+        m.SetSelectionMode(TSelectionMode::smColumn);
+        m.SetSelection(QPoint(5, 1), QPoint(8, 2));
+        m.ExecuteCommand(ecCut);
+      }};
+  for (const auto& edit : edits) {
+    Load(m, "abc\ncd\n");
+    edit();
+    EXPECT_EQ(m.Lines().SaveToBytes(), "abc\ncd\n");
+    EXPECT_FALSE(m.Modified() || m.CanUndo()) << &edit - edits;
   }
 }
 
@@ -389,6 +408,36 @@ TEST(EditorSelection, ModesCopyAndDelete) {
   EXPECT_EQ(clip, "bc\nfg\njk");  // nothing to copy yet
   Exec(m, {ecSelRight, ecSelRight, ecSelRight, ecSelRight, ecDeleteChar});
   EXPECT_EQ(Text(m), "afgh|afgh|afgh|afgh|abcdefgh");
+  // Select all takes the whole text, also in column mode.
+  Load(m, "abcdef\nab\n");
+  Exec(m, {ecSelectAll, ecCopy});
+  EXPECT_EQ(clip, "abcdef\nab");
+}
+
+// Text put in as a whole keeps its blanks at line ends: cut and paste back, a move by drag, a
+// column block pasted.
+TEST(EditorSelection, PastedAndDroppedTextArrivesAsItIs) {
+  TEditorModel m;
+  QString clip;
+  bool block = false;
+  m.SetClipboard = [&](const QString& t, bool b) { clip = t, block = b; };
+  m.GetClipboard = [&](bool& b) { return b = block, clip; };
+  const std::string text = "ld a  \nnop\n";
+  Load(m, text);
+  m.SetSelection(QPoint(1, 1), QPoint(4, 2));
+  Exec(m, {ecCut, ecPaste});
+  EXPECT_EQ(m.Lines().SaveToBytes(), text);
+  m.SetSelection(QPoint(1, 1), QPoint(1, 2));
+  m.MoveSelectionTo(QPoint(4, 2), false);
+  EXPECT_EQ(m.Lines().SaveToBytes(), "nopld a  \n\n");
+  Load(m, "ab\ncd\n");
+  m.SetSelectionMode(TSelectionMode::smColumn);
+  m.SetSelection(QPoint(1, 1), QPoint(3, 2));
+  Exec(m, {ecCopy});
+  clip = QStringLiteral("x \ny  ");
+  m.SetCaretXY(3, 1);
+  Exec(m, {ecPaste});
+  EXPECT_EQ(m.Lines().SaveToBytes(), "abx \ncdy  \n");
 }
 
 TEST(EditorSelection, ColumnBlockIsARectangleOfCells) {
