@@ -59,8 +59,10 @@ void TFileWatch::CheckAll() {
           break;
       }
     } catch (const std::exception& e) {
-      // Unreadable for now: one report, not one per check.
+      // Unreadable for now: one report, not one per check. The tab now holds the only copy of its
+      // text (the file became a folder or a pipe): closing it must ask.
       view->Disk.Keep(now);
+      if (!view->Modified()) view->SetModified(true);
       ShowErrorBox(FWindow, QString::fromUtf8(e.what()));
     }
   }

@@ -215,7 +215,8 @@ TEST_F(UnreadableFileTest, TheTextOfAFileReadInPartIsRecoveredBesideIt) {
   EXPECT_TRUE(ReadFile("late.asm") == late);
 }
 
-// A file replaced by a pipe: the tab keeps the text it read, and a save names the real reason.
+// A file replaced by a pipe: the tab keeps the text it read as a change, and a save names the
+// real reason.
 TEST_F(UnreadableFileTest, AReloadThatCannotOpenTheFileKeepsTheText) {
 #ifndef Q_OS_UNIX
   GTEST_SKIP() << "needs a pipe";
@@ -227,6 +228,7 @@ TEST_F(UnreadableFileTest, AReloadThatCannotOpenTheFileKeepsTheText) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return Errors.size() == 1; }));
   EXPECT_EQ(Errors[0], ReadError("c.asm", "Das ist keine gewöhnliche Datei"));
   EXPECT_EQ(View(0)->Editor()->Lines().SaveToBytes(), "keep me\r\n");
+  EXPECT_TRUE(View(0)->Modified());  // the only copy of the text: closing asks
   View(0)->Editor()->InsertText(QStringLiteral("x"));
   Answers = {TAnswer::Yes};  // overwrite what changed outside
   Trigger("MenSave");
