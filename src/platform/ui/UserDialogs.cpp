@@ -47,6 +47,21 @@ QString Chosen(QFileDialog& dialog) {
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
   return dialog.selectedFiles().constFirst();
 }
+
+// A preset file whose folder is gone (deleted while its tab was open): the dialog starts in the
+// nearest folder that is there, with the bare name. Left to itself it would take the path as
+// relative to some other folder and save there.
+void PresetFile(QFileDialog& dialog, const QString& preset) {
+  const QFileInfo info(preset);
+  QString folder = info.absolutePath();
+  while (!QFileInfo(folder).isDir() && QFileInfo(folder).path() != folder) folder = QFileInfo(folder).path();
+  if (folder == info.absolutePath()) {
+    dialog.selectFile(preset);
+    return;
+  }
+  dialog.setDirectory(folder);
+  dialog.selectFile(info.fileName());
+}
 }  // namespace
 
 void SetUserDialogHooks(TUserDialogHooks* hooks) { Hooks = hooks; }
@@ -109,7 +124,7 @@ QString AskSaveFileName(QWidget* parent, const QString& caption, const QString& 
   dialog.setOptions(FilterOptions(filter));
   if (!defaultSuffix.isEmpty()) dialog.setDefaultSuffix(defaultSuffix);
   // A preset ending in a separator names only the folder: the name field starts empty.
-  if (!preset.isEmpty() && !preset.endsWith(u'/') && !preset.endsWith(QDir::separator())) dialog.selectFile(preset);
+  if (!preset.isEmpty() && !preset.endsWith(u'/') && !preset.endsWith(QDir::separator())) PresetFile(dialog, preset);
   return Chosen(dialog);
 }
 
