@@ -510,6 +510,7 @@ namespace {
 constexpr qint64 kChunk = qint64(256) << 10;      // read and indexed while still in the cache
 constexpr qint64 kFirstPart = qint64(64) << 10;   // well over a screenful of lines
 constexpr qint64 kReadAtOnce = qint64(4) << 20;   // read in one go: a few milliseconds
+constexpr qint64 kUnsizedLimit = qint64(64) << 20;  // a file that tells no size and reads on and on is none
 }  // namespace
 
 // The file of a load in progress, and how the load ended.
@@ -575,6 +576,16 @@ void TEditLines::StartLoad(const QString& path) {
   if (!load->File.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) ThrowRead(path, load->File.errorString());
   load->Size = load->File.size();
   load->Time = load->File.fileTime(QFileDevice::FileModificationTime);
+  if (load->Size == 0) {
+    // Files of the system (/proc) tell no size: what they hold is read at once.
+    QByteArray bytes;
+    for (QByteArray part; !(part = load->File.read(kChunk)).isEmpty() && bytes.size() <= kUnsizedLimit;) bytes += part;
+    if (bytes.size() > kUnsizedLimit) ThrowRead(path, QStringLiteral("Das ist keine gewöhnliche Datei"));
+    if (!bytes.isEmpty()) {
+      LoadFromBytes(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+      return;
+    }
+  }
   TByteBuffer buffer = TByteBuffer::Allocate(static_cast<std::size_t>(load->Size));
   if (!buffer) ThrowRead(path, QStringLiteral("Nicht genug Speicher für %1 Bytes").arg(load->Size));
   const int old = Count();
@@ -669,6 +680,8 @@ void TEditLines::SaveToFile(const QString& path) const {
   FinishLoad();
   const QFileInfo info(path);
   if (info.exists() && !info.isWritable()) ThrowWrite(path, QStringLiteral("Die Datei ist schreibgeschützt"));
+  if (!QFileInfo(info.absolutePath()).isDir())
+    ThrowWrite(path, QStringLiteral("Den Ordner %1 gibt es nicht.").arg(QDir::toNativeSeparators(info.absolutePath())));
   const QString error = Platform::WriteFile(path, [this](const Platform::TByteSink& sink) { FImpl->WriteTo(sink); });
   if (!error.isEmpty()) ThrowWrite(path, error);
   if (OnSaved) OnSaved();

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include "SettingsTestUtil.h"
+#include "editor/EditLines.h"
 #include "platform/ProfileReader.h"
 #include "settings/IniFile.h"
 
@@ -68,6 +69,26 @@ TEST_F(IniFileTest, WriteIniFileReplacesTheWholeFileWithCrLfLinesOrFailsAndKeeps
   EXPECT_THROW(WriteIniFile(Dir.filePath(u"missing/f.ini"_s), {u"x=1"_s}), EFileCreateError);
   EXPECT_THROW(WriteIniFile(Dir.path(), {u"x=1"_s}), EFileCreateError);
   EXPECT_FALSE(QFile::exists(Dir.filePath(u"missing"_s)));
+}
+
+// A project or settings file in a folder that is gone says why in the words a source file's save
+// uses.
+TEST_F(IniFileTest, AFailedWriteSaysWhyAsASourceSaveDoes) {
+  const QString path = Dir.filePath(u"missing/f.ini"_s);
+  const auto reason = [](const std::exception& e) { return std::string(e.what()).substr(std::string(e.what()).find(": ")); };
+  std::string ini = "no error", text = "no error";
+  try {
+    WriteIniFile(path, {u"x=1"_s});
+  } catch (const EFileCreateError& e) {
+    ini = reason(e);
+  }
+  TEditLines source;
+  try {
+    source.SaveToFile(path);
+  } catch (const EEditFileError& e) {
+    text = reason(e);
+  }
+  EXPECT_EQ(ini, text);
 }
 
 TEST_F(IniFileTest, WriteIniSectionReplacesOnlyItsSectionAndKeepsEveryOtherByte) {
