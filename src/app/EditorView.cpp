@@ -367,6 +367,24 @@ void TEditorView::GotoMark(int line, int column) {
   FEditor->SetSelectionEnd(QPoint(0, markLine + 1));
 }
 
+QHash<int, int> TEditorView::MarkLines() const {
+  QHash<int, int> lines;
+  const TEditMarkList& marks = FEditor->Marks();
+  for (int i = 0; i < marks.Count(); ++i)
+    if (auto* mark = dynamic_cast<const TMyEditMark*>(marks[i]); mark && mark->Line != mark->SourceLine)
+      lines.insert(mark->SourceLine, mark->Line);
+  return lines;
+}
+
+void TEditorView::MoveMarks(const QHash<int, int>& lines) {
+  TEditMarkList& marks = FEditor->Marks();
+  const int count = FEditor->Model().LineCount();
+  for (int i = 0; i < marks.Count(); ++i)
+    if (auto* mark = dynamic_cast<TMyEditMark*>(marks[i]))
+      mark->Line = std::clamp(lines.value(mark->SourceLine, mark->Line), 1, count);
+  if (marks.OnChange) marks.OnChange();
+}
+
 void TEditorView::GotoLine(int line, int charColumn) {
   const TEditorModel& model = FEditor->Model();
   FEditor->Lines().LoadUpTo(line);  // a line not read yet is waited for

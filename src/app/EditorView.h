@@ -4,6 +4,7 @@
 // position and mode into the status bar, and handles bookmarks and assembler marks.
 #include <QPixmap>
 #include <QString>
+#include <QHash>
 #include <QWidget>
 
 #include <functional>
@@ -89,6 +90,10 @@ class TEditorView : public QWidget {
   void AddMark(int kind, int line);
   // Selects the line marked for the reported Line, the caret at a byte Column of it (0: its start).
   void GotoMark(int line, int column = 0);
+  // Where the marks stand now, by the line each was reported for (only those that moved); and
+  // the marks put there again, in a tab opened anew on the text they were saved with.
+  QHash<int, int> MarkLines() const;
+  void MoveMarks(const QHash<int, int>& lines);
 
   // Moves the caret to a column (in characters) of a line and brings the line into view.
   void GotoLine(int line, int charColumn);

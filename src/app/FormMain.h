@@ -1,6 +1,7 @@
 #pragma once
 // TFormMain: the main window with its menus, tool bar, status bar and one tab per open file.
 #include <QKeyCombination>
+#include <QHash>
 #include <QKeySequence>
 #include <QList>
 #include <QMainWindow>
@@ -10,6 +11,7 @@
 #include <functional>
 #include <vector>
 
+#include "app/DiskState.h"
 #include "settings/StringIniList.h"
 
 class QAction;
@@ -166,6 +168,14 @@ class TFormMain : public QMainWindow {
   QMenu* FRecentMenu = nullptr;
   TFileWatch* FFileWatch = nullptr;
   TRecovery* FRecovery = nullptr;
+  // Where the last run's marks stood in a file when its tab last saved it: the tab opened anew
+  // shows them there, not at the lines the run reported.
+  struct TSavedMarks {
+    TDiskState Disk;
+    int Run = 0;
+    QHash<int, int> Lines;
+  };
+  QHash<QString, TSavedMarks> FSavedMarks;
   // The assemble dialog, which stays on top, stepped aside for the closing questions; it comes back
   // when closing stops, after any error box.
   bool FAssembleAside = false;

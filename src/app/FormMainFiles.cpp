@@ -104,8 +104,15 @@ void TFormMain::OpenAsmFile(const TStringIniList& properties) {
 
 TEditorView* TFormMain::AddAsmFile(const TStringIniList& properties, const QString& givenName) {
   auto* entry = new TProjectAsmFile(KodrillApp->Project(), properties, this, givenName);
-  // Marks of the last run go into files opened after it, too.
-  if (FormAssemble) FormAssemble->MarkErrors(*entry);
+  // Marks of the last run go into files opened after it, too, where the text saved put them.
+  if (FormAssemble) {
+    FormAssemble->MarkErrors(*entry);
+    const auto saved = entry->View() ? FSavedMarks.constFind(TSymbolIndex::Key(entry->View()->PathName))
+                                     : FSavedMarks.cend();
+    if (saved != FSavedMarks.cend() && saved->Run == FormAssemble->RunNumber() &&
+        SameFileState(saved->Disk, entry->View()->Disk.Known()))
+      entry->View()->MoveMarks(saved->Lines);
+  }
   const bool unreadable = entry->View() && !entry->View()->LoadError().isEmpty();
   if (!unreadable) ShowStatus(QStringLiteral("Asmfile \"%1\" gelesen.").arg(entry->File));
   // Nothing to index there; a pipe would block the reader for good.
@@ -149,6 +156,8 @@ void TFormMain::FollowView(TEditorView* view) {
   view->OnTextState = [this](TEditorView* v) {
     // Loaded or saved: the file watch takes the file's new state.
     if (!v->Modified()) FFileWatch->Schedule();
+    if (!v->Modified() && FormAssemble && !v->PathName.isEmpty())
+      FSavedMarks.insert(TSymbolIndex::Key(v->PathName), {v->Disk.Known(), FormAssemble->RunNumber(), v->MarkLines()});
     FRecovery->Follow(v);
   };
   FFileWatch->Follow();

@@ -188,6 +188,7 @@ void TFormAssemble::Assemble() {
   project->ClearErrorMarks();
 
   FRunning = true;
+  ++FRunNumber;
   BtnOK->setEnabled(false);
   BtnCancel->show();
   QCoreApplication::processEvents();

@@ -29,6 +29,8 @@ class TFormAssemble : public QDialog {
   // One complete run for the current project; ignored while a run is under way.
   void Assemble();
   bool IsRunning() const { return FRunning; }
+  // Counts the runs: marks recorded in one run do not apply to another.
+  int RunNumber() const { return FRunNumber; }
   // Ends a run under way together with its child; what arrived is still analysed. Closing the
   // dialog only hides it: the run goes on.
   void CancelRun();
@@ -90,6 +92,7 @@ class TFormAssemble : public QDialog {
   QElapsedTimer FPumpTimer;
   QElapsedTimer FTextTimer;
   bool FRunning = false;
+  int FRunNumber = 0;
   bool FStatusTold = false;  // the status bar holds a text of this dialog's
 };
 

@@ -446,6 +446,33 @@ TEST_F(FormMainTest, MessagesReachAFileNamedInOtherLetterCase) {
   EXPECT_EQ(Panel(3), u"Meldung 1 von 1: DEMO.ASM(2): error: eins"_s);
 }
 
+// Marks follow the text: after lines were inserted above them, saved and the tab closed, a jump
+// opens the file on the line the message is now on; a file changed since goes by the log again.
+TEST_F(FormMainTest, AFileOpenedAgainKeepsWhereItsMarksWereSaved) {
+  WriteFile("test.asm", "\tnop\n\tbad\n");
+  WriteFile("test.AsmPrj", "[global]\r\nFileCount=1\r\n[File1]\r\nFile=test.asm\r\n");
+  WriteFile("made.log", "> > > test.asm(2): error: eins\n");
+  WriteFile("make.bat", "@cp made.log test.log\r\n");
+  const TAssembleDialog dialog(Main);
+  Main->OpenFile(Path("test.AsmPrj"));
+  ShowActive();
+  QTest::keyClick(Main, Qt::Key_F9, Qt::ControlModifier);
+  Main->ActiveView()->Editor()->SetCaretXY(1, 1);
+  Main->ActiveView()->Editor()->InsertText(u"; eins\n; zwei\n"_s);
+  Trigger("MenSave");
+  Trigger("MenClose");
+  ASSERT_EQ(Tabs(), 0);
+  QTest::keyClick(Main, Qt::Key_F8);
+  ASSERT_EQ(Tabs(), 1);
+  EXPECT_EQ(Main->ActiveView()->Editor()->SelectedText().trimmed(), u"bad"_s);
+  EXPECT_EQ(Main->ActiveView()->Editor()->CaretLine(), 4);
+  Trigger("MenClose");
+  WriteFile("test.asm", "\tnop\n\tbad\n");
+  Main->ShowMessageLine(Path("test.asm"), 2, 0, u"eins"_s);  // as Return in the message list
+  ASSERT_EQ(Tabs(), 1);
+  EXPECT_EQ(Main->ActiveView()->Editor()->CaretLine(), 2);
+}
+
 TEST_F(FormMainTest, F8StepsThroughTheLastRunsMessagesAcrossFiles) {
   WriteFile("test.asm", "\tnop\n\tldaa #1\n");
   WriteFile("sub.inc", "\tnop\n\tnop\n\tbad\n");
