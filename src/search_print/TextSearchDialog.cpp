@@ -6,8 +6,11 @@
 #include <QCompleter>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include <utility>
 
 #include "platform/ui/FitTexts.h"
 #include "search_print/SearchLogic.h"
@@ -104,6 +107,21 @@ void TTextSearchDialog::done(int result) {
 
 QString TTextSearchDialog::SearchText() const { return FSearchText->currentText(); }
 void TTextSearchDialog::SetSearchText(const QString& text) { FSearchText->setEditText(text); }
+
+void TTextSearchDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  FSearchText->setFocus(Qt::OtherFocusReason);
+  FSearchText->lineEdit()->selectAll();
+  FOpening = true;
+}
+
+void TTextSearchDialog::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && std::exchange(FOpening, false)) {
+    FSearchText->setFocus(Qt::OtherFocusReason);
+    FSearchText->lineEdit()->selectAll();
+  }
+}
 bool TTextSearchDialog::SearchBackwards() const { return FDirectionButtons->checkedId() == 1; }
 void TTextSearchDialog::SetSearchBackwards(bool value) { FDirectionButtons->button(value ? 1 : 0)->setChecked(true); }
 bool TTextSearchDialog::SearchCaseSensitive() const { return FCaseSensitive->isChecked(); }

@@ -34,6 +34,10 @@ class TTextSearchDialog : public QDialog {
   void done(int result) override;
 
  protected:
+  // Each opening starts in the search text, ready to be typed over: once the window is active,
+  // since its activation gives the focus back to where it was.
+  void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
   // Offset lets a derived dialog make room below the search text.
   TTextSearchDialog(QWidget* parent, int offset);
   // Remembers the entered texts when the dialog closes with OK.
@@ -54,4 +58,5 @@ class TTextSearchDialog : public QDialog {
   QButtonGroup* FDirectionButtons = nullptr;
   QPushButton* FOK = nullptr;
   QPushButton* FCancel = nullptr;
+  bool FOpening = false;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,6 +16,9 @@
 #include "search_print/SearchLogic.h"
 #include "search_print/SearchReplaceDialog.h"
 #include "search_print/TextReplaceDialog.h"
+#include "search_print/TextSearchDialog.h"
+
+using namespace Qt::StringLiterals;
 
 namespace {
 // Answers the dialogs instead of a person: Fill sets the dialog's controls and says whether to
@@ -109,6 +113,29 @@ TEST(SearchDialogs, EveryQuestionStartsOnJaWhateverTheLastAnswer) {
     QTest::keyClick(QApplication::focusWidget(), key, modifiers);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !confirm.isVisible(); })) << key;  // a mnemonic clicks a bit later
     EXPECT_EQ(confirm.result(), result) << key;
+  }
+}
+
+// Ctrl+F, type, Return: whatever had the focus when a dialog closed last, the next opening starts
+// in the search text with all of it selected, so typing replaces it and a blank changes no option.
+TEST(SearchDialogs, EachOpeningStartsInTheSearchTextReadyToBeTypedOver) {
+  TTextSearchDialog search;
+  TTextReplaceDialog replace;
+  for (TTextSearchDialog* dialog : {&search, static_cast<TTextSearchDialog*>(&replace)}) {
+    auto* box = dialog->findChild<QComboBox*>("cbSearchText");
+    auto* option = dialog->findChild<QCheckBox*>("cbSearchCaseSensitive");
+    dialog->SetSearchText(u"DEX"_s);
+    dialog->open();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+    option->setFocus();
+    dialog->reject();
+    dialog->open();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+    QTest::keyClicks(QApplication::focusWidget(), u"LDAA #"_s);
+    EXPECT_EQ(dialog->SearchText(), u"LDAA #"_s) << dialog->objectName().toStdString();
+    EXPECT_FALSE(option->isChecked());
+    EXPECT_EQ(QApplication::focusWidget(), box);
+    dialog->reject();
   }
 }
 
