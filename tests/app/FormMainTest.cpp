@@ -13,6 +13,8 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include <optional>
+
 #include "AppFixture.h"
 #include "assemble/FormAssemble.h"
 
@@ -34,6 +36,25 @@ struct TAssembleDialog {
     qunsetenv("COMSPEC");
     FormAssemble = nullptr;
   }
+};
+
+// A project of one file, assembled once by a make.bat that hands over Log as the assembler's.
+class OneFileRunTest : public AppTest {
+ protected:
+  void Assemble(const QByteArray& entry, const QByteArray& log) {
+    WriteFile("test.AsmPrj", "[global]\r\nFileCount=1\r\n[File1]\r\nFile=" + entry + "\r\n");
+    WriteFile("made.log", log);
+    WriteFile("make.bat", "@cp made.log test.log\r\n");
+    Dialog.emplace(Main);
+    Main->OpenFile(Path("test.AsmPrj"));
+    ShowActive();
+    QTest::keyClick(Main, Qt::Key_F9, Qt::ControlModifier);
+  }
+  void TearDown() override {
+    Dialog.reset();
+    AppTest::TearDown();
+  }
+  std::optional<TAssembleDialog> Dialog;
 };
 }  // namespace
 
@@ -431,15 +452,9 @@ TEST_F(FormMainTest, AHiddenRunIsToldAndEndsWithTheProgram) {
 }
 
 // A project from Windows names "Demo.asm" for the file DEMO.ASM: its messages reach the open tab.
-TEST_F(FormMainTest, MessagesReachAFileNamedInOtherLetterCase) {
+TEST_F(OneFileRunTest, MessagesReachAFileNamedInOtherLetterCase) {
   WriteFile("DEMO.ASM", "\tnop\n\tbad\n");
-  WriteFile("test.AsmPrj", "[global]\r\nFileCount=1\r\n[File1]\r\nFile=Demo.asm\r\n");
-  WriteFile("made.log", "> > > DEMO.ASM(2): error: eins\n");
-  WriteFile("make.bat", "@cp made.log test.log\r\n");
-  const TAssembleDialog dialog(Main);
-  Main->OpenFile(Path("test.AsmPrj"));
-  ShowActive();
-  QTest::keyClick(Main, Qt::Key_F9, Qt::ControlModifier);
+  Assemble("Demo.asm", "> > > DEMO.ASM(2): error: eins\n");
   QTest::keyClick(Main, Qt::Key_F8);
   EXPECT_EQ(Tabs(), 1);
   EXPECT_EQ(Main->ActiveView()->Editor()->SelectedText().trimmed(), u"bad"_s);
@@ -448,15 +463,9 @@ TEST_F(FormMainTest, MessagesReachAFileNamedInOtherLetterCase) {
 
 // Marks follow the text: after lines were inserted above them, saved and the tab closed, a jump
 // opens the file on the line the message is now on; a file changed since goes by the log again.
-TEST_F(FormMainTest, AFileOpenedAgainKeepsWhereItsMarksWereSaved) {
+TEST_F(OneFileRunTest, AFileOpenedAgainKeepsWhereItsMarksWereSaved) {
   WriteFile("test.asm", "\tnop\n\tbad\n");
-  WriteFile("test.AsmPrj", "[global]\r\nFileCount=1\r\n[File1]\r\nFile=test.asm\r\n");
-  WriteFile("made.log", "> > > test.asm(2): error: eins\n");
-  WriteFile("make.bat", "@cp made.log test.log\r\n");
-  const TAssembleDialog dialog(Main);
-  Main->OpenFile(Path("test.AsmPrj"));
-  ShowActive();
-  QTest::keyClick(Main, Qt::Key_F9, Qt::ControlModifier);
+  Assemble("test.asm", "> > > test.asm(2): error: eins\n");
   Main->ActiveView()->Editor()->SetCaretXY(1, 1);
   Main->ActiveView()->Editor()->InsertText(u"; eins\n; zwei\n"_s);
   Trigger("MenSave");

@@ -418,10 +418,7 @@ TEST(EditorSelection, ModesCopyAndDelete) {
 // column block pasted.
 TEST(EditorSelection, PastedAndDroppedTextArrivesAsItIs) {
   TEditorModel m;
-  QString clip;
-  bool block = false;
-  m.SetClipboard = [&](const QString& t, bool b) { clip = t, block = b; };
-  m.GetClipboard = [&](bool& b) { return b = block, clip; };
+  TTestClipboard clip(m);
   const std::string text = "ld a  \nnop\n";
   Load(m, text);
   m.SetSelection(QPoint(1, 1), QPoint(4, 2));
@@ -434,7 +431,7 @@ TEST(EditorSelection, PastedAndDroppedTextArrivesAsItIs) {
   m.SetSelectionMode(TSelectionMode::smColumn);
   m.SetSelection(QPoint(1, 1), QPoint(3, 2));
   Exec(m, {ecCopy});
-  clip = QStringLiteral("x \ny  ");
+  clip.Text = QStringLiteral("x \ny  ");
   m.SetCaretXY(3, 1);
   Exec(m, {ecPaste});
   EXPECT_EQ(m.Lines().SaveToBytes(), "abx \ncdy  \n");
@@ -465,10 +462,7 @@ TEST(EditorSelection, ColumnBlockIsARectangleOfCells) {
 
 TEST(EditorSelection, ColumnBlockPastesAsABlock) {
   TEditorModel m;
-  QString clip;
-  bool block = false;
-  m.SetClipboard = [&](const QString& t, bool b) { clip = t, block = b; };
-  m.GetClipboard = [&](bool& b) { return b = block, clip; };
+  TTestClipboard clip(m);
   const std::string text = "abcdefgh\n12345678\nABCDEFGH\nxy\n";
   Load(m, text);
   m.SetCaretXY(2, 1);
@@ -486,7 +480,7 @@ TEST(EditorSelection, ColumnBlockPastesAsABlock) {
     m.ExecuteCommand(ecUndo);
     EXPECT_EQ(m.Lines().SaveToBytes(), text);
   }
-  block = false;  // plain text goes in as running text
+  clip.Block = false;  // plain text goes in as running text
   m.SetCaretXY(9, 1);
   m.ExecuteCommand(ecPaste);
   EXPECT_EQ(Text(m), "abcdefghbcd|234|12345678|ABCDEFGH|xy");
@@ -496,10 +490,7 @@ TEST(EditorSelection, CutAndPasteGiveBackALinesOwnCarriageReturn) {
   // A damaged file: each line's text ends with a CR of its own before its CR LF.
   const std::string text = "ab\r\r\ncd\r\r\nef\r\n";
   TEditorModel m;
-  QString clip;
-  bool block = false;
-  m.SetClipboard = [&](const QString& t, bool b) { clip = t, block = b; };
-  m.GetClipboard = [&](bool& b) { return b = block, clip; };
+  TTestClipboard clip(m);
   for (const auto mode : {TSelectionMode::smNormal, TSelectionMode::smColumn}) {
     Load(m, text);
     m.SetSelectionMode(mode);

@@ -12,6 +12,16 @@ inline void Load(TEditorModel& m, const std::string& bytes) {
   m.SetViewSize(20, 80);
 }
 
+// The clipboard of a test: its text and whether that is a column block.
+struct TTestClipboard {
+  QString Text;
+  bool Block = false;
+  explicit TTestClipboard(TEditorModel& m) {
+    m.SetClipboard = [this](const QString& t, bool b) { Text = t, Block = b; };
+    m.GetClipboard = [this](bool& b) { return b = Block, Text; };
+  }
+};
+
 inline std::string Text(const TEditorModel& m) {
   std::string s;
   for (int i = 0; i < m.Lines().Count(); ++i) {
