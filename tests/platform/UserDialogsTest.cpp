@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -29,5 +31,22 @@ TEST(UserDialogs, SaveDialogStartsInAFolderThatIsThere) {
     EXPECT_TRUE(AskSaveFileName(nullptr, QStringLiteral("Speichern unter"), preset, QString(), QString()).isEmpty());
     EXPECT_EQ(shown, folder) << preset.toStdString();
     EXPECT_EQ(selected, QStringList{QDir(folder).filePath(QStringLiteral("x.asm"))}) << preset.toStdString();
+  }
+}
+
+// The font dialog confirmed without a change gives the font it was opened with, as shown.
+TEST(UserDialogs, FontDialogConfirmedAsItOpensChangesNothing) {
+  for (const QFont& given : {QFont(QStringLiteral("Courier New"), 10), QFont(QStringLiteral("Monospace"), 12)}) {
+    QTimer::singleShot(0, [] {
+      if (auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget())) dialog->accept();
+    });
+    QFont font = given;
+    ASSERT_TRUE(AskFont(nullptr, font, true));
+    const QFontInfo before(given), after(font);
+    EXPECT_EQ(after.family(), before.family());
+    EXPECT_EQ(after.styleName(), before.styleName());
+    EXPECT_EQ(after.italic(), before.italic());
+    EXPECT_EQ(after.bold(), before.bold());
+    EXPECT_EQ(after.pointSize(), before.pointSize());
   }
 }

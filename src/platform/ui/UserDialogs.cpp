@@ -139,9 +139,12 @@ QString AskDirectory(QWidget* parent, const QString& caption, const QString& pre
 bool AskFont(QWidget* parent, QFont& font, bool fixedPitchOnly) {
   if (Hooks && Hooks->Font) return Hooks->Font(font);
   bool ok = false;
-  // Preset with the face shown, not a family that is not installed.
+  // Preset with the face shown, not a family that is not installed; and with the style shown, or
+  // the dialog takes the family's first style (an oblique one, say).
+  const QFontInfo info(font);
   QFont shown = font;
-  shown.setFamily(QFontInfo(font).family());
+  shown.setFamily(info.family());
+  shown.setStyleName(info.styleName());
   const QFont chosen = QFontDialog::getFont(
       &ok, shown, parent, QString(), fixedPitchOnly ? QFontDialog::MonospacedFonts : QFontDialog::FontDialogOptions());
   if (ok) font = chosen;
