@@ -6,6 +6,7 @@
 #include <QPageLayout>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QStyleOptionComboBox>
 #include <QToolBar>
 #include <QToolButton>
@@ -169,6 +170,11 @@ void TFormPrintPreview::ShowPreview(const TEditLines& lines, const QString& jobT
   FEditPrint->SetPaperSize(PaperOf(*FPrinter));
   FormCreate();
   FEditPrintPreview->UpdatePreview();
+  // A text previewed starts at its first page, and the keys turn its pages: a key that reached
+  // the print button would print it all.
+  FEditPrintPreview->verticalScrollBar()->setValue(0);
+  FEditPrintPreview->horizontalScrollBar()->setValue(0);
+  FEditPrintPreview->setFocus(Qt::OtherFocusReason);
   show();
   raise();
   activateWindow();

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 
 #include "highlight/AssemSyn.h"
@@ -90,6 +91,25 @@ TEST_F(PrintTest, ShiftWheelScrollsTheZoomedPageSideways) {
   EXPECT_EQ(top, 0);
   EXPECT_EQ(wheel(120, Qt::ShiftModifier), std::pair(0, 0));
   EXPECT_GT(wheel(-120, Qt::NoModifier).second, 0);  // without Shift it scrolls down
+}
+
+// A preview opens on the first page with the keys turning pages: Space prints nothing, Page Down
+// goes on; another text previewed starts at its first page again.
+TEST_F(PrintTest, APreviewOpensOnItsFirstPageWithTheKeys) {
+  const QString pdf = Dir.filePath("keys.pdf");
+  Form.Printer()->setOutputFormat(QPrinter::PdfFormat);
+  Form.Printer()->setOutputFileName(pdf);
+  for (int round = 0; round < 2; ++round) {
+    Show(NumberedLines(400));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Form));
+    QScrollBar* bar = Form.EditPrintPreview()->verticalScrollBar();
+    EXPECT_EQ(bar->value(), 0) << round;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+    EXPECT_GT(bar->value(), 0) << round;
+    bar->setValue(bar->maximum());
+  }
+  EXPECT_FALSE(QFile::exists(pdf)) << "a key printed the text";
 }
 
 TEST_F(PrintTest, PagesHoldWholeRowsOfTheBody) {
