@@ -37,6 +37,16 @@ QString OptionFileExtension() {
 #endif
 }
 
+// make.bat names the source as the wizard writes it where letter case tells names apart: an
+// older "demo.asm" beside "Demo.Asm" would make the name stand for either.
+QString MakeBatSourceExtension() {
+#ifdef Q_OS_WIN
+  return QStringLiteral(".asm");
+#else
+  return QStringLiteral(".Asm");
+#endif
+}
+
 // Outside quotes the command interpreter reads these as operators, or as argument separators.
 bool HasAny(const QString& text, QStringView characters) {
   return std::any_of(text.begin(), text.end(), [&](QChar c) { return characters.contains(c); });
@@ -59,7 +69,7 @@ QStringList NewMakeBatLines(const QString& name, const QString& asDirectory, con
   const QString option = QStringLiteral("ASCMD=@") + BatchText(name) + QStringLiteral(".par");
   return {QStringLiteral("@set USEXMS=y"),
           HasAny(name, kOperators) ? QStringLiteral("@set \"") + option + u'"' : QStringLiteral("@set ") + option,
-          u'@' + Quoted(asDirectory + asExecutable) + u' ' + Quoted(name + QStringLiteral(".asm")),
+          u'@' + Quoted(asDirectory + asExecutable) + u' ' + Quoted(name + MakeBatSourceExtension()),
           QStringLiteral("@rem p2hex ") + Quoted(name) + u' ' + Quoted(name + QStringLiteral(".s19")) +
               QStringLiteral(" -r $-$"),
           QString()};

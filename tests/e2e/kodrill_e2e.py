@@ -343,7 +343,7 @@ def scenario(s):
     say("wizard: project opened")
     make = read_lines(os.path.join(work, "make.bat"))
     check(make is not None and make[:3] == ["@set USEXMS=y", "@set ASCMD=@Demo.par",
-                                            "@%s/bin/asl Demo.asm" % as_dir], "make.bat: %r" % (make,))
+                                            "@%s/bin/asl Demo.Asm" % as_dir], "make.bat: %r" % (make,))
     check(read_lines(asm) is not None and os.path.exists(os.path.join(work, "Demo.par")), "wizard files missing")
 
     # type the source: code with an error, then empty lines
