@@ -64,12 +64,17 @@ QString Quoted(const QString& name) {
 }  // namespace
 
 QStringList NewMakeBatLines(const QString& name, const QString& asDirectory, const QString& asExecutable) {
+  // A folder stored without its separator (a settings file edited by hand) still ends before the
+  // program's name.
+  const bool ended = asDirectory.isEmpty() || asDirectory.endsWith(u'/') || asDirectory.endsWith(u'\\') ||
+                     asDirectory.endsWith(u':');
+  const QString program = (ended ? asDirectory : asDirectory + Paths::Separator()) + asExecutable;
   // The option file's name goes on unquoted, blanks and all: "set" takes the rest of the line.
   // Only an operator in it needs the quoted form of "set".
   const QString option = QStringLiteral("ASCMD=@") + BatchText(name) + QStringLiteral(".par");
   return {QStringLiteral("@set USEXMS=y"),
           HasAny(name, kOperators) ? QStringLiteral("@set \"") + option + u'"' : QStringLiteral("@set ") + option,
-          u'@' + Quoted(asDirectory + asExecutable) + u' ' + Quoted(name + MakeBatSourceExtension()),
+          u'@' + Quoted(program) + u' ' + Quoted(name + MakeBatSourceExtension()),
           QStringLiteral("@rem p2hex ") + Quoted(name) + u' ' + Quoted(name + QStringLiteral(".s19")) +
               QStringLiteral(" -r $-$"),
           QString()};

@@ -142,8 +142,8 @@ TEST_F(NewAgentTest, ProjectStepWritesTheCheckedFiles) {
   Finish(Path("Bare"), {false, false, true, false});
   EXPECT_FALSE(QFile::exists(Path("Bare.AsmPrj")));
   EXPECT_EQ(Opened, (QStringList{Path("Demo.AsmPrj"), Path("NoSource.AsmPrj"), Path("Bare.AsmPrj")}));
-  // Names with blanks reach the programs whole.
-  App->AssemblerPrefs()->AsDirectory = "/opt/my as/";
+  // Names with blanks reach the programs whole; a folder stored without its separator gets one.
+  App->AssemblerPrefs()->AsDirectory = "/opt/my as";
   App->AssemblerPrefs()->AsExecutable = "bin/asl";
   QDir().mkpath(Path("blank"));
   Finish(Path("blank/Mein Demo"), {false, false, false, true});
