@@ -156,10 +156,13 @@ void TFormMain::FollowView(TEditorView* view) {
   view->OnTextState = [this](TEditorView* v) {
     // Loaded or saved: the file watch takes the file's new state.
     if (!v->Modified()) FFileWatch->Schedule();
-    if (!v->Modified() && FormAssemble && !v->PathName.isEmpty())
-      FSavedMarks.insert(TSymbolIndex::Key(v->PathName), {v->Disk.Known(), FormAssemble->RunNumber(), v->MarkLines()});
     FRecovery->Follow(v);
   };
+  // Only a save puts the marks' places into the file: changes given up take theirs along.
+  connect(view, &TEditorView::Saved, this, [this, view] {
+    if (FormAssemble)
+      FSavedMarks.insert(TSymbolIndex::Key(view->PathName), {view->Disk.Known(), FormAssemble->RunNumber(), view->MarkLines()});
+  });
   FFileWatch->Follow();
 }
 
