@@ -6,6 +6,7 @@
 #include <array>
 
 #include "editor/EditLinesImpl.h"
+#include "editor/ScreenChars.h"
 
 namespace {
 struct THit {
@@ -19,7 +20,8 @@ char32_t Fold(char32_t c) {
 }
 
 // Finds the occurrences in a line, whole characters only: a hit never starts or ends inside a
-// multi-byte character.
+// multi-byte character, nor between a letter and its combining marks ("e" is no hit in "é" made
+// of "e" and U+0301).
 class TMatcher {
  public:
   TMatcher(const TEditLines& lines, const QString& search, bool matchCase, bool wholeWord)
@@ -50,7 +52,8 @@ class TMatcher {
         }
         len = FoldedMatch(s, i);
       }
-      if (len == 0 || (FWholeWord && (WordCharBefore(s, i) || WordCharAt(s, i + len)))) {
+      if (len == 0 || ScreenChars::Attached(s, i, FEnc) || (i + len < s.size() && ScreenChars::Attached(s, i + len, FEnc)) ||
+          (FWholeWord && (WordCharBefore(s, i) || WordCharAt(s, i + len)))) {
         i += step;
         continue;
       }

@@ -52,6 +52,9 @@ TEST(EditorSearch, CaseWholeWordsAndWholeCharacters) {
       {"\xc3\x84\xc3\x96\xc3\x9c \xc3\xa4\xc3\xb6\xc3\xbc\n", "äöü", "x", all, 2, 3, "x x\n"},
       {"Ma\xc3\x9f MA\xe1\xba\x9e\n", "maß", "m", all, 2, 3, "m m\n"},  // "ẞ" is "ß": hits of other lengths
       {"s\xc3\xbc\xc3\x9f" "er s\xc3\xbc\xc3\x9f\n", "süß", "x", all | ssoWholeWord, 1, 9, "s\xc3\xbc\xc3\x9f" "er x\n"},
+      // A letter is no hit without the combining mark that goes with it.
+      {"x e\xcc\x81 e end\n", "e", "X", all, 2, 9, "x e\xcc\x81 X Xnd\n"},
+      {"x e\xcc\x81 e end\n", "e\xcc\x81", "E", all, 1, 3, "x E e end\n"},
   };
   for (const Case& c : cases) {
     TEditorModel m;
