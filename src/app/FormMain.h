@@ -176,8 +176,8 @@ class TFormMain : public QMainWindow {
     QHash<int, int> Lines;
   };
   QHash<QString, TSavedMarks> FSavedMarks;
-  // The assemble dialog, which stays on top, stepped aside for the closing questions; it comes back
-  // when closing stops, after any error box.
+  // The assemble dialog stepped aside for the closing questions; it comes back when closing stops,
+  // after any error box.
   bool FAssembleAside = false;
 };
 

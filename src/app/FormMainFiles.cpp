@@ -237,7 +237,7 @@ void TFormMain::SaveProject(const QString& name) {
 }
 
 bool TFormMain::FormCloseQuery() {
-  // The assemble dialog stays on top: the questions must not go under it.
+  // The closing questions have the screen to themselves: the assemble dialog steps aside.
   if (FormAssemble && FormAssemble->isVisible()) {
     FormAssemble->hide();
     FAssembleAside = true;

@@ -63,8 +63,10 @@ TFormAssemble::TFormAssemble(QWidget* parent)
       FMessages(std::make_unique<TMessageCursor>(FRun->Log())) {
   setObjectName(QStringLiteral("FormAssemble"));
   setWindowTitle(QStringLiteral("Assembliere..."));
+  // Above the main window, as a dialog of it, but not above its questions and dialogs: a window
+  // kept on top of everything would hide them.
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                 Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+                 Qt::WindowCloseButtonHint);
   move(402, 106);
   setFixedSize(361, 372);  // no resizing, so no maximising either
 

@@ -418,7 +418,7 @@ TEST_F(FormMainTest, AHiddenRunIsToldAndEndsWithTheProgram) {
     shown << Panel(3) + (View(0)->Modified() ? " (modified)" : "");
     Trigger("MenShowOutput");
     shown << Panel(3) + (FormAssemble->isVisible() ? "(shown)" : "");
-    // The questions of closing never go under the dialog, which stays on top; kept open, it comes back.
+    // The questions of closing have the screen to themselves; kept open, the dialog comes back.
     const auto ask = Hooks.Question;
     Hooks.Question = [&, ask](const QString& text) { return shown << (FormAssemble->isVisible() ? "over" : ""), ask(text); };
     Answers = {TAnswer::Cancel};
