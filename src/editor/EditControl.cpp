@@ -191,9 +191,12 @@ QColor TEditControlPrivate::Foreground() const { return q->palette().color(QPale
 QPoint TEditControlPrivate::PositionAt(QPointF pixel, bool covering) const {
   const int line = Model.TopLine() + static_cast<int>(std::floor(pixel.y() / LineHeight));
   const int y = std::clamp(line, 1, Model.LineCount());
-  const qreal x = (pixel.x() - GutterWidth()) / Advance + (covering ? 0 : 0.5);
-  const int cell = std::max(0, static_cast<int>(std::floor(x)) + Model.LeftChar() - 1);
-  return QPoint(Model.ColumnOfCell(y, cell, covering), y);
+  const qreal x = (pixel.x() - GutterWidth()) / Advance + Model.LeftChar() - 1;  // in cells
+  const int column = Model.ColumnOfCell(y, std::max(0, static_cast<int>(std::floor(x))), true);
+  if (covering) return QPoint(column, y);
+  // The gap after the character from its middle on, however many cells it takes.
+  const int start = Model.CellOfColumn(y, column), next = Model.NextCharColumn(y, column);
+  return QPoint(x >= (start + Model.CellOfColumn(y, next)) / 2.0 ? next : column, y);
 }
 
 int TEditControlPrivate::MarkAreaRight() const {

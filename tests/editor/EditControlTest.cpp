@@ -269,6 +269,13 @@ TEST(EditControl, PressAndDoubleClickHitTheCharacterUnderTheMouse) {
     EXPECT_EQ(e.w.HasSelection(), keeps) << column;
     QTest::mouseRelease(e.w.viewport(), Qt::LeftButton, {}, inside(e, column));
   }
+  // A click goes before a wide character up to its middle, which lies between its two cells.
+  Editor e("\xE6\x97\xA5x\n");
+  const int left = e.w.PositionToPixels(QPoint(1, 1)).x(), right = e.w.PositionToPixels(QPoint(4, 1)).x();
+  for (const auto& [fifths, column] : {std::pair{2, 1}, {3, 4}}) {
+    QTest::mouseClick(e.w.viewport(), Qt::LeftButton, {}, QPoint(left + (right - left) * fifths / 5, e.At(1, 1).y()));
+    EXPECT_EQ(e.w.CaretColumn(), column) << fifths;
+  }
 }
 
 // Text the file cannot hold is refused, and the drop is then no move: the source keeps it. The
