@@ -7,6 +7,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QStyleOptionComboBox>
 #include <QToolBar>
 #include <QToolButton>
@@ -116,6 +117,9 @@ TFormPrintPreview::TFormPrintPreview(QWidget* parent) : QMainWindow(parent) {
   FToolbarPreview->addWidget(FComboBoxZoom);
   connect(FComboBoxZoom, &QComboBox::activated, this, &TFormPrintPreview::ComboBoxZoomActivated);
   connect(FComboBoxZoom->lineEdit(), &QLineEdit::returnPressed, this, &TFormPrintPreview::ComboBoxZoomEdited);
+
+  // Escape closes the preview, as it closes a dialog.
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
 
   FEditPrintPreview = new TEditPrintPreview(this);
   FEditPrintPreview->SetScaleMode(pscWholePage);

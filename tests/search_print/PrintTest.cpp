@@ -94,7 +94,7 @@ TEST_F(PrintTest, ShiftWheelScrollsTheZoomedPageSideways) {
 }
 
 // A preview opens on the first page with the keys turning pages: Space prints nothing, Page Down
-// goes on; another text previewed starts at its first page again.
+// goes on, Escape closes it; another text previewed starts at its first page again.
 TEST_F(PrintTest, APreviewOpensOnItsFirstPageWithTheKeys) {
   const QString pdf = Dir.filePath("keys.pdf");
   Form.Printer()->setOutputFormat(QPrinter::PdfFormat);
@@ -110,6 +110,8 @@ TEST_F(PrintTest, APreviewOpensOnItsFirstPageWithTheKeys) {
     bar->setValue(bar->maximum());
   }
   EXPECT_FALSE(QFile::exists(pdf)) << "a key printed the text";
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);  // closes it, as a dialog
+  EXPECT_FALSE(Form.isVisible());
 }
 
 TEST_F(PrintTest, PagesHoldWholeRowsOfTheBody) {
