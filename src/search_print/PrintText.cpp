@@ -55,8 +55,9 @@ int WrapLine(const char16_t* text, const double* advances, int count, double wid
   int rows = 1;
   int rowStart = 0;
   double x = 0;         // width of the row so far
-  int breakAt = -1;     // just after the row's last space
+  int breakAt = -1;     // just after the row's last space that follows some text
   double breakX = 0;    // width of the row up to BreakAt
+  bool inked = false;   // the row holds more than blanks: a row of indent alone is no row
   for (int i = 0; i < count; ++i) {
     const double a = advances[i];
     // A space never starts a row: it hangs at the end of the one before, as blank rows would
@@ -69,12 +70,15 @@ int WrapLine(const char16_t* text, const double* advances, int count, double wid
         rowStart = i;
         x = 0;
       }
+      inked = i > rowStart;  // what follows the last space is text
       breakAt = -1;
       ++rows;
       if (rowStarts) rowStarts->push_back(rowStart);
     }
     x += a;
-    if (text[i] == u' ') {
+    if (text[i] != u' ') {
+      inked = true;
+    } else if (inked) {
       breakAt = i + 1;
       breakX = x;
     }

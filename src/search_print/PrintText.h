@@ -24,10 +24,11 @@ std::string ExpandTabs(std::string_view line, int tabWidth, TTextEncoding encodi
 void ByteToCharOffsets(std::string_view bytes, TTextEncoding encoding, std::vector<int>& offsets);
 
 // Breaks a line of Count UTF-16 units that advance by Advances into rows of at most Width and
-// returns the number of rows (at least 1). Rows end after the last space, or inside a word
-// longer than a row; spaces past the end of a row hang there, a row holds at least one
-// character, and a unit of zero advance (the second half of a surrogate pair, a combining mark)
-// stays with the one before. With RowStarts, the start offset of every row is stored there.
+// returns the number of rows (at least 1). Rows end after the last space that follows text, or
+// inside a word longer than the rest of a row (an indent alone makes no row); spaces past the end
+// of a row hang there, a row holds at least one character, and a unit of zero advance (the second
+// half of a surrogate pair, a combining mark) stays with the one before. With RowStarts, the
+// start offset of every row is stored there.
 int WrapLine(const char16_t* text, const double* advances, int count, double width, std::vector<int>* rowStarts);
 
 int DecimalDigits(int value);

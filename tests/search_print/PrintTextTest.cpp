@@ -41,6 +41,7 @@ TEST(PrintText, RowsEndAfterTheLastSpaceThatFitsOrInsideLongWords) {
       {u"ab cd efghijklm n", &ten, 17, 40, {0, 3, 6, 10, 14}},
       {u"abc def", &ten, 7, 40, {0, 4}},  // a space that still fits ends its row
       {u"a  b c", &ten, 6, 10, {0, 3, 5}},  // spaces hang rather than fill rows of their own
+      {u"   abcdefgh", &ten, 11, 60, {0, 6}},  // an indent alone makes no row: the long word breaks
   };
   std::vector<int> starts;
   for (const auto& [text, advances, count, width, expected] : cases) {
