@@ -160,8 +160,9 @@ void TFormMain::FollowView(TEditorView* view) {
   };
   // Only a save puts the marks' places into the file: changes given up take theirs along.
   connect(view, &TEditorView::Saved, this, [this, view] {
-    if (FormAssemble)
-      FSavedMarks.insert(TSymbolIndex::Key(view->PathName), {view->Disk.Known(), FormAssemble->RunNumber(), view->MarkLines()});
+    if (!FormAssemble) return;
+    FSavedMarks.insert(TSymbolIndex::Key(view->PathName),
+                       {view->Disk.Known(), FormAssemble->RunNumber(), view->MarkLines()});
   });
   FFileWatch->Follow();
 }

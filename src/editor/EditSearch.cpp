@@ -52,8 +52,7 @@ class TMatcher {
         }
         len = FoldedMatch(s, i);
       }
-      if (len == 0 || ScreenChars::Attached(s, i, FEnc) || (i + len < s.size() && ScreenChars::Attached(s, i + len, FEnc)) ||
-          (FWholeWord && (WordCharBefore(s, i) || WordCharAt(s, i + len)))) {
+      if (len == 0 || SplitsALetter(s, i, len) || (FWholeWord && (WordCharBefore(s, i) || WordCharAt(s, i + len)))) {
         i += step;
         continue;
       }
@@ -79,6 +78,9 @@ class TMatcher {
       j += length;
     }
     return j - i;
+  }
+  bool SplitsALetter(std::string_view s, std::size_t i, std::size_t len) const {
+    return ScreenChars::Attached(s, i, FEnc) || (i + len < s.size() && ScreenChars::Attached(s, i + len, FEnc));
   }
   bool WordCharAt(std::string_view s, std::size_t i) const {
     if (i >= s.size()) return false;

@@ -75,7 +75,10 @@ TEST_F(IniFileTest, WriteIniFileReplacesTheWholeFileWithCrLfLinesOrFailsAndKeeps
 // uses.
 TEST_F(IniFileTest, AFailedWriteSaysWhyAsASourceSaveDoes) {
   const QString path = Dir.filePath(u"missing/f.ini"_s);
-  const auto reason = [](const std::exception& e) { return std::string(e.what()).substr(std::string(e.what()).find(": ")); };
+  const auto reason = [](const std::exception& e) {
+    const std::string message = e.what();
+    return message.substr(message.find(": "));
+  };
   std::string ini = "no error", text = "no error";
   try {
     WriteIniFile(path, {u"x=1"_s});
