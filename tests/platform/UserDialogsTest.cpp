@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -34,7 +36,8 @@ TEST(UserDialogs, SaveDialogStartsInAFolderThatIsThere) {
   }
 }
 
-// The font dialog confirmed without a change gives the font it was opened with, as shown.
+// The font dialog confirmed without a change gives the font it was opened with, as shown, and
+// bold still makes it bold.
 TEST(UserDialogs, FontDialogConfirmedAsItOpensChangesNothing) {
   for (const QFont& given : {QFont(QStringLiteral("Courier New"), 10), QFont(QStringLiteral("Monospace"), 12)}) {
     QTimer::singleShot(0, [] {
@@ -48,5 +51,16 @@ TEST(UserDialogs, FontDialogConfirmedAsItOpensChangesNothing) {
     EXPECT_EQ(after.italic(), before.italic());
     EXPECT_EQ(after.bold(), before.bold());
     EXPECT_EQ(after.pointSize(), before.pointSize());
+    // Highlighting still draws a keyword bold in it.
+    const auto draw = [](QFont f, bool bold) {
+      f.setBold(bold);
+      QImage image(80, 30, QImage::Format_RGB32);
+      image.fill(Qt::white);
+      QPainter p(&image);
+      p.setFont(f);
+      p.drawText(2, 20, QStringLiteral("nop"));
+      return image;
+    };
+    EXPECT_NE(draw(font, true), draw(font, false));
   }
 }

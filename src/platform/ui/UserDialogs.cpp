@@ -147,8 +147,12 @@ bool AskFont(QWidget* parent, QFont& font, bool fixedPitchOnly) {
   shown.setStyleName(info.styleName());
   const QFont chosen = QFontDialog::getFont(
       &ok, shown, parent, QString(), fixedPitchOnly ? QFontDialog::MonospacedFonts : QFontDialog::FontDialogOptions());
-  if (ok) font = chosen;
-  return ok;
+  if (!ok) return false;
+  // By weight and slant, not by a style name, which would fix the face against the bold and
+  // italic that highlighting gives single tokens.
+  font = chosen;
+  font.setStyleName(QString());
+  return true;
 }
 
 void ShellOpen(const QString& url) { QDesktopServices::openUrl(QUrl(url)); }
