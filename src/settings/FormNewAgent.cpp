@@ -247,7 +247,10 @@ bool TFormNewAgent::ProjectStep() {
   return true;
 }
 
-void TFormNewAgent::WriteNewFile(const QString& path, const QStringList& lines) {
+void TFormNewAgent::WriteNewFile(const QString& name, const QStringList& lines) {
+  // A file named so in other letter case is the one meant ("demo.asm" for "Demo.Asm"), as the
+  // project and make.bat find it: no second file beside it.
+  const QString path = Paths::MatchLetterCase(name);
   // Never replace a user's file without asking; "No" keeps it and goes on with the next one.
   if (Paths::FileExists(path) &&
       !AskYesNo(this, QStringLiteral("Die Datei \"%1\" existiert bereits. Ersetzen?").arg(QDir::toNativeSeparators(path))))

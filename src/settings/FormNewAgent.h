@@ -42,7 +42,7 @@ class TFormNewAgent : public QDialog {
   bool FileStep();
   bool ProjectStep();
   // Writes one file unless it exists and the user keeps it; throws EFileCreateError.
-  void WriteNewFile(const QString& path, const QStringList& lines);
+  void WriteNewFile(const QString& name, const QStringList& lines);
   void OpenCreated(const QString& name);
   int SelectedItem() const;
 

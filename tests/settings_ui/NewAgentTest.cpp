@@ -160,18 +160,20 @@ TEST_F(NewAgentTest, ProjectStepWritesTheCheckedFiles) {
   EXPECT_TRUE(Questions.isEmpty() && Errors.isEmpty());
 }
 
+// Also a file named in other letter case: it is the one the project and make.bat will find.
 TEST_F(NewAgentTest, AsksBeforeReplacingAnExistingFile) {
-  WriteBytes(Path("Demo.Asm"), "keep me\n");
+  WriteBytes(Path("demo.asm"), "keep me\n");
   WriteBytes(Path("make.bat"), "old make\n");
   Answer = TAnswer::No;
   Finish(Path("Demo"));
   ASSERT_EQ(Questions.size(), 2);
-  EXPECT_EQ(Questions[0], "Die Datei \"" + Path("Demo.Asm") + "\" existiert bereits. Ersetzen?");
-  EXPECT_EQ(ReadBytes(Path("Demo.Asm")) + ReadBytes(Path("make.bat")), "keep me\nold make\n");
+  EXPECT_EQ(Questions[0], "Die Datei \"" + Path("demo.asm") + "\" existiert bereits. Ersetzen?");
+  EXPECT_EQ(ReadBytes(Path("demo.asm")) + ReadBytes(Path("make.bat")), "keep me\nold make\n");
   EXPECT_EQ(ReadBytes(Path("Demo.par")), "\r\n");  // the others are still written
   Answer = TAnswer::Yes;
   Finish(Path("Demo"));
-  EXPECT_EQ(ReadBytes(Path("Demo.Asm")), "\r\n");
+  EXPECT_EQ(ReadBytes(Path("demo.asm")), "\r\n");
+  EXPECT_EQ(QDir(Temp.path()).entryList({"*.asm"}, QDir::Files, QDir::Name), QStringList{"demo.asm"});
 }
 
 TEST_F(NewAgentTest, FailuresKeepTheWizardOpen) {
