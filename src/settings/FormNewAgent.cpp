@@ -259,5 +259,6 @@ void TFormNewAgent::WriteNewFile(const QString& name, const QStringList& lines) 
 }
 
 void TFormNewAgent::OpenCreated(const QString& name) {
-  if (OnOpenFile) OnOpenFile(name);
+  // A file kept in other letter case is the one opened ("P2.ASMPRJ" for "p2.AsmPrj").
+  if (OnOpenFile) OnOpenFile(Paths::MatchLetterCase(name));
 }

@@ -37,13 +37,16 @@ QString OptionFileExtension() {
 #endif
 }
 
-// make.bat names the source as the wizard writes it where letter case tells names apart: an
-// older "demo.asm" beside "Demo.Asm" would make the name stand for either.
-QString MakeBatSourceExtension() {
+// The source's name in make.bat: as the wizard writes it where letter case tells names apart, or
+// as it is on disk when the wizard finds it there in other letter case (it then keeps that file).
+QString MakeBatSource(const QString& base) {
+  const QString written = base + QStringLiteral(".Asm");
+  const QString found = Paths::MatchLetterCase(written);
+  if (found != written) return Paths::ExtractFileName(found);
 #ifdef Q_OS_WIN
-  return QStringLiteral(".asm");
+  return NewProjectName(base) + QStringLiteral(".asm");
 #else
-  return QStringLiteral(".Asm");
+  return NewProjectName(base) + QStringLiteral(".Asm");
 #endif
 }
 
@@ -63,7 +66,8 @@ QString Quoted(const QString& name) {
 }
 }  // namespace
 
-QStringList NewMakeBatLines(const QString& name, const QString& asDirectory, const QString& asExecutable) {
+QStringList NewMakeBatLines(const QString& name, const QString& source, const QString& asDirectory,
+                            const QString& asExecutable) {
   // A folder stored without its separator (a settings file edited by hand) still ends before the
   // program's name.
   const bool ended = asDirectory.isEmpty() || asDirectory.endsWith(u'/') || asDirectory.endsWith(u'\\') ||
@@ -74,7 +78,7 @@ QStringList NewMakeBatLines(const QString& name, const QString& asDirectory, con
   const QString option = QStringLiteral("ASCMD=@") + BatchText(name) + QStringLiteral(".par");
   return {QStringLiteral("@set USEXMS=y"),
           HasAny(name, kOperators) ? QStringLiteral("@set \"") + option + u'"' : QStringLiteral("@set ") + option,
-          u'@' + Quoted(program) + u' ' + Quoted(name + MakeBatSourceExtension()),
+          u'@' + Quoted(program) + u' ' + Quoted(source),
           QStringLiteral("@rem p2hex ") + Quoted(name) + u' ' + Quoted(name + QStringLiteral(".s19")) +
               QStringLiteral(" -r $-$"),
           QString()};
@@ -91,6 +95,6 @@ QList<TNewFile> NewProjectFiles(const QString& base, const std::array<bool, 4>& 
   if (checked[2]) files.append({base + QStringLiteral(".Asm"), NewSourceFileLines()});
   if (checked[3])
     files.append({Paths::ExtractFilePath(base) + QStringLiteral("make.bat"),
-                  NewMakeBatLines(name, asDirectory, asExecutable)});
+                  NewMakeBatLines(name, MakeBatSource(base), asDirectory, asExecutable)});
   return files;
 }

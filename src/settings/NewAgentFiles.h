@@ -22,7 +22,9 @@ QString NewProjectName(const QString& base);
 // Contents of the created files.
 QStringList NewSourceFileLines();
 QStringList NewProjectFileLines(const QString& name, bool withSource);
-QStringList NewMakeBatLines(const QString& name, const QString& asDirectory, const QString& asExecutable);
+// Source: the main source's file name as make.bat names it.
+QStringList NewMakeBatLines(const QString& name, const QString& source, const QString& asDirectory,
+                            const QString& asExecutable);
 
 // The files of the project step in writing order, for the checked items "*.AsmPrj", "*.par",
 // "*.asm", "make.bat".

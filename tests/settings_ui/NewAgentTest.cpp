@@ -160,20 +160,28 @@ TEST_F(NewAgentTest, ProjectStepWritesTheCheckedFiles) {
   EXPECT_TRUE(Questions.isEmpty() && Errors.isEmpty());
 }
 
-// Also a file named in other letter case: it is the one the project and make.bat will find.
+// Also a file named in other letter case: it is the one the project and make.bat will find, and
+// a project file kept so is the one opened.
 TEST_F(NewAgentTest, AsksBeforeReplacingAnExistingFile) {
   WriteBytes(Path("demo.asm"), "keep me\n");
+  WriteBytes(Path("DEMO.ASMPRJ"), "\r\n");
   WriteBytes(Path("make.bat"), "old make\n");
   Answer = TAnswer::No;
   Finish(Path("Demo"));
-  ASSERT_EQ(Questions.size(), 2);
-  EXPECT_EQ(Questions[0], "Die Datei \"" + Path("demo.asm") + "\" existiert bereits. Ersetzen?");
+  ASSERT_EQ(Questions.size(), 3);
+  EXPECT_EQ(Questions[1], "Die Datei \"" + Path("demo.asm") + "\" existiert bereits. Ersetzen?");
   EXPECT_EQ(ReadBytes(Path("demo.asm")) + ReadBytes(Path("make.bat")), "keep me\nold make\n");
   EXPECT_EQ(ReadBytes(Path("Demo.par")), "\r\n");  // the others are still written
+  EXPECT_EQ(Opened.value(0), Path("DEMO.ASMPRJ"));
+  QFile::remove(Path("make.bat"));  // written anew, it names the source kept
   Answer = TAnswer::Yes;
   Finish(Path("Demo"));
   EXPECT_EQ(ReadBytes(Path("demo.asm")), "\r\n");
-  EXPECT_EQ(QDir(Temp.path()).entryList({"*.asm"}, QDir::Files, QDir::Name), QStringList{"demo.asm"});
+  const QDir dir(Temp.path());
+  EXPECT_EQ(dir.entryList({"*.asm", "*.asmprj"}, QDir::Files, QDir::Name), (QStringList{"DEMO.ASMPRJ", "demo.asm"}));
+#ifndef Q_OS_WIN
+  EXPECT_TRUE(ReadBytes(Path("make.bat")).contains(" demo.asm\r\n"));
+#endif
 }
 
 TEST_F(NewAgentTest, FailuresKeepTheWizardOpen) {
