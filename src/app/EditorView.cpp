@@ -377,11 +377,10 @@ QHash<int, int> TEditorView::MarkLines() const {
 }
 
 void TEditorView::MoveMarks(const QHash<int, int>& lines) {
+  // Lines of a big file may not be read yet: the marks wait there, as AddMark's do.
   TEditMarkList& marks = FEditor->Marks();
-  const int count = FEditor->Model().LineCount();
   for (int i = 0; i < marks.Count(); ++i)
-    if (auto* mark = dynamic_cast<TMyEditMark*>(marks[i]))
-      mark->Line = std::clamp(lines.value(mark->SourceLine, mark->Line), 1, count);
+    if (auto* mark = dynamic_cast<TMyEditMark*>(marks[i])) mark->Line = lines.value(mark->SourceLine, mark->Line);
   if (marks.OnChange) marks.OnChange();
 }
 

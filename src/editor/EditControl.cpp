@@ -372,9 +372,11 @@ void TEditControlPrivate::PaintLine(QPainter& p, int line, int y, int left, int 
       flush();
       p.setFont(Fonts[style]);
       p.setPen(c);
-      p.drawText(QPointF(x0 + it.Cell * Advance, y + Ascent),
-                 EditText::DecodeBytes(s.substr(static_cast<std::size_t>(it.Byte), static_cast<std::size_t>(it.Len)),
-                                       encoding));
+      QString glyphs =
+          EditText::DecodeBytes(s.substr(static_cast<std::size_t>(it.Byte), static_cast<std::size_t>(it.Len)), encoding);
+      // A letter and its marks as one character where there is one: not every font places a mark.
+      if (glyphs.size() > 1) glyphs = glyphs.normalized(QString::NormalizationForm_C);
+      p.drawText(QPointF(x0 + it.Cell * Advance, y + Ascent), glyphs);
       continue;
     }
     if (!run.isEmpty() && (c != runColor || style != runStyle || it.Cell != runCell + run.size())) flush();

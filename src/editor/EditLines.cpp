@@ -48,25 +48,6 @@ QString EditText::DecodeBytes(std::string_view bytes, TTextEncoding encoding) {
   return Cp1252::Decode(bytes);
 }
 
-int EditText::DecodeChar(std::string_view s, std::size_t i, TTextEncoding encoding, char32_t& cp) {
-  const auto c = static_cast<unsigned char>(s[i]);
-  if (c < 0x80 || encoding != TTextEncoding::Utf8) {
-    cp = Cp1252::ToUnicode(c);
-    return 1;
-  }
-  const int n = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-  cp = 0xFFFD;
-  if (n == 0 || i + static_cast<std::size_t>(n) >= s.size()) return 1;
-  char32_t v = c & (0x3F >> n);
-  for (int k = 1; k <= n; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-    if ((b & 0xC0) != 0x80) return 1;
-    v = (v << 6) | (b & 0x3F);
-  }
-  cp = v;
-  return n + 1;
-}
-
 namespace {
 int Cp1252Byte(char16_t u) {  // -1: not in the code page
   if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return u;

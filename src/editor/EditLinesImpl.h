@@ -14,6 +14,7 @@
 #include "editor/EditLines.h"
 #include "highlight/Highlighter.h"
 #include "platform/ByteBuffer.h"
+#include "platform/Cp1252.h"
 
 class TEditLinesImpl {
  public:
@@ -142,8 +143,25 @@ void TEditLinesImpl::WriteTo(Sink&& sink) const {
 // Windows-1252 / UTF-8 helpers shared by the editor core.
 namespace EditText {
 // The character starting at byte I as a code point; returns its length in bytes. Broken UTF-8
-// gives U+FFFD for one byte.
-int DecodeChar(std::string_view s, std::size_t i, TTextEncoding encoding, char32_t& cp);
+// gives U+FFFD for one byte. Inline: the screen's cells are counted with it for every key.
+inline int DecodeChar(std::string_view s, std::size_t i, TTextEncoding encoding, char32_t& cp) {
+  const auto c = static_cast<unsigned char>(s[i]);
+  if (c < 0x80 || encoding != TTextEncoding::Utf8) {
+    cp = Cp1252::ToUnicode(c);
+    return 1;
+  }
+  const int n = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+  cp = 0xFFFD;
+  if (n == 0 || i + static_cast<std::size_t>(n) >= s.size()) return 1;
+  char32_t v = c & (0x3F >> n);
+  for (int k = 1; k <= n; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+    if ((b & 0xC0) != 0x80) return 1;
+    v = (v << 6) | (b & 0x3F);
+  }
+  cp = v;
+  return n + 1;
+}
 // Index of the first character of Text the encoding cannot hold, or -1.
 qsizetype UnencodableAt(const QString& text, TTextEncoding encoding);
 QString DecodeBytes(std::string_view bytes, TTextEncoding encoding);

@@ -49,7 +49,15 @@ int TEditorModel::CellOfColumn(int line, int column) const {
         continue;
       }
     }
-    const ScreenChars::TScreenChar ch = ScreenChars::At(s, i, encoding, cell, FTabWidth);
+    // A byte at a time where every character it may start takes the same cells.
+    const auto c = static_cast<unsigned char>(s[i]);
+    const unsigned char lead = encoding == TTextEncoding::Utf8 ? ScreenChars::LeadWidths[c] : 1;
+    if (c == '\t' || lead != ScreenChars::Mixed) {
+      cell += c == '\t' ? FTabWidth - cell % FTabWidth : lead;
+      ++i;
+      continue;
+    }
+    const ScreenChars::TScreenChar ch = ScreenChars::Step(s, i, encoding, cell, FTabWidth);
     cell += ch.Width;
     i += ch.Len;
   }
@@ -212,9 +220,11 @@ bool TEditorModel::IsWordAt(std::string_view s, std::size_t i) const {
   const TTextEncoding encoding = FLines.Encoding();
   if (encoding == TTextEncoding::Utf8)
     while (i > 0 && IsContinuation(static_cast<unsigned char>(s[i]))) --i;
+  // A combining mark is what the character it belongs to is ("e" + U+0301 a letter, a blank's
+  // mark a blank).
+  if (ScreenChars::Attached(s, i, encoding)) return IsWordAt(s, i - 1);
   char32_t cp = 0;
   EditText::DecodeChar(s, i, encoding, cp);
-  // A combining mark belongs to the letter before it ("e" + U+0301).
   return QChar::isLetterOrNumber(cp) || QChar::isMark(cp);
 }
 

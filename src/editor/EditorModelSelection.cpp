@@ -206,12 +206,13 @@ void TEditorModel::MoveSelectionTo(QPoint pos, bool copy) {
   }
   QPoint at = pos;
   if (!copy && Before(pos, b)) {
-    DeleteSelection(true);  // the text lies behind the drop point: the point stays valid
+    DeleteSelection();  // the text lies behind the drop point: the point stays valid
   } else if (!copy) {
     // Insert first so that the selection's coordinates stay valid for the delete, then
     // move the insert point by what the delete removes in front of it.
     ReplaceRange(pos, pos, bytes, true);
-    DeleteSelection(true);
+    // The line the text leaves is trimmed, unless the text dropped lands on it.
+    DeleteSelection(pos.y() == e.y());
     if (mode == TSelectionMode::smNormal) {
       at = pos.y() == e.y() ? QPoint(b.x() + (pos.x() - e.x()), b.y()) : QPoint(pos.x(), pos.y() - (e.y() - b.y()));
     } else {

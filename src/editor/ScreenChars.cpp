@@ -2,14 +2,11 @@
 
 #include <QChar>
 #include <algorithm>
+#include <array>
 #include <iterator>
 
-#include "editor/EditLinesImpl.h"
 
 namespace {
-// Marks start at U+0300, whose first UTF-8 byte is 0xCC: bytes below are never marks.
-constexpr unsigned char kFirstMarkByte = 0xCC;
-
 struct TRange {
   char32_t First, Last;
 };
@@ -32,7 +29,7 @@ constexpr TRange kWide[] = {
 };
 }  // namespace
 
-int ScreenChars::Width(char32_t cp) {
+int ScreenChars::WidthOf(char32_t cp) {
   if (cp < 0x300) return 1;
   const QChar::Category category = QChar::category(cp);
   if (category == QChar::Mark_NonSpacing || category == QChar::Mark_Enclosing) return 0;
@@ -42,8 +39,30 @@ int ScreenChars::Width(char32_t cp) {
   return it != std::begin(kWide) && cp <= std::prev(it)->Last ? 2 : 1;
 }
 
+const std::array<unsigned char, 0x10000> ScreenChars::BasicWidths = [] {
+  std::array<unsigned char, 0x10000> widths{};
+  for (char32_t c = 0; c < widths.size(); ++c) widths[c] = static_cast<unsigned char>(WidthOf(c));
+  return widths;
+}();
+
+const std::array<unsigned char, 256> ScreenChars::LeadWidths = [] {
+  std::array<unsigned char, 256> widths{};
+  widths.fill(Mixed);  // four-byte characters and bytes that start none
+  const auto alike = [](char32_t first, char32_t count) {
+    const unsigned char w = BasicWidths[first];
+    for (char32_t c = first; c < first + count; ++c)
+      if (BasicWidths[c] != w) return Mixed;
+    return w == 0 ? Mixed : w;
+  };
+  for (int b = 0; b < 0x80; ++b) widths[b] = 1;
+  for (int b = 0x80; b < 0xC0; ++b) widths[b] = 0;
+  for (int b = 0xC2; b < 0xE0; ++b) widths[b] = alike(char32_t(b & 0x1F) << 6, 64);
+  for (int b = 0xE0; b < 0xF0; ++b) widths[b] = alike(char32_t(b & 0x0F) << 12, 4096);
+  return widths;
+}();
+
 bool ScreenChars::Attached(std::string_view s, std::size_t i, TTextEncoding encoding) {
-  if (encoding != TTextEncoding::Utf8 || i == 0 || static_cast<unsigned char>(s[i]) < kFirstMarkByte ||
+  if (encoding != TTextEncoding::Utf8 || i == 0 || static_cast<unsigned char>(s[i]) < FirstSpecialByte ||
       s[i - 1] == '\t')
     return false;
   char32_t cp;
@@ -53,22 +72,13 @@ bool ScreenChars::Attached(std::string_view s, std::size_t i, TTextEncoding enco
 
 ScreenChars::TScreenChar ScreenChars::At(std::string_view s, std::size_t i, TTextEncoding encoding, int cell,
                                          int tabWidth) {
-  const auto b = static_cast<unsigned char>(s[i]);
-  if (b == '\t') return {1, tabWidth - cell % tabWidth};
-  if (encoding != TTextEncoding::Utf8) return {1, 1};
-  std::size_t len = 1;
-  int width = 1;
-  if (b >= 0x80) {
+  TScreenChar ch = Step(s, i, encoding, cell, tabWidth);
+  if (encoding != TTextEncoding::Utf8 || s[i] == '\t') return ch;  // a mark after a tab stands alone
+  while (i + ch.Len < s.size() && static_cast<unsigned char>(s[i + ch.Len]) >= FirstSpecialByte) {
     char32_t cp;
-    len = static_cast<std::size_t>(EditText::DecodeChar(s, i, encoding, cp));
-    width = Width(cp);
-    if (width == 0) width = Attached(s, i, encoding) ? 0 : 1;
-  }
-  while (i + len < s.size() && static_cast<unsigned char>(s[i + len]) >= kFirstMarkByte) {
-    char32_t cp;
-    const int n = EditText::DecodeChar(s, i + len, encoding, cp);
+    const int n = EditText::DecodeChar(s, i + ch.Len, encoding, cp);
     if (Width(cp) != 0) break;
-    len += static_cast<std::size_t>(n);
+    ch.Len += static_cast<std::size_t>(n);
   }
-  return {len, width};
+  return ch;
 }

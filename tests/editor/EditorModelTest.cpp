@@ -427,6 +427,10 @@ TEST(EditorSelection, PastedAndDroppedTextArrivesAsItIs) {
   m.SetSelection(QPoint(1, 1), QPoint(1, 2));
   m.MoveSelectionTo(QPoint(4, 2), false);
   EXPECT_EQ(m.Lines().SaveToBytes(), "nopld a  \n\n");
+  Load(m, "abc def\n\n");  // the line the text leaves is trimmed all the same
+  m.SetSelection(QPoint(5, 1), QPoint(8, 1));
+  m.MoveSelectionTo(QPoint(1, 2), false);
+  EXPECT_EQ(m.Lines().SaveToBytes(), "abc\ndef\n");
   Load(m, "ab\ncd\n");
   m.SetSelectionMode(TSelectionMode::smColumn);
   m.SetSelection(QPoint(1, 1), QPoint(3, 2));
@@ -512,6 +516,11 @@ TEST(EditorSelection, AWordKeepsItsCombiningMarks) {
   m.SelectWordAt(QPoint(4, 1));
   m.InsertText(QStringLiteral("tea"));
   EXPECT_EQ(Text(m), "x tea y");
+  // A mark on a blank is a blank: a word move goes past it.
+  Load(m, "a \xCC\x81" "b c\n");
+  m.SetCaretXY(2, 1);
+  m.ExecuteCommand(ecWordRight);
+  EXPECT_EQ(m.Caret(), QPoint(5, 1));
 }
 
 // The caret after a line of tabs is scrolled into view: lines are counted in bytes, tabs take cells.
