@@ -59,10 +59,10 @@ void TFileWatch::CheckAll() {
           break;
       }
     } catch (const std::exception& e) {
-      // Unreadable for now: one report, not one per check. The tab now holds the only copy of its
-      // text (the file became a folder or a pipe): closing it must ask.
+      // Unreadable for now: one report, not one per check. Where the file became a folder or a
+      // pipe, the tab holds the only copy of its text: closing it must ask.
       view->Disk.Keep(now);
-      if (!view->Modified()) view->SetModified(true);
+      if (!view->Modified() && now.Exists && !QFileInfo(view->PathName).isFile()) view->SetModified(true);
       ShowErrorBox(FWindow, QString::fromUtf8(e.what()));
     }
   }

@@ -215,6 +215,15 @@ TEST_F(UnreadableFileTest, TheTextOfAFileReadInPartIsRecoveredBesideIt) {
   EXPECT_TRUE(ReadFile("late.asm") == late);
 }
 
+// A file that is still a file but cannot be read whole now: its tab is no change of the user's.
+TEST_F(UnreadableFileTest, AReloadThatFailsOnAFileMarksNoChange) {
+  WriteFile("d.asm", "keep me\r\n");
+  Main->OpenFile(Path("d.asm"));
+  WriteFile("d.asm", "\tnop\n" + Long);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Errors.size() == 1; }));
+  EXPECT_FALSE(View(0)->Modified());
+}
+
 // A file replaced by a pipe: the tab keeps the text it read as a change, and a save names the
 // real reason.
 TEST_F(UnreadableFileTest, AReloadThatCannotOpenTheFileKeepsTheText) {
