@@ -89,12 +89,16 @@ QString NewProjectFilePath(const QString& base) { return base + QStringLiteral("
 QList<TNewFile> NewProjectFiles(const QString& base, const std::array<bool, 4>& checked,
                                 const QString& asDirectory, const QString& asExecutable) {
   const QString name = NewProjectName(base);
+  // A project file kept in other letter case ("P2.ASMPRJ") is the one opened: its runs write the
+  // option file under its name ("P2.par"), which make.bat must name.
+  const QString project = Paths::MatchLetterCase(NewProjectFilePath(base));
+  const QString runBase = project != NewProjectFilePath(base) ? Paths::ChangeFileExt(project, QString()) : base;
   QList<TNewFile> files;
   if (checked[0]) files.append({NewProjectFilePath(base), NewProjectFileLines(name, checked[2])});
-  if (checked[1]) files.append({base + OptionFileExtension(), NewSourceFileLines()});
+  if (checked[1]) files.append({runBase + OptionFileExtension(), NewSourceFileLines()});
   if (checked[2]) files.append({base + QStringLiteral(".Asm"), NewSourceFileLines()});
   if (checked[3])
     files.append({Paths::ExtractFilePath(base) + QStringLiteral("make.bat"),
-                  NewMakeBatLines(name, MakeBatSource(base), asDirectory, asExecutable)});
+                  NewMakeBatLines(NewProjectName(runBase), MakeBatSource(base), asDirectory, asExecutable)});
   return files;
 }

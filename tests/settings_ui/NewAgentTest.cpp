@@ -171,7 +171,8 @@ TEST_F(NewAgentTest, AsksBeforeReplacingAnExistingFile) {
   ASSERT_EQ(Questions.size(), 3);
   EXPECT_EQ(Questions[1], "Die Datei \"" + Path("demo.asm") + "\" existiert bereits. Ersetzen?");
   EXPECT_EQ(ReadBytes(Path("demo.asm")) + ReadBytes(Path("make.bat")), "keep me\nold make\n");
-  EXPECT_EQ(ReadBytes(Path("Demo.par")), "\r\n");  // the others are still written
+  // The others are still written, the option file as the runs of the project kept name it.
+  EXPECT_EQ(ReadBytes(Path("DEMO.par")), "\r\n");
   EXPECT_EQ(Opened.value(0), Path("DEMO.ASMPRJ"));
   QFile::remove(Path("make.bat"));  // written anew, it names the source kept
   Answer = TAnswer::Yes;
@@ -179,6 +180,7 @@ TEST_F(NewAgentTest, AsksBeforeReplacingAnExistingFile) {
   EXPECT_EQ(ReadBytes(Path("demo.asm")), "\r\n");
   const QDir dir(Temp.path());
   EXPECT_EQ(dir.entryList({"*.asm", "*.asmprj"}, QDir::Files, QDir::Name), (QStringList{"DEMO.ASMPRJ", "demo.asm"}));
+  EXPECT_TRUE(ReadBytes(Path("make.bat")).contains("ASCMD=@DEMO.par\r\n"));
 #ifndef Q_OS_WIN
   EXPECT_TRUE(ReadBytes(Path("make.bat")).contains(" demo.asm\r\n"));
 #endif
