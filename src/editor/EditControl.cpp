@@ -278,7 +278,7 @@ void TEditControlPrivate::PaintLine(QPainter& p, int line, int y, int left, int 
     if (ch.Width > 0 && cell + ch.Width > firstCell) {
       char32_t cp;
       EditText::DecodeChar(s, i, encoding, cp);
-      const bool blank = cp == '\t' || cp == ' ';
+      const bool blank = (cp == '\t' || cp == ' ') && ch.Len == 1;  // a blank's marks are drawn
       const char32_t control = ControlLetter(cp);
       items.push_back({static_cast<int>(i), cell, ch.Width, static_cast<int>(ch.Len),
                        blank ? 0 : (control ? control : cp), !control && cp < 0x80 && ch.Len == 1, control != 0});
@@ -356,6 +356,7 @@ void TEditControlPrivate::PaintLine(QPainter& p, int line, int y, int left, int 
       c = ColorValueToQColor(a->Foreground(), pal, fg);
       style = a->Style() & 15;
     }
+    if (it.Glyph == U' ') c = fg;  // marks on a blank: not in the blank's colour, which may be the background
     if (selected(it.Byte)) c = selFg;
     if (it.Control) {
       flush();

@@ -100,6 +100,12 @@ TEST(EditControl, PaintsTokensGutterAndRightEdge) {
   EXPECT_GT(CountPixels(img, w.palette().color(QPalette::Text), QRect(w.PositionToPixels({9, 1}), QSize(cw, lh))),
             cw * lh / 3);
   EXPECT_GT(CountPixels(img, red, QRect(w.PositionToPixels({2, 2}), QSize(cw, lh))), 3);  // behind the tab
+  // A combining mark on a blank is drawn.
+  const QRect blank(w.PositionToPixels({1, 3}), QSize(4 * cw, lh));
+  w.Lines().Add(" ");
+  const QImage without = w.viewport()->grab(blank).toImage();
+  w.Lines().Put(2, " \xCC\x81");
+  EXPECT_NE(w.viewport()->grab(blank).toImage(), without);
   const QColor gutter = ColorValueToQColor(clBtnFace, w.palette(), Qt::black);
   EXPECT_GT(CountPixels(img, gutter, QRect(0, 0, 30, lh)), 100);
   EXPECT_LT(CountPixels(img, gutter, QRect(0, lh, 30, lh)), 30 * lh - 50);  // the bookmark glyph on line 2
