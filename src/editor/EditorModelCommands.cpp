@@ -152,6 +152,10 @@ void TEditorModel::ExecuteCommand(int command, QChar ch) {
       default: break;
     }
   }
+  // A delete may join a lone mark to the character before the caret (a tab between them gone):
+  // the caret goes before both, never between a letter and its mark.
+  if (const int x = SnapColumn(FCaret.y(), FCaret.x()); x != FCaret.x() && !HasSelection())
+    MoveCaret(QPoint(x, FCaret.y()), false);
   EndUpdate();
   if (OnCommandProcessed) OnCommandProcessed(command, ch);
 }

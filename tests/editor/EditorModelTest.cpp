@@ -368,6 +368,11 @@ TEST(EditorGeometry, WideCharactersAndCombiningMarks) {
   m.SetCaretXY(8, 1);
   m.ExecuteCommand(ecDeleteLastChar);
   EXPECT_EQ(Text(m), "a\xE6\xBC\xA2x\t\xCC\x88y");
+  // Deleting the tab joins the lone mark to the letter before the caret: the caret goes before both.
+  m.SetCaretXY(6, 1);
+  m.ExecuteCommand(ecDeleteChar);
+  EXPECT_EQ(Text(m), "a\xE6\xBC\xA2x\xCC\x88y");
+  EXPECT_EQ(m.Caret(), QPoint(5, 1));
   // In a Windows-1252 text every byte is one character of one cell.
   Load(m, "e\xCC\x81\x80x\n");  // not UTF-8
   ASSERT_EQ(m.Lines().Encoding(), TTextEncoding::Latin1);
