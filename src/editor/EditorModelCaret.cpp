@@ -35,6 +35,7 @@ int TEditorModel::CellOfColumn(int line, int column) const {
   const std::string_view s = LineBytes(line);
   const TTextEncoding encoding = FLines.Encoding();
   const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(std::max(column - 1, 0)), s.size());
+  const auto& leads = ScreenChars::LeadWidths();
   int cell = 0;
   std::size_t i = 0;
   while (i < n) {
@@ -51,7 +52,7 @@ int TEditorModel::CellOfColumn(int line, int column) const {
     }
     // A byte at a time where every character it may start takes the same cells.
     const auto c = static_cast<unsigned char>(s[i]);
-    const unsigned char lead = encoding == TTextEncoding::Utf8 ? ScreenChars::LeadWidths[c] : 1;
+    const unsigned char lead = encoding == TTextEncoding::Utf8 ? leads[c] : 1;
     if (c == '\t' || lead != ScreenChars::Mixed) {
       cell += c == '\t' ? FTabWidth - cell % FTabWidth : lead;
       ++i;

@@ -5,7 +5,6 @@
 #include <array>
 #include <iterator>
 
-
 namespace {
 struct TRange {
   char32_t First, Last;
@@ -39,27 +38,34 @@ int ScreenChars::WidthOf(char32_t cp) {
   return it != std::begin(kWide) && cp <= std::prev(it)->Last ? 2 : 1;
 }
 
-const std::array<unsigned char, 0x10000> ScreenChars::BasicWidths = [] {
-  std::array<unsigned char, 0x10000> widths{};
-  for (char32_t c = 0; c < widths.size(); ++c) widths[c] = static_cast<unsigned char>(WidthOf(c));
-  return widths;
-}();
+const std::array<unsigned char, 0x10000>& ScreenChars::BasicWidths() {
+  static const std::array<unsigned char, 0x10000> table = [] {
+    std::array<unsigned char, 0x10000> widths{};
+    for (char32_t c = 0; c < widths.size(); ++c) widths[c] = static_cast<unsigned char>(WidthOf(c));
+    return widths;
+  }();
+  return table;
+}
 
-const std::array<unsigned char, 256> ScreenChars::LeadWidths = [] {
-  std::array<unsigned char, 256> widths{};
-  widths.fill(Mixed);  // four-byte characters and bytes that start none
-  const auto alike = [](char32_t first, char32_t count) {
-    const unsigned char w = BasicWidths[first];
-    for (char32_t c = first; c < first + count; ++c)
-      if (BasicWidths[c] != w) return Mixed;
-    return w == 0 ? Mixed : w;
-  };
-  for (int b = 0; b < 0x80; ++b) widths[b] = 1;
-  for (int b = 0x80; b < 0xC0; ++b) widths[b] = 0;
-  for (int b = 0xC2; b < 0xE0; ++b) widths[b] = alike(char32_t(b & 0x1F) << 6, 64);
-  for (int b = 0xE0; b < 0xF0; ++b) widths[b] = alike(char32_t(b & 0x0F) << 12, 4096);
-  return widths;
-}();
+const std::array<unsigned char, 256>& ScreenChars::LeadWidths() {
+  static const std::array<unsigned char, 256> table = [] {
+    const auto& basic = BasicWidths();
+    std::array<unsigned char, 256> widths{};
+    widths.fill(Mixed);  // four-byte characters and bytes that start none
+    const auto alike = [&basic](char32_t first, char32_t count) {
+      const unsigned char w = basic[first];
+      for (char32_t c = first; c < first + count; ++c)
+        if (basic[c] != w) return Mixed;
+      return w == 0 ? Mixed : w;
+    };
+    for (int b = 0; b < 0x80; ++b) widths[b] = 1;
+    for (int b = 0x80; b < 0xC0; ++b) widths[b] = 0;
+    for (int b = 0xC2; b < 0xE0; ++b) widths[b] = alike(char32_t(b & 0x1F) << 6, 64);
+    for (int b = 0xE0; b < 0xF0; ++b) widths[b] = alike(char32_t(b & 0x0F) << 12, 4096);
+    return widths;
+  }();
+  return table;
+}
 
 bool ScreenChars::Attached(std::string_view s, std::size_t i, TTextEncoding encoding) {
   if (encoding != TTextEncoding::Utf8 || i == 0 || static_cast<unsigned char>(s[i]) < FirstSpecialByte ||

@@ -12,9 +12,9 @@
 namespace ScreenChars {
 // Cells of one code point: 0 for a combining mark, 2 for a wide one, else 1.
 int WidthOf(char32_t cp);
-// The same for the basic plane, looked up: a line is walked for every key.
-extern const std::array<unsigned char, 0x10000> BasicWidths;
-inline int Width(char32_t cp) { return cp < BasicWidths.size() ? BasicWidths[cp] : WidthOf(cp); }
+// The same for the basic plane, looked up: a line is walked for every key. Built at first use.
+const std::array<unsigned char, 0x10000>& BasicWidths();
+inline int Width(char32_t cp) { return cp < 0x10000 ? BasicWidths()[cp] : WidthOf(cp); }
 
 struct TScreenChar {
   std::size_t Len;  // bytes, with the combining marks that follow
@@ -30,7 +30,7 @@ inline constexpr unsigned char FirstSpecialByte = 0xCC;
 // Per byte of UTF-8 text: the cells of every character that starts with it where they are all
 // alike (no mark, not wide and narrow mixed), 0 for a continuation byte, else Mixed.
 inline constexpr unsigned char Mixed = 0xFF;
-extern const std::array<unsigned char, 256> LeadWidths;
+const std::array<unsigned char, 256>& LeadWidths();
 // True when the character at byte I is a mark that belongs to the character before it.
 bool Attached(std::string_view s, std::size_t i, TTextEncoding encoding);
 // The same as At for the one code point at I, without the marks that follow: enough to count
